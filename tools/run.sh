@@ -1,0 +1,15 @@
+#!/usr/bin/env bash
+# Builds the program and starts it under Wine, on $DISPLAY or, without one, on
+# a virtual display started here (its screen can be saved with tools/screenshot.sh).
+set -eu
+top=$(cd "$(dirname "$0")/.." && pwd)
+"$top/tools/setup.sh"
+"$top/tools/build.sh" x86_64
+export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+if [ -z "${DISPLAY:-}" ]; then
+  Xvfb :77 -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+  export DISPLAY=:77
+  echo "no \$DISPLAY: started Xvfb on :77" >&2
+  sleep 1
+fi
+exec wine "$top/build-x86_64/Varnel3.exe"

@@ -1,0 +1,18 @@
+#!/usr/bin/env bash
+# Installs every Debian package that building, running and testing need.
+# Quick when they are all there already.
+set -eu
+pkgs="g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix mingw-w64-tools binutils-mingw-w64-x86-64
+ wine wine64 xvfb xauth fonts-ipafont-gothic cmake ninja-build googletest imagemagick openssl
+ python3 procps psmisc util-linux"
+missing=""
+for p in $pkgs; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing="$missing $p"
+done
+if [ -n "$missing" ]; then
+  sudo=""; [ "$(id -u)" = 0 ] || sudo=sudo
+  $sudo apt-get update -qq
+  # No wine32:i386: these machines can't run 32-bit programs, and with it
+  # installed wine tries the 32-bit loader first.
+  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends $missing
+fi

@@ -1,0 +1,71 @@
+# Shell functions for running our Windows programs under Wine, each "computer"
+# being a private Wine prefix on a private Xvfb display (its own clipboard and
+# registry). Source this file; nothing here touches the user's own prefix.
+
+: "${VARNEL_WINE_TEMPLATE:=${TMPDIR:-/tmp}/varnel-wine-template-$(id -u)}"
+export WINEDEBUG=${WINEDEBUG:--all}
+# No offer to install Mono or Gecko: that dialog would wait forever.
+export WINEDLLOVERRIDES="mscoree,mshtml="
+
+# A fresh prefix takes ~10 s, a copy ~2 s: make one template, copy it per computer.
+wine_template() {
+  (
+    flock 9
+    if [ ! -f "$VARNEL_WINE_TEMPLATE/.ready" ]; then
+      rm -rf "$VARNEL_WINE_TEMPLATE"
+      mkdir -p "$VARNEL_WINE_TEMPLATE"
+      export WINEPREFIX="$VARNEL_WINE_TEMPLATE" LANG=ja_JP.UTF-8
+      wine wineboot -i >/dev/null 2>&1
+      # Japanese dialogs draw with IPA Gothic only once the UI fonts map to it.
+      for f in "MS UI Gothic" "MS Shell Dlg" "MS Shell Dlg 2"; do
+        wine reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontSubstitutes' \
+          /v "$f" /d IPAGothic /f >/dev/null 2>&1
+      done
+      wineserver -w
+      touch "$VARNEL_WINE_TEMPLATE/.ready"
+    fi
+  ) 9>"$VARNEL_WINE_TEMPLATE.lock"
+}
+
+# computer_start DIR: a prefix copied from the template and an Xvfb display, in DIR.
+computer_start() {
+  local dir=$1
+  wine_template || return 1
+  mkdir -p "$dir"
+  cp -a "$VARNEL_WINE_TEMPLATE" "$dir/prefix" || return 1
+  rm -f "$dir/prefix/.ready"
+  local fifo="$dir/displayfd"
+  rm -f "$fifo"; mkfifo "$fifo"
+  Xvfb -displayfd 7 -screen 0 1280x1024x24 -nolisten tcp 7>"$fifo" >"$dir/xvfb.log" 2>&1 &
+  echo $! >"$dir/xvfb.pid"
+  local num
+  read -r -t 30 num <"$fifo" || { echo "Xvfb did not start" >&2; return 1; }
+  rm -f "$fifo"
+  echo ":$num" >"$dir/display"
+}
+
+# computer_env DIR: the environment of that computer, for `env $(computer_env DIR) wine ...`.
+computer_env() {
+  echo "WINEPREFIX=$1/prefix DISPLAY=$(cat "$1/display") LANG=ja_JP.UTF-8 LC_ALL=ja_JP.UTF-8"
+}
+
+# computer_wine DIR PROGRAM ARGS...: run a program on that computer.
+computer_wine() {
+  local dir=$1; shift
+  env $(computer_env "$dir") wine "$@"
+}
+
+# computer_stop DIR: end everything on that computer and remove it.
+computer_stop() {
+  local dir=$1
+  [ -d "$dir" ] || return 0
+  if [ -d "$dir/prefix" ]; then
+    WINEPREFIX="$dir/prefix" wineserver -k >/dev/null 2>&1
+    WINEPREFIX="$dir/prefix" wineserver -w >/dev/null 2>&1
+  fi
+  if [ -f "$dir/xvfb.pid" ]; then
+    kill "$(cat "$dir/xvfb.pid")" 2>/dev/null
+    wait "$(cat "$dir/xvfb.pid")" 2>/dev/null
+  fi
+  rm -rf "$dir"
+}
