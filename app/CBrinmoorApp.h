@@ -1,0 +1,69 @@
+#pragma once
+// The application object: start-up, the live settings of every part of the
+// program and their locks, and the clean-up at exit.
+
+#include "afx/Afx.h"
+#include "crypto/CBigNum.h"
+
+class CDestinationDataArray;
+
+class CBrinmoorApp : public CWinApp
+{
+public:
+    CBrinmoorApp();
+    virtual ~CBrinmoorApp();
+
+    virtual BOOL InitInstance();
+    virtual int ExitInstance();
+
+    // Members in this order; each group that workers read has its own mutex.
+    BOOL m_bSettingInitialized;
+    CString m_strInternalFormatName;
+    UINT m_nInternalFormat;
+
+    CMutex m_mutexPassword;
+    CString m_strPassword;            // under m_mutexPassword
+
+    int m_nPort;
+    int m_nServer;
+
+    CMutex m_mutexKey;                // guards the four key members
+    int m_nRSAMode;
+    BOOL m_bKeyPresent;
+    CBigNum m_bnPrivateExponent;
+    CBigNum m_bnModulus;
+
+    BOOL m_bDelay;                    // UI thread only
+    int m_nNoDelayText;               // KB, UI thread only
+    CDestinationDataArray* m_pDestinations;   // owned, UI thread only
+
+    CMutex m_mutexSendFormats;
+    CStringArray m_arrSendFormats;    // under m_mutexSendFormats
+
+    CMutex m_mutexSeenFormats;
+    CStringArray m_arrSeenFormats;    // under m_mutexSeenFormats
+
+    int m_nOnStart;                   // 0 window, 1 balloon, other: silent
+    BOOL m_bShowBalloonOnClose;
+
+    HANDLE m_hStartEvent;
+    HANDLE m_hStopEvent;
+
+    BOOL m_bDeleteSettings;
+
+    BOOL m_bDialogSizeKnown;
+    int m_nDefaultWidth, m_nDefaultHeight;
+    int m_nMinWidth, m_nMinHeight;
+
+    // The main frame's window handle, kept for the watcher thread so that it
+    // never has to touch the frame object from its own thread.
+    HWND m_hWndWatcherTarget;
+};
+
+extern CBrinmoorApp theApp;
+
+// Thread procedure of the start-event watcher; ignores its parameter.
+UINT StartEventWatcherProc(LPVOID pParam);
+
+// Settings store helpers (their own files), declared here too for callers.
+#include "app/PublicKeyStore.h"
