@@ -1,0 +1,36 @@
+#pragma once
+// A locked list of workers of one kind: add, remove, stop all, tray state.
+
+#include "afx/Afx.h"
+#include "app/CAdoPtr.h"
+#include "net/CSocketedThread.h"
+
+typedef CAdoPtr<CSocketedThread> CSocketedThreadPtr;
+
+class CSocketedThreadList : public CList<CSocketedThreadPtr, CSocketedThreadPtr&>
+{
+public:
+    CSocketedThreadList();
+    virtual ~CSocketedThreadList();
+
+    void Add(CSocketedThread* pThread);
+    void Remove(CSocketedThread* pThread);
+    // Stops every worker in the list now. With bWait, returns once all of
+    // them have finished; without, gives up after about 100 ms.
+    void StopAll(BOOL bWait);
+    // 2 if any worker transfers, else 1 if any holds or waits, else 0.
+    int GetStatus();
+    int GetCountLocked();
+
+    CMutex m_mutex;
+};
+
+extern CSocketedThreadList SenderThreadList;
+extern CSocketedThreadList ListenerThreadList;
+extern CSocketedThreadList ReceiverThreadList;
+
+// Starts a worker's thread. When the thread can't be started the worker is
+// marked finished and removed from pList, so no StopAll waits for it.
+// Returns FALSE then.
+BOOL StartWorkerThread(CSocketedThreadList* pList, CSocketedThread* pThread,
+                       AFX_THREADPROC pfnThreadProc);
