@@ -1,0 +1,4 @@
+#pragma once
+#include "afx/CArray.h"
+
+class CByteArray : public CArray<BYTE, BYTE> {};

@@ -1,0 +1,10 @@
+#pragma once
+#include "afx/CSyncObject.h"
+
+class CSemaphore : public CSyncObject {
+public:
+    explicit CSemaphore(LONG lInitialCount = 1, LONG lMaxCount = 1, LPCWSTR pstrName = NULL,
+                        LPSECURITY_ATTRIBUTES lpsaAttributes = NULL);
+    BOOL Unlock() override;
+    BOOL Unlock(LONG lCount, LPLONG lpPrevCount = NULL);
+};

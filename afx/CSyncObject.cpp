@@ -1,0 +1,16 @@
+#include "afx/CSyncObject.h"
+#include "afx/CException.h"
+
+CSyncObject::~CSyncObject() {
+    if (m_hObject) CloseHandle(m_hObject);
+}
+
+void CSyncObject::Attach(HANDLE hObject) {
+    if (!hObject) AfxThrowResourceException();
+    m_hObject = hObject;
+}
+
+BOOL CSyncObject::Lock(DWORD dwTimeout) {
+    DWORD r = WaitForSingleObject(m_hObject, dwTimeout);
+    return r == WAIT_OBJECT_0 || r == WAIT_ABANDONED;
+}

@@ -1,0 +1,231 @@
+#include "afx/CWinApp.h"
+
+#include <vector>
+
+namespace {
+
+CWinApp* g_pApp = NULL;
+
+// A value's size comes from the registry; anything larger is treated as absent
+// rather than allocated.
+const DWORD kMaxProfileValueBytes = 16u * 1024 * 1024;
+
+void LogProfileFault(LPCWSTR what, LPCWSTR section, LPCWSTR entry) {
+    CString line;
+    line.Format(L"profile: %s (%s\\%s)\n", what, section ? section : L"", entry ? entry : L"");
+    OutputDebugStringW(line);
+}
+
+// Reads one value of section\entry, whatever its type. FALSE when it is absent,
+// unreadable or over the size bound.
+BOOL QueryValue(HKEY hSection, LPCWSTR section, LPCWSTR entry, DWORD& type, std::vector<BYTE>& data) {
+    // The value may grow between the size query and the read: retry a few times.
+    for (int attempt = 0; attempt < 4; ++attempt) {
+        DWORD cb = 0;
+        LONG r = RegQueryValueExW(hSection, entry, NULL, &type, NULL, &cb);
+        if (r != ERROR_SUCCESS) return FALSE;
+        if (cb > kMaxProfileValueBytes) {
+            LogProfileFault(L"value over 16 MB ignored", section, entry);
+            return FALSE;
+        }
+        data.resize(cb ? cb : 1);
+        DWORD cbRead = cb;
+        r = RegQueryValueExW(hSection, entry, NULL, &type, data.data(), &cbRead);
+        if (r == ERROR_SUCCESS) {
+            data.resize(cbRead);
+            return TRUE;
+        }
+        if (r != ERROR_MORE_DATA) return FALSE;
+    }
+    LogProfileFault(L"value kept changing while read", section, entry);
+    return FALSE;
+}
+
+CString ModuleTitle(HINSTANCE hInstance) {
+    CString title;
+    if (title.LoadString(AFX_IDS_APP_TITLE)) return title;
+    // No title in the string table: the executable's name without its extension.
+    WCHAR path[MAX_PATH];
+    DWORD n = GetModuleFileNameW(hInstance, path, MAX_PATH);
+    if (n == 0 || n >= MAX_PATH) return title;
+    CString file(path, static_cast<int>(n));
+    file = file.Mid(file.ReverseFind(L'\\') + 1);
+    int dot = file.ReverseFind(L'.');
+    return dot > 0 ? file.Left(dot) : file;
+}
+
+}  // namespace
+
+CWinApp* AfxGetApp() {
+    return g_pApp;
+}
+
+CWinApp::CWinApp(LPCWSTR lpszAppName) {
+    m_hInstance = GetModuleHandleW(NULL);
+    m_strAppName = lpszAppName ? CString(lpszAppName) : ModuleTitle(m_hInstance);
+    m_pszAppName = m_strAppName;
+    g_pApp = this;
+}
+
+CWinApp::~CWinApp() {
+    if (g_pApp == this) g_pApp = NULL;
+}
+
+BOOL CWinApp::InitInstance() {
+    return TRUE;
+}
+
+int CWinApp::ExitInstance() {
+    return 0;
+}
+
+void CWinApp::SetRegistryKey(LPCWSTR lpszRegistryKey) {
+    m_strRegistryKey = lpszRegistryKey ? lpszRegistryKey : L"";
+    m_strProfileName = m_strAppName;
+    m_pszRegistryKey = m_strRegistryKey;
+    m_pszProfileName = m_strProfileName;
+}
+
+HKEY CWinApp::GetAppRegistryKey(BOOL bCreate) {
+    if (m_strRegistryKey.IsEmpty() || m_strProfileName.IsEmpty()) {
+        LogProfileFault(L"no registry key set", NULL, NULL);
+        return NULL;
+    }
+    CString path = L"Software\\" + m_strRegistryKey + L"\\" + m_strProfileName;
+    HKEY hKey = NULL;
+    LONG r = bCreate ? RegCreateKeyExW(HKEY_CURRENT_USER, path, 0, NULL, REG_OPTION_NON_VOLATILE,
+                                       KEY_READ | KEY_WRITE, NULL, &hKey, NULL)
+                     : RegOpenKeyExW(HKEY_CURRENT_USER, path, 0, KEY_READ, &hKey);
+    return r == ERROR_SUCCESS ? hKey : NULL;
+}
+
+HKEY CWinApp::GetSectionKey(LPCWSTR lpszSection, BOOL bCreate) {
+    if (!lpszSection) return NULL;
+    HKEY hApp = GetAppRegistryKey(bCreate);
+    if (!hApp) return NULL;
+    HKEY hKey = NULL;
+    LONG r = bCreate ? RegCreateKeyExW(hApp, lpszSection, 0, NULL, REG_OPTION_NON_VOLATILE,
+                                       KEY_READ | KEY_WRITE, NULL, &hKey, NULL)
+                     : RegOpenKeyExW(hApp, lpszSection, 0, KEY_READ, &hKey);
+    RegCloseKey(hApp);
+    return r == ERROR_SUCCESS ? hKey : NULL;
+}
+
+UINT CWinApp::GetProfileInt(LPCWSTR lpszSection, LPCWSTR lpszEntry, int nDefault) {
+    HKEY hKey = GetSectionKey(lpszSection, FALSE);
+    if (!hKey) return static_cast<UINT>(nDefault);
+    DWORD type = 0, value = 0, cb = sizeof(value);
+    LONG r = RegQueryValueExW(hKey, lpszEntry, NULL, &type, reinterpret_cast<LPBYTE>(&value), &cb);
+    RegCloseKey(hKey);
+    if (r == ERROR_SUCCESS && type == REG_DWORD && cb == sizeof(value)) return value;
+    return static_cast<UINT>(nDefault);
+}
+
+BOOL CWinApp::WriteProfileInt(LPCWSTR lpszSection, LPCWSTR lpszEntry, int nValue) {
+    HKEY hKey = GetSectionKey(lpszSection, TRUE);
+    if (!hKey) return FALSE;
+    DWORD value = static_cast<DWORD>(nValue);
+    LONG r = RegSetValueExW(hKey, lpszEntry, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value),
+                            sizeof(value));
+    RegCloseKey(hKey);
+    return r == ERROR_SUCCESS;
+}
+
+CString CWinApp::GetProfileString(LPCWSTR lpszSection, LPCWSTR lpszEntry, LPCWSTR lpszDefault) {
+    CString strDefault(lpszDefault);
+    HKEY hKey = GetSectionKey(lpszSection, FALSE);
+    if (!hKey) return strDefault;
+    DWORD type = 0;
+    std::vector<BYTE> data;
+    BOOL found = QueryValue(hKey, lpszSection, lpszEntry, type, data);
+    RegCloseKey(hKey);
+    if (!found || (type != REG_SZ && type != REG_EXPAND_SZ)) return strDefault;
+    // Stored strings need not be terminated, nor even of whole characters.
+    const wchar_t* p = reinterpret_cast<const wchar_t*>(data.data());
+    size_t n = wcsnlen(p, data.size() / sizeof(wchar_t));
+    return CString(p, static_cast<int>(n));
+}
+
+BOOL CWinApp::WriteProfileString(LPCWSTR lpszSection, LPCWSTR lpszEntry, LPCWSTR lpszValue) {
+    if (!lpszSection) return FALSE;
+    if (!lpszEntry) {
+        HKEY hApp = GetAppRegistryKey(FALSE);
+        if (!hApp) return TRUE;  // nothing stored, nothing to delete
+        LONG r = RegDeleteTreeW(hApp, lpszSection);
+        RegCloseKey(hApp);
+        return r == ERROR_SUCCESS || r == ERROR_FILE_NOT_FOUND;
+    }
+    if (!lpszValue) {
+        HKEY hKey = GetSectionKey(lpszSection, FALSE);
+        if (!hKey) return TRUE;
+        LONG r = RegDeleteValueW(hKey, lpszEntry);
+        RegCloseKey(hKey);
+        return r == ERROR_SUCCESS || r == ERROR_FILE_NOT_FOUND;
+    }
+    size_t cb = (wcslen(lpszValue) + 1) * sizeof(wchar_t);
+    if (cb > kMaxProfileValueBytes) {
+        LogProfileFault(L"string over 16 MB not written", lpszSection, lpszEntry);
+        return FALSE;
+    }
+    HKEY hKey = GetSectionKey(lpszSection, TRUE);
+    if (!hKey) return FALSE;
+    LONG r = RegSetValueExW(hKey, lpszEntry, 0, REG_SZ, reinterpret_cast<const BYTE*>(lpszValue),
+                            static_cast<DWORD>(cb));
+    RegCloseKey(hKey);
+    return r == ERROR_SUCCESS;
+}
+
+BOOL CWinApp::GetProfileBinary(LPCWSTR lpszSection, LPCWSTR lpszEntry, BYTE** ppData, UINT* pBytes) {
+    if (!ppData || !pBytes) return FALSE;
+    *ppData = NULL;
+    *pBytes = 0;
+    HKEY hKey = GetSectionKey(lpszSection, FALSE);
+    if (!hKey) return FALSE;
+    DWORD type = 0;
+    std::vector<BYTE> data;
+    BOOL found = QueryValue(hKey, lpszSection, lpszEntry, type, data);
+    RegCloseKey(hKey);
+    if (!found || type != REG_BINARY) return FALSE;
+    BYTE* p = new BYTE[data.size() ? data.size() : 1];
+    if (!data.empty()) memcpy(p, data.data(), data.size());
+    *ppData = p;
+    *pBytes = static_cast<UINT>(data.size());
+    return TRUE;
+}
+
+BOOL CWinApp::WriteProfileBinary(LPCWSTR lpszSection, LPCWSTR lpszEntry, LPBYTE pData, UINT nBytes) {
+    if (nBytes > kMaxProfileValueBytes || (nBytes && !pData)) {
+        LogProfileFault(L"binary value not written", lpszSection, lpszEntry);
+        return FALSE;
+    }
+    HKEY hKey = GetSectionKey(lpszSection, TRUE);
+    if (!hKey) return FALSE;
+    LONG r = RegSetValueExW(hKey, lpszEntry, 0, REG_BINARY, pData, nBytes);
+    RegCloseKey(hKey);
+    return r == ERROR_SUCCESS;
+}
+
+BOOL CWinApp::Unregister() {
+    if (m_strRegistryKey.IsEmpty() || m_strProfileName.IsEmpty()) return FALSE;
+    CString makerPath = L"Software\\" + m_strRegistryKey;
+    HKEY hMaker = NULL;
+    if (RegOpenKeyExW(HKEY_CURRENT_USER, makerPath, 0, KEY_READ | KEY_WRITE, &hMaker) != ERROR_SUCCESS)
+        return TRUE;  // nothing was stored
+    LONG r = RegDeleteTreeW(hMaker, m_strProfileName);
+    BOOL bDeleted = r == ERROR_SUCCESS || r == ERROR_FILE_NOT_FOUND;
+    DWORD nSubKeys = 1, nValues = 1;
+    LONG q = RegQueryInfoKeyW(hMaker, NULL, NULL, NULL, &nSubKeys, NULL, NULL, &nValues, NULL, NULL,
+                              NULL, NULL);
+    RegCloseKey(hMaker);
+    // The maker's key may hold other products (or the previous release): it
+    // goes only when it is empty.
+    if (bDeleted && q == ERROR_SUCCESS && nSubKeys == 0 && nValues == 0) {
+        HKEY hSoftware = NULL;
+        if (RegOpenKeyExW(HKEY_CURRENT_USER, L"Software", 0, KEY_READ | KEY_WRITE, &hSoftware) ==
+            ERROR_SUCCESS) {
+            RegDeleteKeyW(hSoftware, m_strRegistryKey);
+            RegCloseKey(hSoftware);
+        }
+    }
+    return bDeleted;
+}

@@ -1,0 +1,49 @@
+#include "afx/CWinThread.h"
+
+#include <process.h>
+
+CWinThread::CWinThread(AFX_THREADPROC pfnThreadProc, LPVOID pParam)
+    : m_pfnThreadProc(pfnThreadProc), m_pThreadParams(pParam) {}
+
+CWinThread::~CWinThread() {
+    if (m_hThread) CloseHandle(m_hThread);
+}
+
+BOOL CWinThread::CreateThread(DWORD dwCreateFlags, UINT nStackSize,
+                              LPSECURITY_ATTRIBUTES lpSecurityAttrs) {
+    // Always created suspended, so that m_hThread is set before the thread can
+    // delete this object; it is resumed here unless the caller asked otherwise.
+    unsigned id = 0;
+    uintptr_t h = _beginthreadex(lpSecurityAttrs, nStackSize, &ThreadEntry, this,
+                                 dwCreateFlags | CREATE_SUSPENDED, &id);
+    if (!h) return FALSE;
+    m_hThread = reinterpret_cast<HANDLE>(h);
+    m_nThreadID = id;
+    if (!(dwCreateFlags & CREATE_SUSPENDED)) ResumeThread();
+    return TRUE;
+}
+
+void CWinThread::Delete() {
+    if (m_bAutoDelete) delete this;
+}
+
+unsigned __stdcall CWinThread::ThreadEntry(void* pThis) {
+    CWinThread* pThread = static_cast<CWinThread*>(pThis);
+    UINT nResult = pThread->m_pfnThreadProc(pThread->m_pThreadParams);
+    pThread->Delete();
+    return nResult;
+}
+
+CWinThread* AfxBeginThread(AFX_THREADPROC pfnThreadProc, LPVOID pParam, int nPriority,
+                           UINT nStackSize, DWORD dwCreateFlags,
+                           LPSECURITY_ATTRIBUTES lpSecurityAttrs) {
+    if (!pfnThreadProc) return NULL;
+    CWinThread* pThread = new CWinThread(pfnThreadProc, pParam);
+    if (!pThread->CreateThread(dwCreateFlags | CREATE_SUSPENDED, nStackSize, lpSecurityAttrs)) {
+        delete pThread;
+        return NULL;
+    }
+    pThread->SetThreadPriority(nPriority);
+    if (!(dwCreateFlags & CREATE_SUSPENDED)) pThread->ResumeThread();
+    return pThread;
+}
