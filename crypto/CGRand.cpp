@@ -1,0 +1,129 @@
+#include "crypto/CGRand.h"
+
+#include "crypto/CMRand.h"
+
+CGRand::CGRand() : m_pGenerators(NULL), m_nCount(0), m_nCurrent(0), m_nMagic(0)
+{
+}
+
+CGRand::~CGRand()
+{
+    Clear();
+}
+
+void CGRand::Clear()
+{
+    delete[] m_pGenerators;
+    m_pGenerators = NULL;
+    m_nCount = 0;
+    m_nCurrent = 0;
+    m_nMagic = 0;
+}
+
+// Takes the generator's next step ahead of time. The remainder uses a
+// multiply by the reciprocal: for outputs below 2^15 and counts up to 2^16,
+// floor(out * (floor(2^32 / count) + 1) / 2^32) is exactly out / count, since
+// the error term out * (magic * count - 2^32) stays below 2^31.
+inline void CGRand::Advance(GEN& g) const
+{
+    uint32_t s = g.nState * CMRand::MULTIPLIER + CMRand::INCREMENT;
+    uint32_t out = (s >> 16) & 0x7FFF;
+    uint32_t q = (uint32_t)((out * m_nMagic) >> 32);
+    g.nState = s;
+    g.nOut = (uint16_t)out;
+    g.nNext = (uint16_t)(out - q * (uint32_t)m_nCount);
+}
+
+BOOL CGRand::Seed(const BYTE* pData, int nLength)
+{
+    if (pData == NULL || nLength < 1 || nLength > MAX_SEED_BYTES)
+        return FALSE;
+
+    int nCount = (nLength + 3) / 4;
+    GEN* pGens = new GEN[nCount];
+    Clear();
+    m_pGenerators = pGens;
+    m_nCount = nCount;
+    m_nMagic = (((uint64_t)1 << 32) / (uint32_t)nCount) + 1;
+
+    uint32_t nCurrent = 0;
+    for (int i = 0; i < nCount; ++i) {
+        // The seed takes every byte from 4i to the end, shifted through 32
+        // bits, which leaves the big-endian value of the last (up to) four.
+        int j = 4 * i;
+        if (j < nLength - 4)
+            j = nLength - 4;
+        uint32_t v = 0;
+        for (; j < nLength; ++j)
+            v = (v << 8) + pData[j];
+        CMRand r(v);
+        nCurrent ^= r.Next();
+        pGens[i].nState = r.m_nState;
+    }
+    m_nCurrent = (int)(nCurrent % (uint32_t)nCount);
+    for (int i = 0; i < nCount; ++i)
+        Advance(pGens[i]);
+    return TRUE;
+}
+
+BYTE CGRand::NextByte()
+{
+    if (m_nCount <= 0)
+        AfxThrowInvalidArgException();
+    GEN* pGens = m_pGenerators;
+    GEN& g1 = pGens[m_nCurrent];
+    uint32_t acc = g1.nOut;
+    uint32_t next = g1.nNext;
+    Advance(g1);
+    GEN& g2 = pGens[next];
+    acc ^= g2.nOut;
+    m_nCurrent = g2.nNext;
+    Advance(g2);
+    return (BYTE)acc;
+}
+
+void CGRand::Xor(BYTE* pDst, const BYTE* pSrc, size_t n)
+{
+    if (n == 0)
+        return;
+    if (m_nCount <= 0)
+        AfxThrowInvalidArgException();
+
+    // The only serial dependency is cur -> pGens[cur].nNext; everything else
+    // (the state step, the output, the remainder) works off that chain.
+    GEN* pGens = m_pGenerators;
+    const uint32_t nCount = (uint32_t)m_nCount;
+    const uint64_t nMagic = m_nMagic;
+    uint32_t cur = (uint32_t)m_nCurrent;
+    for (size_t i = 0; i < n; ++i) {
+        GEN& g1 = pGens[cur];
+        uint32_t acc = g1.nOut;
+        uint32_t mid = g1.nNext;
+        {
+            uint32_t s = g1.nState * CMRand::MULTIPLIER + CMRand::INCREMENT;
+            uint32_t out = (s >> 16) & 0x7FFF;
+            g1.nState = s;
+            g1.nOut = (uint16_t)out;
+            g1.nNext = (uint16_t)(out - (uint32_t)((out * nMagic) >> 32) * nCount);
+        }
+        GEN& g2 = pGens[mid];
+        acc ^= g2.nOut;
+        cur = g2.nNext;
+        {
+            uint32_t s = g2.nState * CMRand::MULTIPLIER + CMRand::INCREMENT;
+            uint32_t out = (s >> 16) & 0x7FFF;
+            g2.nState = s;
+            g2.nOut = (uint16_t)out;
+            g2.nNext = (uint16_t)(out - (uint32_t)((out * nMagic) >> 32) * nCount);
+        }
+        pDst[i] = (BYTE)(pSrc[i] ^ acc);
+    }
+    m_nCurrent = (int)cur;
+}
+
+void CGRand::Generate(BYTE* pDst, size_t n)
+{
+    for (size_t i = 0; i < n; ++i)
+        pDst[i] = 0;
+    Xor(pDst, pDst, n);
+}

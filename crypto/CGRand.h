@@ -1,0 +1,64 @@
+// The program's byte generator: a set of CMRand-style generators, two stepped
+// for every byte, each output choosing the generator of the next step. It is
+// the connection keystream and the random source of the prime search, so the
+// seeding and the byte step are fixed to the bit.
+#pragma once
+
+#include "afx/Afx.h"
+
+#include <stddef.h>
+#include <stdint.h>
+
+class CGRand
+{
+public:
+    // Seed material up to this many bytes (65536 generators); every caller
+    // passes 32, 188 or 256.
+    enum { MAX_SEED_BYTES = 4 * 65536 };
+
+    CGRand();
+    virtual ~CGRand();
+
+    // Deletes every generator; the generator is unseeded afterwards.
+    void Clear();
+
+    // Replaces all generators from the material. FALSE, and nothing changed,
+    // when pData is NULL, nLength is not 1 to MAX_SEED_BYTES.
+    BOOL Seed(const BYTE* pData, int nLength);
+
+    // The next stream byte. Raises CInvalidArgException on an unseeded generator.
+    BYTE NextByte();
+
+    // pDst[i] = pSrc[i] ^ NextByte() for i = 0 .. n-1, in order (pDst may be
+    // pSrc). The same stream as n calls of NextByte, without the call overhead.
+    // Raises CInvalidArgException on an unseeded generator when n > 0.
+    void Xor(BYTE* pDst, const BYTE* pSrc, size_t n);
+
+    // n stream bytes into pDst.
+    void Generate(BYTE* pDst, size_t n);
+
+    BOOL IsSeeded() const { return m_nCount > 0; }
+    int GetCount() const { return m_nCount; }
+    int GetCurrent() const { return m_nCurrent; }
+
+private:
+    CGRand(const CGRand&) = delete;
+    CGRand& operator=(const CGRand&) = delete;
+
+    // One generator with its next step already taken: the stream only has to
+    // chase nNext from one generator to the next, and the state update runs
+    // beside that chain instead of on it.
+    struct GEN
+    {
+        uint32_t nState;  // state after the precomputed step
+        uint16_t nOut;    // output of that step (0..32767)
+        uint16_t nNext;   // nOut mod the generator count: the index it selects
+    };
+
+    void Advance(GEN& g) const;
+
+    GEN* m_pGenerators;   // m_nCount entries, flat
+    int m_nCount;         // number of generators, 0 while unseeded
+    int m_nCurrent;       // index of the generator that the next step uses
+    uint64_t m_nMagic;    // floor(2^32 / m_nCount) + 1, for the remainder by m_nCount
+};

@@ -1,0 +1,48 @@
+// Modular exponentiation in Montgomery form for an odd modulus, with a
+// sliding window over the exponent. It computes exactly base^exponent mod
+// modulus, the value of the plain square-and-multiply loop, without a long
+// division after every product. One object holds its scratch space, so
+// repeated exponentiations by the same modulus allocate nothing more.
+#pragma once
+
+#include "crypto/CBigNum.h"
+
+#include <stdint.h>
+
+class CMontgomery
+{
+public:
+#if defined(__SIZEOF_INT128__)
+    typedef uint64_t Limb;   // 64-bit limbs where the compiler has a 128-bit product
+#else
+    typedef uint32_t Limb;
+#endif
+
+    CMontgomery();
+    virtual ~CMontgomery();
+
+    // modulus: odd and greater than 1.
+    void Init(const CBigNum& modulus);
+    // result = base^exponent mod modulus, normalised; result may be base or exponent.
+    void PowMod(CBigNum& result, const CBigNum& base, const CBigNum& exponent);
+
+private:
+    CMontgomery(const CMontgomery&) = delete;
+    CMontgomery& operator=(const CMontgomery&) = delete;
+
+    void MontMul(Limb* pOut, const Limb* a, const Limb* b);
+    void ToLimbs(Limb* pOut, const CBigNum& x) const;   // x below the modulus
+    void FromLimbs(CBigNum& out, const Limb* p) const;
+
+    enum { WINDOW_MAX = 5 };
+
+    int m_nLimbs;
+    Limb m_nInv;          // -modulus^-1 mod 2^(limb bits)
+    Limb* m_pBlock;       // all the limb arrays below, in one allocation
+    Limb* m_pMod;         // modulus
+    Limb* m_pRR;          // R^2 mod modulus, R = 2^(limb bits * m_nLimbs)
+    Limb* m_pTable;       // odd powers of the base in Montgomery form
+    Limb* m_pAcc;
+    Limb* m_pTmp;         // m_nLimbs + 2 limbs for the product
+    CBigNum m_modulus;
+};

@@ -1,0 +1,47 @@
+// Prime search: fresh random odd candidates with their two top bits set,
+// screened by small divisors and accepted after 100 Miller-Rabin rounds.
+#pragma once
+
+#include "crypto/CBigNum.h"
+#include "crypto/CGRand.h"
+
+// Odd primes below 65536 without 3, 5, 17 and 257 (those are covered by
+// CBigNum::IsDivisibleByFermatPrime): 6537 entries once built.
+extern CArray<WORD, WORD> SmallPrimeTable;
+extern BOOL SmallPrimeTableBuilt;
+
+class CPrimeGen
+{
+public:
+    enum { PRIME_BITS = 640, MILLER_RABIN_ROUNDS = 100 };
+
+    CPrimeGen() {}
+    virtual ~CPrimeGen() {}
+
+    // Builds SmallPrimeTable once; call before any search starts.
+    static void BuildSmallPrimeTable();
+
+    // Draws candidates until one of nBits bits (PRIME_BITS for the key
+    // generation; at least 32) is a probable prime (TRUE) or cancel is seen
+    // (FALSE). candidates counts every draw; roundsPassed the rounds the
+    // current candidate has passed. m_rand must be seeded.
+    BOOL FindPrime(CBigNum& prime, volatile LONG& roundsPassed, volatile LONG& candidates,
+                   const volatile BOOL& cancel, int nBits = PRIME_BITS);
+
+    // A random number below 2^bits: the 16-bit digits from the most
+    // significant down, each high byte then low byte from m_rand.
+    void RandomBits(int bits, CBigNum& out);
+
+    BOOL IsProbablePrime(const CBigNum& n, const volatile BOOL& cancel, volatile LONG& roundsPassed);
+    // One round with a random base; n - 1 = 2^s * d.
+    BOOL MillerRabinRound(const CBigNum& n, int s, const CBigNum& d);
+    // d and s with n - 1 = 2^s * d, d odd; n odd and greater than 1.
+    static int SplitPowerOfTwo(const CBigNum& n, CBigNum& d);
+    static BOOL HasSmallPrimeFactor(const CBigNum& n);
+
+    CGRand m_rand;
+
+private:
+    CPrimeGen(const CPrimeGen&) = delete;
+    CPrimeGen& operator=(const CPrimeGen&) = delete;
+};
