@@ -8,6 +8,7 @@
 #include "crypto/CBigNum.h"
 #include "net/CSocketedThread.h"
 #include "net/CSocketBuffer.h"
+#include <vector>
 
 enum
 {
@@ -43,9 +44,23 @@ public:
     CSocketBuffer m_buffer;
 
 private:
+    // A record as this connection's directory announced it.
+    struct ANNOUNCED
+    {
+        const BYTE* pData;
+        DWORD nSize;       // 0: placeholder
+        CString strName;
+    };
+    // Blocks up to this size go out in one send together with their tag.
+    enum { SMALL_BLOCK = 65536 - 4 };
+
     BOOL Handshake();
     void ServeRequests();
+    void SendDataBlock(const BYTE* pData, DWORD nSize);
     void LogSent(ULONGLONG nTotal, const CString& strNames);
+    CString HostPortSuffix() const;
+
+    std::vector<ANNOUNCED> m_arrAnnounced;
 };
 
 // One sender per enabled destination of the application, all sharing pData.

@@ -1,0 +1,24 @@
+#include "net/CSocketedThread.h"
+#include "afx/CWnd.h"
+#if __has_include("app/AppMessages.h")
+#include "app/AppMessages.h"
+#endif
+#ifndef UWM_THREADSTATECHANGED
+#define UWM_THREADSTATECHANGED (WM_APP + 2)
+#endif
+
+void PostThreadStateChanged()
+{
+    CWinApp* pApp = AfxGetApp();
+    if (pApp == NULL || pApp->m_pMainWnd == NULL)
+        return;
+    HWND hWnd = pApp->m_pMainWnd->GetSafeHwnd();
+    if (hWnd != NULL)
+        ::PostMessageW(hWnd, UWM_THREADSTATECHANGED, 0, 0);
+}
+
+void CSocketedThread::SetStatus(int nState)
+{
+    m_nState = nState;
+    PostThreadStateChanged();
+}

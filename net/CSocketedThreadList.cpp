@@ -1,0 +1,126 @@
+#include "net/CSocketedThreadList.h"
+
+// Built before the application object (it is the first of the program's own
+// globals); the other two follow it, in this order.
+__attribute__((init_priority(1000))) CSocketedThreadList SenderThreadList;
+CSocketedThreadList ListenerThreadList;
+CSocketedThreadList ReceiverThreadList;
+
+CSocketedThreadList::CSocketedThreadList() : CList(10) {}
+
+CSocketedThreadList::~CSocketedThreadList()
+{
+    RemoveAll();
+}
+
+void CSocketedThreadList::Add(CSocketedThread* pThread)
+{
+    {
+        CSingleLock lock(&m_mutex, TRUE);
+        CSocketedThreadPtr p(pThread);
+        AddTail(p);
+    }
+    PostThreadStateChanged();
+}
+
+void CSocketedThreadList::Remove(CSocketedThread* pThread)
+{
+    {
+        // The reference leaves the list under the lock but is released after
+        // it: a last release deletes the worker, which must not happen while
+        // the list is locked.
+        CSocketedThreadPtr pReleased;
+        CSingleLock lock(&m_mutex, TRUE);
+        for (POSITION pos = GetHeadPosition(); pos != NULL;)
+        {
+            POSITION posThis = pos;
+            CSocketedThreadPtr& p = GetNext(pos);
+            if (p.Get() == pThread)
+            {
+                pReleased = p;
+                RemoveAt(posThis);
+                break;
+            }
+        }
+        lock.Unlock();
+    }
+    PostThreadStateChanged();
+}
+
+void CSocketedThreadList::StopAll(BOOL bWait)
+{
+    CList<CSocketedThreadPtr, CSocketedThreadPtr&> snapshot(10);
+    {
+        CSingleLock lock(&m_mutex, TRUE);
+        for (POSITION pos = GetHeadPosition(); pos != NULL;)
+        {
+            CSocketedThreadPtr& p = GetNext(pos);
+            p->Stop();
+            snapshot.AddTail(p);
+        }
+    }
+
+    for (int nPass = 0;; ++nPass)
+    {
+        if (!bWait && nPass >= 10)
+            break;
+        for (POSITION pos = snapshot.GetHeadPosition(); pos != NULL;)
+        {
+            POSITION posThis = pos;
+            CSocketedThreadPtr& p = snapshot.GetNext(pos);
+            if (p->m_bFinished)
+                snapshot.RemoveAt(posThis);
+            else
+                p->m_socket.Abort();
+        }
+        if (snapshot.IsEmpty())
+            break;
+        ::Sleep(10);
+    }
+    snapshot.RemoveAll();
+}
+
+int CSocketedThreadList::GetStatus()
+{
+    CSingleLock lock(&m_mutex, TRUE);
+    int nStatus = 0;
+    for (POSITION pos = GetHeadPosition(); pos != NULL;)
+    {
+        int nState = GetNext(pos)->m_nState;
+        if (nState == 2)
+            return 2;
+        if (nState == 1)
+            nStatus = 1;
+    }
+    return nStatus;
+}
+
+int CSocketedThreadList::GetCountLocked()
+{
+    CSingleLock lock(&m_mutex, TRUE);
+    return static_cast<int>(GetCount());
+}
+
+BOOL StartWorkerThread(CSocketedThreadList* pList, CSocketedThread* pThread,
+                       AFX_THREADPROC pfnThreadProc)
+{
+    // The list's reference keeps the worker alive until it is removed.
+    pList->Add(pThread);
+    CWinThread* pWinThread = NULL;
+    try
+    {
+        pWinThread = AfxBeginThread(pfnThreadProc, pThread, THREAD_PRIORITY_NORMAL, 0, 0, NULL);
+    }
+    catch (CException&)
+    {
+        pWinThread = NULL;
+    }
+    if (pWinThread != NULL)
+        return TRUE;
+    // No thread will ever finish this worker: finish it here, so that no
+    // StopAll waits for it.
+    pThread->m_socket.Close();
+    pThread->m_bFinished = 1;
+    pList->Remove(pThread);
+    return FALSE;
+}
