@@ -1,0 +1,3 @@
+#include "afx/CButton.h"
+
+IMPLEMENT_DYNAMIC(CButton, CWnd)

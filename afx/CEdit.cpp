@@ -1,0 +1,3 @@
+#include "afx/CEdit.h"
+
+IMPLEMENT_DYNAMIC(CEdit, CWnd)

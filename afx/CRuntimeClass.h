@@ -1,0 +1,26 @@
+#pragma once
+#include <windows.h>
+
+// Class name and base, enough for IsKindOf on window classes.
+struct CRuntimeClass {
+    LPCSTR m_lpszClassName;
+    const CRuntimeClass* m_pBaseClass;
+
+    BOOL IsDerivedFrom(const CRuntimeClass* pBaseClass) const {
+        for (const CRuntimeClass* p = this; p != nullptr; p = p->m_pBaseClass)
+            if (p == pBaseClass) return TRUE;
+        return FALSE;
+    }
+};
+
+#define RUNTIME_CLASS(class_name) (&class_name::class##class_name)
+
+#define DECLARE_DYNAMIC(class_name)                          \
+public:                                                      \
+    static const CRuntimeClass class##class_name;            \
+    const CRuntimeClass* GetRuntimeClass() const override;
+
+#define IMPLEMENT_DYNAMIC(class_name, base_class_name)                             \
+    const CRuntimeClass class_name::class##class_name = {                         \
+        #class_name, RUNTIME_CLASS(base_class_name)};                              \
+    const CRuntimeClass* class_name::GetRuntimeClass() const { return RUNTIME_CLASS(class_name); }

@@ -1,0 +1,3 @@
+#include "afx/CStatic.h"
+
+IMPLEMENT_DYNAMIC(CStatic, CWnd)
