@@ -1,0 +1,38 @@
+#pragma once
+#include <vector>
+
+#include "afx/CPropertyPage.h"
+
+// A modal property sheet over the system's property-sheet control. The page
+// objects belong to the caller and must live until DoModal returns.
+class CPropertySheet {
+public:
+    // pParentWnd NULL: the application's main window, when it exists, owns the
+    // sheet and is disabled while it runs.
+    explicit CPropertySheet(LPCWSTR pszCaption, CWnd* pParentWnd = nullptr, UINT iSelectPage = 0);
+    CPropertySheet(const CPropertySheet&) = delete;
+    CPropertySheet& operator=(const CPropertySheet&) = delete;
+    virtual ~CPropertySheet();
+
+    void AddPage(CPropertyPage* pPage);
+    int GetPageCount() const { return static_cast<int>(m_pages.size()); }
+    CPropertyPage* GetPage(int nPage) const;
+
+    // IDOK when the sheet was closed with its OK button, IDCANCEL for Cancel,
+    // Esc or the close box, -1 when it couldn't be shown.
+    virtual INT_PTR DoModal();
+
+    // The sheet's window while DoModal runs, else NULL.
+    HWND m_hWnd;
+
+private:
+    static int CALLBACK SheetCallback(HWND hWnd, UINT uMsg, LPARAM lParam);
+    static LRESULT CALLBACK SheetWndProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam);
+
+    CString m_strCaption;
+    CWnd* m_pParentWnd;
+    UINT m_nStartPage;
+    std::vector<CPropertyPage*> m_pages;
+    WNDPROC m_pfnSheetProc;
+    INT_PTR m_nResult;
+};

@@ -1,0 +1,64 @@
+#pragma once
+// Makes a new 1280-bit RSA key on two prime-search threads and shows their
+// progress every 100 ms. The finished key replaces the application's key and
+// is stored at once; a cancelled run leaves the previous key untouched.
+
+#include <atomic>
+
+#include "afx/Afx.h"
+#include "crypto/CPrimeThreadParam.h"
+
+#define IDT_KEYGEN_PROGRESS 100
+
+class CGeneratingRSAKeyDialog : public CDialogEx
+{
+    DECLARE_DYNAMIC(CGeneratingRSAKeyDialog)
+public:
+    explicit CGeneratingRSAKeyDialog(CWnd* pParent = NULL);
+    virtual ~CGeneratingRSAKeyDialog();
+
+    // The progress text of one search: "<c>番目の候補", and with r > 0 rounds
+    // passed the lower bound of the probability that the candidate is prime.
+    static CString FormatCandidateText(LONG nRoundsPassed, LONG nCandidates);
+
+    // Thread #1: both seeds, thread #2, prime p, then n and d, then the store.
+    UINT GenerateKey();
+    // Thread #2: prime q.
+    void SearchPrime();
+
+    CPrimeThreadParam* m_pParam[2];   // 0: p on thread #1, 1: q on thread #2
+    CSemaphore m_semDone;             // each search releases it once when it ends
+    volatile BOOL m_bCancel;
+    std::atomic<BOOL> m_bAborted;
+    std::atomic<BOOL> m_bFinished;
+    DWORD m_dwStartTick;
+    std::atomic<DWORD> m_dwFinishTick;
+    volatile LONG m_nPublicKeys;
+    volatile LONG m_nPrivateKeys;
+    CStatic m_staticPrivateKeys;
+    CStatic m_staticPublicKeys;
+    CStatic m_staticNote;
+    CStatic m_staticStatus;
+    CStatic m_staticElapsed;
+    CStatic m_staticSearch1;
+    CStatic m_staticSearch2;
+
+protected:
+    virtual void DoDataExchange(CDataExchange* pDX);
+    virtual BOOL OnInitDialog();
+    virtual void OnOK();
+    virtual void OnCancel();
+
+    afx_msg void OnTimer(UINT_PTR nIDEvent);
+    afx_msg HBRUSH OnCtlColor(HDC hDC, CWnd* pWnd, UINT nCtlColor);
+
+    void UpdateProgress(DWORD dwNow);
+
+    DECLARE_MESSAGE_MAP()
+
+private:
+    // Set by thread #1 as its very last step, so the destructor can wait for
+    // it when the dialog goes before the threads have ended.
+    HANDLE m_hKeyThreadDone;
+    BOOL m_bKeyThreadStarted;
+};
