@@ -9,6 +9,8 @@
 #include "net/CSocketedThread.h"
 #include "net/CSocketBuffer.h"
 #include <atomic>
+#include <memory>
+#include <stdlib.h>
 
 class CWnd;
 
@@ -55,7 +57,15 @@ public:
     CString m_strDelayedFormats;
     CSocketBuffer m_buffer;
 
+    // Frees a block from malloc (the directory while it arrives).
+    struct FreeDeleter
+    {
+        void operator()(BYTE* p) const { free(p); }
+    };
+
 private:
+    void Converse();
+    BOOL ReceiveDirectory(DWORD nLength, std::unique_ptr<BYTE, FreeDeleter>& directory);
     // Holds the placeholders until stopped (delayed rendering).
     void ServeDelayedFormats();
 };

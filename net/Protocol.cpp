@@ -7,3 +7,12 @@ CString FormatKB(ULONGLONG nBytes)
     _ui64tow_s(nKB, buf, 32, 10);
     return CString(buf);
 }
+
+BOOL CanHoldBytes(ULONGLONG nBytes)
+{
+    MEMORYSTATUSEX status = {};
+    status.dwLength = sizeof(status);
+    if (!::GlobalMemoryStatusEx(&status))
+        return FALSE;
+    return nBytes <= status.ullAvailVirtual && nBytes <= status.ullAvailPageFile;
+}

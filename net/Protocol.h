@@ -61,3 +61,8 @@ inline BOOL IsHandleClipboardFormat(UINT nFormat)
 
 // "(n + 1023) / 1024" in 64-bit arithmetic, as text.
 CString FormatKB(ULONGLONG nBytes);
+
+// TRUE when the process can still take nBytes more memory: within both the
+// free address space and the free commit. Peer-announced sizes are checked
+// with it before anything is allocated for them.
+BOOL CanHoldBytes(ULONGLONG nBytes);

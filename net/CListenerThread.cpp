@@ -1,0 +1,116 @@
+#include "net/CListenerThread.h"
+#include "net/CReceiverThread.h"
+#include "net/CSocketedThreadList.h"
+#include "app/CBrinmoorApp.h"
+#include "app/EventLog.h"
+
+void StartListenerThread()
+{
+    CListenerThread* pThread = new CListenerThread();
+    pThread->m_nProtocolIndex = 0;
+    pThread->m_nPort = theApp.m_nPort;
+    if (!StartWorkerThread(&ListenerThreadList, pThread, ListenerThreadProc))
+        PushServerStatus(0, L"停止：スレッドを開始できません。");
+}
+
+UINT ListenerThreadProc(LPVOID pParam)
+{
+    CListenerThread* pThread = static_cast<CListenerThread*>(pParam);
+    CAdoPtr<CSocketedThread> self(pThread);
+    pThread->Run();
+    pThread->m_bFinished = 1;
+    ListenerThreadList.Remove(pThread);
+    return 0;
+}
+
+void CListenerThread::Run()
+{
+    AfxSocketInit();
+    PushServerStatus(m_nProtocolIndex, L"起動中");
+    if (!m_socket.Create(static_cast<UINT>(m_nPort)))
+    {
+        CString strText;
+        strText.Format(L"受信用ポート(%d)を開けません(WinSockエラー %d)", m_nPort, m_socket.GetError());
+        PushServerStatus(m_nProtocolIndex, L"停止：" + strText);
+        m_socket.Close();
+        AfxMessageBox(strText, MB_OK);
+        return;
+    }
+    CString strStatus;
+    strStatus.Format(L"稼働中　ポート %d", m_nPort);
+    PushServerStatus(m_nProtocolIndex, strStatus);
+    AcceptLoop();
+    m_socket.Close();
+}
+
+void CListenerThread::AcceptLoop()
+{
+    if (m_socket.IsAborted() || !m_socket.m_socket.Listen(5))
+    {
+        if (m_bStop)
+            return;
+        CString strText;
+        strText.Format(L"停止：Listenエラー(WinSockエラー %d)", m_socket.GetError());
+        PushServerStatus(m_nProtocolIndex, strText);
+        return;
+    }
+    for (;;)
+    {
+        if (m_bStop)
+        {
+            PushServerStatus(m_nProtocolIndex, L"停止：終了");
+            return;
+        }
+        CSocketX accepted;
+        if (m_socket.IsAborted() || !m_socket.m_socket.Accept(accepted.m_socket))
+        {
+            int nError = m_socket.GetError();
+            if (!m_bStop && (nError == WSAECONNRESET || nError == WSAECONNABORTED))
+            {
+                // One peer gave up before its connection was taken; that ends
+                // only that connection, not the server.
+                continue;
+            }
+            if (m_bStop)
+            {
+                PushServerStatus(m_nProtocolIndex, L"停止：終了");
+            }
+            else
+            {
+                CString strText;
+                strText.Format(L"停止：Acceptエラー(WinSockエラー %d)", nError);
+                PushServerStatus(m_nProtocolIndex, strText);
+            }
+            return;
+        }
+
+        // The newest connection replaces the ones before it.
+        ReceiverThreadList.StopAll(FALSE);
+        SOCKET hSocket = accepted.m_socket.Detach();
+        CReceiverThread* pReceiver = new CReceiverThread(m_nProtocolIndex);
+        pReceiver->m_hSocket = hSocket;
+        if (!StartWorkerThread(&ReceiverThreadList, pReceiver, ReceiverThreadProc))
+            AddLog(L"【受信エラー】 スレッドを開始できません。");
+    }
+}
+
+UINT ReceiverThreadProc(LPVOID pParam)
+{
+    CReceiverThread* pThread = static_cast<CReceiverThread*>(pParam);
+    CAdoPtr<CSocketedThread> self(pThread);
+    AfxSocketInit();
+    SOCKET hSocket = pThread->m_hSocket;
+    pThread->m_hSocket = INVALID_SOCKET;
+    if (pThread->m_socket.m_socket.Attach(hSocket, AFX_SOCKET_ALL_EVENTS))
+    {
+        // Replies and requests are small; they must not wait for a delayed
+        // acknowledgement. The bytes on the wire are the same either way.
+        BOOL bNoDelay = TRUE;
+        pThread->m_socket.m_socket.SetSockOpt(TCP_NODELAY, &bNoDelay, sizeof(bNoDelay), IPPROTO_TCP);
+    }
+    pThread->DoSession();
+    pThread->m_socket.Close();
+    pThread->m_bFinished = 1;
+    ReceiverThreadList.Remove(pThread);
+    return 0;
+}

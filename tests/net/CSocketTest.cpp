@@ -1,0 +1,183 @@
+// The framework's blocking socket over loopback: connect by address and by
+// name, exact errors, cancel from another thread, hand-off of a raw handle.
+#include <gtest/gtest.h>
+#include "afx/Afx.h"
+#include <thread>
+#include <atomic>
+
+namespace {
+
+class SocketTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(AfxSocketInit());
+        ASSERT_TRUE(m_listener.Create(0, SOCK_STREAM, AFX_SOCKET_ALL_EVENTS, L"127.0.0.1"));
+        ASSERT_TRUE(m_listener.Listen(5));
+        sockaddr_in addr = {};
+        int nLength = sizeof(addr);
+        ASSERT_TRUE(m_listener.GetSockName(reinterpret_cast<SOCKADDR*>(&addr), &nLength));
+        m_nPort = ntohs(addr.sin_port);
+    }
+
+    // A connected pair: client from Connect, server from Accept.
+    void Connect(CSocket& client, CSocket& server, LPCWSTR pszHost = L"127.0.0.1")
+    {
+        ASSERT_TRUE(client.Create());
+        std::thread t([&] { EXPECT_TRUE(m_listener.Accept(server)) << WSAGetLastError(); });
+        EXPECT_TRUE(client.Connect(pszHost, m_nPort)) << WSAGetLastError();
+        t.join();
+    }
+
+    CSocket m_listener;
+    UINT m_nPort = 0;
+};
+
+TEST_F(SocketTest, SendsAndReceivesByAddressAndByName)
+{
+    for (LPCWSTR pszHost : { L"127.0.0.1", L"localhost" })
+    {
+        CSocket client, server;
+        Connect(client, server, pszHost);
+        std::vector<char> data(3 * 1024 * 1024);
+        for (size_t i = 0; i < data.size(); ++i)
+            data[i] = static_cast<char>(i * 7);
+        std::thread sender([&] { EXPECT_EQ(int(data.size()), client.Send(data.data(), int(data.size()))); });
+        std::vector<char> got(data.size());
+        size_t nDone = 0;
+        while (nDone < got.size())
+        {
+            int n = server.Receive(got.data() + nDone, int(got.size() - nDone));
+            ASSERT_GT(n, 0) << pszHost << ": receive failed with " << WSAGetLastError();
+            nDone += n;
+        }
+        sender.join();
+        EXPECT_TRUE(data == got) << pszHost;
+        client.Close();
+        char c;
+        EXPECT_EQ(0, server.Receive(&c, 1)) << pszHost << ": the peer's close reads as 0";
+    }
+}
+
+TEST_F(SocketTest, ConnectErrors)
+{
+    // Only loopback: no name that would need a resolver on the network.
+    struct { LPCWSTR pszHost; bool bClosedPort; int nError; } cases[] = {
+        { L"127.0.0.1", true, WSAECONNREFUSED },
+        { L"localhost", true, WSAECONNREFUSED },
+        { L"", false, 0 },   // any error
+    };
+    for (auto& c : cases)
+    {
+        CSocket s;
+        ASSERT_TRUE(s.Create());
+        UINT nPort = m_nPort;
+        if (c.bClosedPort)
+            m_listener.Close();
+        else
+            nPort = 0;
+        EXPECT_FALSE(s.Connect(c.pszHost, nPort)) << c.pszHost;
+        int nError = WSAGetLastError();
+        if (c.nError != 0)
+            EXPECT_EQ(c.nError, nError) << c.pszHost;
+        else
+            EXPECT_NE(0, nError) << c.pszHost;
+    }
+}
+
+TEST_F(SocketTest, CancelInterruptsBlockedCallsFromAnotherThread)
+{
+    enum { RECEIVE, ACCEPT, SEND };
+    // The listener comes last: its cancel stays in force.
+    for (int nCall : { RECEIVE, SEND, ACCEPT })
+    {
+        CSocket client, server;
+        Connect(client, server);
+        CSocket* pTarget = nCall == ACCEPT ? &m_listener : &client;
+        std::atomic<int> nResult(1), nError(0);
+        std::thread worker([&] {
+            if (nCall == RECEIVE)
+            {
+                char c;
+                nResult = client.Receive(&c, 1);
+            }
+            else if (nCall == ACCEPT)
+            {
+                CSocket other;
+                nResult = m_listener.Accept(other) ? 1 : SOCKET_ERROR;
+            }
+            else
+            {
+                // Much more than the socket buffers hold while nobody reads.
+                std::vector<char> big(64 * 1024 * 1024);
+                nResult = client.Send(big.data(), int(big.size()));
+            }
+            nError = WSAGetLastError();
+        });
+        ::Sleep(200);
+        EXPECT_TRUE(pTarget->IsBlocking()) << "call " << nCall;
+        pTarget->CancelBlockingCall();
+        worker.join();
+        EXPECT_EQ(SOCKET_ERROR, nResult.load()) << "call " << nCall;
+        EXPECT_EQ(WSAEINTR, nError.load()) << "call " << nCall;
+        // A cancel also makes later calls fail at once, without waiting.
+        char c;
+        if (nCall != ACCEPT)
+        {
+            EXPECT_EQ(SOCKET_ERROR, client.Receive(&c, 1)) << "call " << nCall;
+            EXPECT_EQ(WSAEINTR, WSAGetLastError()) << "call " << nCall;
+        }
+    }
+}
+
+TEST_F(SocketTest, CancelWithoutHandleIsHarmless)
+{
+    CSocket s;
+    s.CancelBlockingCall();
+    ASSERT_TRUE(s.Create());   // a new handle starts without the old cancel
+    EXPECT_FALSE(s.IsBlocking());
+}
+
+TEST_F(SocketTest, AcceptedHandleWorksOnAnotherThread)
+{
+    CSocket client, server;
+    Connect(client, server);
+    SOCKET h = server.Detach();
+    ASSERT_NE(INVALID_SOCKET, h);
+    EXPECT_EQ(INVALID_SOCKET, server.m_hSocket);
+
+    std::string got;
+    std::thread other([&] {
+        CSocket attached;
+        ASSERT_TRUE(attached.Attach(h));
+        sockaddr_in peer = {};
+        int nLength = sizeof(peer);
+        EXPECT_TRUE(attached.GetPeerName(reinterpret_cast<SOCKADDR*>(&peer), &nLength));
+        EXPECT_EQ(htonl(INADDR_LOOPBACK), peer.sin_addr.s_addr);
+        char buf[5] = {};
+        int nDone = 0;
+        while (nDone < 5)
+        {
+            int n = attached.Receive(buf + nDone, 5 - nDone);
+            ASSERT_GT(n, 0);
+            nDone += n;
+        }
+        got.assign(buf, 5);
+        EXPECT_EQ(2, attached.Send("ok", 2));
+    });
+    EXPECT_EQ(5, client.Send("hello", 5));
+    other.join();
+    EXPECT_EQ("hello", got);
+    char buf[2];
+    int nDone = 0;
+    while (nDone < 2)
+    {
+        int n = client.Receive(buf + nDone, 2 - nDone);
+        ASSERT_GT(n, 0);
+        nDone += n;
+    }
+    EXPECT_EQ(0, memcmp(buf, "ok", 2));
+}
+
+}  // namespace
