@@ -86,12 +86,17 @@ void CWinApp::SetRegistryKey(LPCWSTR lpszRegistryKey) {
     m_pszProfileName = m_strProfileName;
 }
 
-HKEY CWinApp::GetAppRegistryKey(BOOL bCreate) {
+CString CWinApp::ProductKeyPath() const {
     if (m_strRegistryKey.IsEmpty() || m_strProfileName.IsEmpty()) {
         LogProfileFault(L"no registry key set", NULL, NULL);
-        return NULL;
+        return CString();
     }
-    CString path = L"Software\\" + m_strRegistryKey + L"\\" + m_strProfileName;
+    return L"Software\\" + m_strRegistryKey + L"\\" + m_strProfileName;
+}
+
+HKEY CWinApp::GetAppRegistryKey(BOOL bCreate) {
+    CString path = ProductKeyPath();
+    if (path.IsEmpty()) return NULL;
     HKEY hKey = NULL;
     LONG r = bCreate ? RegCreateKeyExW(HKEY_CURRENT_USER, path, 0, NULL, REG_OPTION_NON_VOLATILE,
                                        KEY_READ | KEY_WRITE, NULL, &hKey, NULL)
@@ -149,15 +154,23 @@ CString CWinApp::GetProfileString(LPCWSTR lpszSection, LPCWSTR lpszEntry, LPCWST
 BOOL CWinApp::WriteProfileString(LPCWSTR lpszSection, LPCWSTR lpszEntry, LPCWSTR lpszValue) {
     if (!lpszSection) return FALSE;
     if (!lpszEntry) {
-        HKEY hApp = GetAppRegistryKey(FALSE);
-        if (!hApp) return TRUE;  // nothing stored, nothing to delete
+        CString path = ProductKeyPath();
+        if (path.IsEmpty()) return FALSE;
+        HKEY hApp = NULL;
+        if (RegOpenKeyExW(HKEY_CURRENT_USER, path, 0, KEY_ALL_ACCESS, &hApp) != ERROR_SUCCESS)
+            return TRUE;  // nothing stored, nothing to delete
         LONG r = RegDeleteTreeW(hApp, lpszSection);
         RegCloseKey(hApp);
         return r == ERROR_SUCCESS || r == ERROR_FILE_NOT_FOUND;
     }
     if (!lpszValue) {
-        HKEY hKey = GetSectionKey(lpszSection, FALSE);
-        if (!hKey) return TRUE;
+        CString path = ProductKeyPath();
+        if (path.IsEmpty()) return FALSE;
+        path += L"\\";
+        path += lpszSection;
+        HKEY hKey = NULL;
+        if (RegOpenKeyExW(HKEY_CURRENT_USER, path, 0, KEY_SET_VALUE, &hKey) != ERROR_SUCCESS)
+            return TRUE;  // no section, no value
         LONG r = RegDeleteValueW(hKey, lpszEntry);
         RegCloseKey(hKey);
         return r == ERROR_SUCCESS || r == ERROR_FILE_NOT_FOUND;
@@ -206,10 +219,10 @@ BOOL CWinApp::WriteProfileBinary(LPCWSTR lpszSection, LPCWSTR lpszEntry, LPBYTE 
 }
 
 BOOL CWinApp::Unregister() {
-    if (m_strRegistryKey.IsEmpty() || m_strProfileName.IsEmpty()) return FALSE;
+    if (ProductKeyPath().IsEmpty()) return FALSE;
     CString makerPath = L"Software\\" + m_strRegistryKey;
     HKEY hMaker = NULL;
-    if (RegOpenKeyExW(HKEY_CURRENT_USER, makerPath, 0, KEY_READ | KEY_WRITE, &hMaker) != ERROR_SUCCESS)
+    if (RegOpenKeyExW(HKEY_CURRENT_USER, makerPath, 0, KEY_ALL_ACCESS, &hMaker) != ERROR_SUCCESS)
         return TRUE;  // nothing was stored
     LONG r = RegDeleteTreeW(hMaker, m_strProfileName);
     BOOL bDeleted = r == ERROR_SUCCESS || r == ERROR_FILE_NOT_FOUND;
@@ -221,7 +234,7 @@ BOOL CWinApp::Unregister() {
     // goes only when it is empty.
     if (bDeleted && q == ERROR_SUCCESS && nSubKeys == 0 && nValues == 0) {
         HKEY hSoftware = NULL;
-        if (RegOpenKeyExW(HKEY_CURRENT_USER, L"Software", 0, KEY_READ | KEY_WRITE, &hSoftware) ==
+        if (RegOpenKeyExW(HKEY_CURRENT_USER, L"Software", 0, KEY_ALL_ACCESS, &hSoftware) ==
             ERROR_SUCCESS) {
             RegDeleteKeyW(hSoftware, m_strRegistryKey);
             RegCloseKey(hSoftware);

@@ -51,6 +51,8 @@ public:
     int m_nCmdShow = SW_SHOWNORMAL;
 
 private:
+    CString ProductKeyPath() const;  // empty before SetRegistryKey
+
     CString m_strAppName;
     CString m_strRegistryKey;
     CString m_strProfileName;
