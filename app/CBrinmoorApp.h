@@ -2,6 +2,8 @@
 // The application object: start-up, the live settings of every part of the
 // program and their locks, and the clean-up at exit.
 
+#include <atomic>
+
 #include "afx/Afx.h"
 #include "crypto/CBigNum.h"
 
@@ -55,9 +57,16 @@ public:
     int m_nDefaultWidth, m_nDefaultHeight;
     int m_nMinWidth, m_nMinHeight;
 
-    // The main frame's window handle, kept for the watcher thread so that it
-    // never has to touch the frame object from its own thread.
-    HWND m_hWndWatcherTarget;
+    // The main frame's window while it exists, kept for the watcher thread so
+    // that it never touches the frame object from its own thread.
+    std::atomic<HWND> m_hWndWatcherTarget;
+    // The watcher's thread, waited for at exit so that it is gone before the
+    // event handles are closed.
+    HANDLE m_hWatcherThread;
+
+private:
+    // The first-run or repair settings sheet; IDOK or IDCANCEL.
+    INT_PTR RunSettingsSheet();
 };
 
 extern CBrinmoorApp theApp;

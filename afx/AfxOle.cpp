@@ -1,0 +1,12 @@
+#include "afx/AfxOle.h"
+
+#include <ole2.h>
+
+BOOL AfxOleInit()
+{
+    return SUCCEEDED(OleInitialize(NULL));
+}
+
+void AfxEnableControlContainer()
+{
+}

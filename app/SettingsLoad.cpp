@@ -1,0 +1,109 @@
+#include "app/SettingsLoad.h"
+
+#include "app/CBrinmoorApp.h"
+#include "app/PublicKeyStore.h"
+#include "app/QuotedList.h"
+#include "crypto/StoredSecret.h"
+#include "net/CDestinationDataArray.h"
+
+const wchar_t DefaultSendFormats[] =
+    L"\"HTML Format\",\"Rich Text Format\",\"XML Spreadsheet\",\"Art::GVML ClipFormat\","
+    L"\"GIF\",\"JFIF\",\"PNG\"";
+
+namespace {
+
+// FALSE when the value is absent; otherwise the stored bytes.
+BOOL ReadBinary(CBrinmoorApp* pApp, LPCWSTR pszSection, LPCWSTR pszEntry, CByteArray& bytes)
+{
+    BYTE* pData = NULL;
+    UINT nBytes = 0;
+    if (!pApp->GetProfileBinary(pszSection, pszEntry, &pData, &nBytes))
+        return FALSE;
+    try
+    {
+        bytes.SetSize(nBytes);
+        if (nBytes != 0)
+            memcpy(bytes.GetData(), pData, nBytes);
+    }
+    catch (...)
+    {
+        delete[] pData;
+        throw;
+    }
+    delete[] pData;
+    return TRUE;
+}
+
+}  // namespace
+
+void LoadSettings(CBrinmoorApp* pApp, BOOL& bPasswordDamaged, BOOL& bKeyDamaged)
+{
+    bPasswordDamaged = FALSE;
+    bKeyDamaged = FALSE;
+
+    pApp->m_bSettingInitialized = pApp->GetProfileInt(L"Network", L"SettingInitialized", 0) != 0;
+
+    {
+        CByteArray blob;
+        if (ReadBinary(pApp, L"Network", L"Password", blob))
+        {
+            CString strPassword;
+            CSingleLock lock(&pApp->m_mutexPassword, TRUE);
+            if (DecodePassword(blob, strPassword))
+                pApp->m_strPassword = strPassword;
+            else
+                bPasswordDamaged = TRUE;
+        }
+    }
+
+    pApp->m_nPort = static_cast<int>(pApp->GetProfileInt(L"Network", L"Port", 60125));
+    pApp->m_nServer = static_cast<int>(pApp->GetProfileInt(L"Network", L"Server", 2));
+
+    {
+        CSingleLock lock(&pApp->m_mutexKey, TRUE);
+        int nRSAMode = static_cast<int>(pApp->GetProfileInt(L"Network", L"RSA", 0));
+        pApp->m_nRSAMode = (nRSAMode < 0 || nRSAMode > 1) ? 0 : nRSAMode;
+        if (!LoadPublicKey(pApp) || !pApp->m_bKeyPresent)
+        {
+            // Only RSA on makes a missing or unreadable key damage; the
+            // stored "RSA" is left for the user to set again.
+            if (pApp->m_nRSAMode == 1)
+            {
+                bKeyDamaged = TRUE;
+                pApp->m_nRSAMode = 0;
+            }
+        }
+    }
+
+    CString strDestinations = pApp->GetProfileString(L"Network", L"Destination", L"");
+    CDestinationDataArray* pDestinations = CDestinationDataArray::FromString(strDestinations);
+    delete pApp->m_pDestinations;
+    pApp->m_pDestinations = pDestinations;
+
+    pApp->m_nOnStart = static_cast<int>(pApp->GetProfileInt(L"Settings", L"OnStart", 0));
+    pApp->m_bShowBalloonOnClose =
+        static_cast<BOOL>(pApp->GetProfileInt(L"Settings", L"ShowBalloonOnClose", 1));
+
+    {
+        CString strFormats = pApp->GetProfileString(L"Settings", L"Formats3", DefaultSendFormats);
+        CStringArray arrPieces;
+        SplitQuotedList(strFormats, L",", arrPieces);
+        CSingleLock lock(&pApp->m_mutexSendFormats, TRUE);
+        pApp->m_arrSendFormats.RemoveAll();
+        for (INT_PTR i = 0; i < arrPieces.GetSize(); ++i)
+            pApp->m_arrSendFormats.Add(UnquoteString(arrPieces[i]));
+    }
+
+    pApp->m_bDelay = static_cast<BOOL>(pApp->GetProfileInt(L"Settings", L"Delay", 1));
+    pApp->m_nNoDelayText = static_cast<int>(pApp->GetProfileInt(L"Settings", L"NoDelayText", 4));
+}
+
+CString DamagedSettingsMessage(BOOL bPasswordDamaged, BOOL bKeyDamaged)
+{
+    CString strText = L"以下の設定が破損しています。お手数ですが再設定してください。";
+    if (bPasswordDamaged)
+        strText += L"\r\n・パスワード";
+    if (bKeyDamaged)
+        strText += L"\r\n・RSA暗号化";
+    return strText;
+}
