@@ -81,7 +81,7 @@ int CWinApp::ExitInstance() {
 
 void CWinApp::SetRegistryKey(LPCWSTR lpszRegistryKey) {
     m_strRegistryKey = lpszRegistryKey ? lpszRegistryKey : L"";
-    m_strProfileName = m_strAppName;
+    m_strProfileName = m_pszAppName;  // the application may have replaced the title
     m_pszRegistryKey = m_strRegistryKey;
     m_pszProfileName = m_strProfileName;
 }

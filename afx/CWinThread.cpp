@@ -2,6 +2,8 @@
 
 #include <process.h>
 
+#include "afx/CException.h"
+
 CWinThread::CWinThread(AFX_THREADPROC pfnThreadProc, LPVOID pParam)
     : m_pfnThreadProc(pfnThreadProc), m_pThreadParams(pParam) {}
 
@@ -29,7 +31,13 @@ void CWinThread::Delete() {
 
 unsigned __stdcall CWinThread::ThreadEntry(void* pThis) {
     CWinThread* pThread = static_cast<CWinThread*>(pThis);
-    UINT nResult = pThread->m_pfnThreadProc(pThread->m_pThreadParams);
+    UINT nResult = static_cast<UINT>(-1);
+    try {
+        nResult = pThread->m_pfnThreadProc(pThread->m_pThreadParams);
+    } catch (CException&) {
+        // A framework exception nobody caught ends this thread, not the program.
+        OutputDebugStringW(L"thread ended by an uncaught framework exception\n");
+    }
     pThread->Delete();
     return nResult;
 }

@@ -5,7 +5,8 @@ typedef UINT(__cdecl* AFX_THREADPROC)(LPVOID);
 
 // A thread started by AfxBeginThread. With m_bAutoDelete (the default) the
 // object deletes itself when the thread ends, so the caller must not touch
-// the returned pointer after the thread may have ended.
+// the returned pointer after the thread may have ended. A CException that
+// escapes the procedure ends the thread with exit code (UINT)-1.
 class CWinThread {
 public:
     CWinThread(AFX_THREADPROC pfnThreadProc, LPVOID pParam);

@@ -2,7 +2,7 @@
 
 #include <atomic>
 
-#include "afx/CSemaphore.h"
+#include "afx/CException.h"
 #include "afx/CWinThread.h"
 
 namespace {
@@ -28,6 +28,10 @@ struct CountingThread : CWinThread {
     using CWinThread::CWinThread;
     ~CountingThread() override { g_deleted++; }
 };
+
+UINT __cdecl ThrowingProc(LPVOID) {
+    throw CInvalidArgException();
+}
 
 }  // namespace
 
@@ -73,4 +77,16 @@ TEST(AfxBeginThreadTest, AutoDeleteFreesTheObjectWhenTheThreadEnds) {
 
 TEST(AfxBeginThreadTest, NoProcedureGivesNull) {
     EXPECT_EQ(nullptr, AfxBeginThread(nullptr, nullptr));
+}
+
+TEST(AfxBeginThreadTest, UncaughtFrameworkExceptionEndsOnlyTheThread) {
+    CWinThread* t = AfxBeginThread(ThrowingProc, nullptr, THREAD_PRIORITY_NORMAL, 0, CREATE_SUSPENDED);
+    ASSERT_NE(nullptr, t);
+    t->m_bAutoDelete = FALSE;
+    t->ResumeThread();
+    ASSERT_EQ(WAIT_OBJECT_0, WaitForSingleObject(t->m_hThread, 10000));
+    DWORD code = 0;
+    GetExitCodeThread(t->m_hThread, &code);
+    EXPECT_EQ(0xFFFFFFFFu, code);
+    delete t;
 }
