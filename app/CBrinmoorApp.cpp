@@ -1,0 +1,227 @@
+#include "app/CBrinmoorApp.h"
+
+#include "afx/AfxOle.h"
+#include "app/AppMessages.h"
+#include "app/CMainFrame.h"
+#include "app/EventLog.h"
+#include "app/RegistryMigration.h"
+#include "app/SettingsLoad.h"
+#include "net/CDestinationDataArray.h"
+#include "net/CListenerThread.h"
+
+CBrinmoorApp theApp;
+
+namespace {
+
+const wchar_t kStartEventName[] = L"TAMBERLOW_BRINMOOR2_EVENT_START";
+const wchar_t kInternalFormatName[] = L"LarkspireBrinmoor2Internal";
+
+// String-table entries of the start-up failures.
+const UINT IDS_OLE_INIT_FAILED = 100;
+const UINT IDS_SOCKETS_INIT_FAILED = 104;
+
+const UINT IDR_MAINFRAME_RESOURCE = 128;
+
+// How long the exit waits for the watcher to see its stop event; it only has
+// to wake from one wait, so this is never reached in practice.
+const DWORD kWatcherExitWaitMs = 5000;
+
+}  // namespace
+
+CBrinmoorApp::CBrinmoorApp()
+    : m_bSettingInitialized(FALSE),
+      m_nInternalFormat(0),
+      m_nPort(0),
+      m_nServer(0),
+      m_nRSAMode(0),
+      m_bKeyPresent(FALSE),
+      m_bDelay(FALSE),
+      m_nNoDelayText(0),
+      m_pDestinations(NULL),
+      m_nOnStart(0),
+      m_bShowBalloonOnClose(FALSE),
+      m_hStartEvent(NULL),
+      m_hStopEvent(NULL),
+      m_bDeleteSettings(FALSE),
+      m_bDialogSizeKnown(FALSE),
+      m_nDefaultWidth(0),
+      m_nDefaultHeight(0),
+      m_nMinWidth(0),
+      m_nMinHeight(0),
+      m_hWndWatcherTarget(NULL),
+      m_hWatcherThread(NULL)
+{
+}
+
+CBrinmoorApp::~CBrinmoorApp()
+{
+    if (m_hWatcherThread != NULL)
+    {
+        CloseHandle(m_hWatcherThread);
+        m_hWatcherThread = NULL;
+    }
+    if (m_hStartEvent != NULL)
+    {
+        CloseHandle(m_hStartEvent);
+        m_hStartEvent = NULL;
+    }
+    if (m_hStopEvent != NULL)
+    {
+        CloseHandle(m_hStopEvent);
+        m_hStopEvent = NULL;
+    }
+    delete m_pDestinations;
+    m_pDestinations = NULL;
+}
+
+BOOL CBrinmoorApp::InitInstance()
+{
+    INITCOMMONCONTROLSEX icc = {sizeof(icc), ICC_WIN95_CLASSES};
+    InitCommonControlsEx(&icc);
+    CWinApp::InitInstance();
+
+    // Single instance per Windows session: a second copy hands over to the
+    // first through the named event and ends.
+    m_hStartEvent = CreateEventW(NULL, FALSE, FALSE, kStartEventName);
+    if (m_hStartEvent != NULL && GetLastError() == ERROR_ALREADY_EXISTS)
+    {
+        SetEvent(m_hStartEvent);
+        return FALSE;
+    }
+
+    CreateProductKey();
+
+    m_hStopEvent = CreateEventW(NULL, FALSE, FALSE, NULL);
+    if (m_hStartEvent != NULL && m_hStopEvent != NULL)
+    {
+        CWinThread* pThread = AfxBeginThread(StartEventWatcherProc, NULL);
+        // The thread can't end before the stop event is set, so its handle is
+        // still open here.
+        if (pThread == NULL ||
+            !DuplicateHandle(GetCurrentProcess(), pThread->m_hThread, GetCurrentProcess(),
+                             &m_hWatcherThread, SYNCHRONIZE, FALSE, 0))
+        {
+            if (pThread == NULL)
+                AddLog(L"【エラー】起動監視スレッドを開始できません。");
+            m_hWatcherThread = NULL;
+        }
+    }
+
+    if (!AfxSocketInit())
+    {
+        AfxMessageBox(IDS_SOCKETS_INIT_FAILED, MB_OK);
+        return FALSE;
+    }
+    if (!AfxOleInit())
+    {
+        AfxMessageBox(IDS_OLE_INIT_FAILED, MB_OK);
+        return FALSE;
+    }
+    AfxEnableControlContainer();
+
+    SetRegistryKey(L"Tamberlow");
+
+    m_strInternalFormatName = kInternalFormatName;
+    m_nInternalFormat = RegisterClipboardFormatW(m_strInternalFormatName);
+
+    BOOL bPasswordDamaged = FALSE;
+    BOOL bKeyDamaged = FALSE;
+    LoadSettings(this, bPasswordDamaged, bKeyDamaged);
+
+    BOOL bShowSheet = !m_bSettingInitialized;
+    if (bPasswordDamaged || bKeyDamaged)
+    {
+        AfxMessageBox(DamagedSettingsMessage(bPasswordDamaged, bKeyDamaged), MB_OK);
+        bShowSheet = TRUE;
+    }
+    if (bShowSheet)
+    {
+        if (RunSettingsSheet() != IDOK)
+            return FALSE;
+        // The sheet may have changed them; the listener uses these values.
+        m_nPort = static_cast<int>(GetProfileInt(L"Network", L"Port", 60125));
+        m_nServer = static_cast<int>(GetProfileInt(L"Network", L"Server", 2));
+        m_bSettingInitialized = TRUE;
+        WriteProfileInt(L"Network", L"SettingInitialized", 1);
+    }
+
+    CMainFrame* pFrame = new CMainFrame;
+    m_pMainWnd = pFrame;
+    if (!pFrame->LoadFrame(IDR_MAINFRAME_RESOURCE, WS_OVERLAPPEDWINDOW | FWS_ADDTOTITLE, NULL,
+                           NULL))
+    {
+        // Without its frame the program has no viewer, no tray icon and no way
+        // to be ended by the user: give up rather than run invisibly.
+        // A failed creation has already deleted the frame object, as a
+        // destroyed frame does.
+        m_pMainWnd = NULL;
+        AfxMessageBox(L"メインウィンドウを作成できません。", MB_OK);
+        return FALSE;
+    }
+    m_hWndWatcherTarget = pFrame->GetSafeHwnd();
+
+    // Receiver threads create their clipboard-owner windows from this class
+    // later; registering it here keeps that on the UI thread.
+    try
+    {
+        AfxRegisterWndClass(0, NULL, NULL, NULL);
+    }
+    catch (CResourceException&)
+    {
+        AddLog(L"【エラー】ウィンドウクラスを登録できません。");
+    }
+
+    StartListenerThread();
+
+    if (m_nOnStart == 0)
+        pFrame->ShowWithSavedPlacement(SW_SHOW);
+    else if (m_nOnStart == 1)
+        pFrame->ShowBalloon(L"このアイコンをダブルクリックするとVarnelのウィンドウが開きます。");
+    pFrame->UpdateWindow();
+    return TRUE;
+}
+
+INT_PTR CBrinmoorApp::RunSettingsSheet()
+{
+    // The first-run sheet (network, send-method and display pages) is not part
+    // of this build yet: start-up goes on as though it ended with OK.
+    return IDOK;
+}
+
+int CBrinmoorApp::ExitInstance()
+{
+    // The frame is gone by now; a late start signal must not reach its handle.
+    m_hWndWatcherTarget = NULL;
+    if (m_hStopEvent != NULL)
+    {
+        SetEvent(m_hStopEvent);
+        if (m_hWatcherThread != NULL)
+            WaitForSingleObject(m_hWatcherThread, kWatcherExitWaitMs);
+    }
+    int nResult = CWinApp::ExitInstance();
+    if (m_bDeleteSettings)
+        Unregister();
+    return nResult;
+}
+
+UINT StartEventWatcherProc(LPVOID /*pParam*/)
+{
+    CBrinmoorApp* pApp = static_cast<CBrinmoorApp*>(AfxGetApp());
+    HANDLE handles[2] = {pApp->m_hStartEvent, pApp->m_hStopEvent};
+    for (;;)
+    {
+        DWORD dwResult = WaitForMultipleObjects(2, handles, FALSE, INFINITE);
+        if (dwResult == WAIT_OBJECT_0)
+        {
+            // Before the frame exists (a first-run sheet is open) the signal
+            // is dropped.
+            HWND hWnd = pApp->m_hWndWatcherTarget;
+            if (hWnd != NULL)
+                PostMessageW(hWnd, WM_COMMAND, ID_TRAY_OPEN, 0);
+        }
+        else if (dwResult == WAIT_OBJECT_0 + 1 || dwResult == WAIT_FAILED)
+        {
+            return 0;
+        }
+    }
+}
