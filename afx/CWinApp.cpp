@@ -157,8 +157,8 @@ BOOL CWinApp::WriteProfileString(LPCWSTR lpszSection, LPCWSTR lpszEntry, LPCWSTR
         CString path = ProductKeyPath();
         if (path.IsEmpty()) return FALSE;
         HKEY hApp = NULL;
-        if (RegOpenKeyExW(HKEY_CURRENT_USER, path, 0, KEY_ALL_ACCESS, &hApp) != ERROR_SUCCESS)
-            return TRUE;  // nothing stored, nothing to delete
+        LONG o = RegOpenKeyExW(HKEY_CURRENT_USER, path, 0, KEY_ALL_ACCESS, &hApp);
+        if (o != ERROR_SUCCESS) return o == ERROR_FILE_NOT_FOUND;  // nothing stored, nothing to delete
         LONG r = RegDeleteTreeW(hApp, lpszSection);
         RegCloseKey(hApp);
         return r == ERROR_SUCCESS || r == ERROR_FILE_NOT_FOUND;
@@ -169,8 +169,8 @@ BOOL CWinApp::WriteProfileString(LPCWSTR lpszSection, LPCWSTR lpszEntry, LPCWSTR
         path += L"\\";
         path += lpszSection;
         HKEY hKey = NULL;
-        if (RegOpenKeyExW(HKEY_CURRENT_USER, path, 0, KEY_SET_VALUE, &hKey) != ERROR_SUCCESS)
-            return TRUE;  // no section, no value
+        LONG o = RegOpenKeyExW(HKEY_CURRENT_USER, path, 0, KEY_SET_VALUE, &hKey);
+        if (o != ERROR_SUCCESS) return o == ERROR_FILE_NOT_FOUND;  // no section, no value
         LONG r = RegDeleteValueW(hKey, lpszEntry);
         RegCloseKey(hKey);
         return r == ERROR_SUCCESS || r == ERROR_FILE_NOT_FOUND;
