@@ -13,7 +13,7 @@ namespace {
 // Far beyond any address space (so no system can commit it, overcommit or
 // not), but below the sizes the containers reject themselves, so the request
 // reaches operator new.
-volatile size_t g_hugeBytes = size_t(1) << 62;
+volatile size_t g_hugeBytes = SIZE_MAX >> 2;
 // Storing the result keeps the compiler from removing a new/delete pair.
 char* volatile g_sink = nullptr;
 
