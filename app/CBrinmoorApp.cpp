@@ -9,7 +9,9 @@
 #include "net/CDestinationDataArray.h"
 #include "net/CListenerThread.h"
 
-CBrinmoorApp theApp;
+// Built after the sender list and before the listener and receiver lists;
+// at exit those two go first, then the application, then the sender list.
+CBrinmoorApp theApp __attribute__((init_priority(2000)));
 
 namespace {
 

@@ -1,0 +1,77 @@
+// The start-event watcher: a start signal becomes ID_TRAY_OPEN posted to the
+// window kept for it, dropped while there is none; the stop event ends it.
+
+#include <gtest/gtest.h>
+
+#include "app/AppMessages.h"
+#include "app/CBrinmoorApp.h"
+
+namespace {
+
+// Waits up to dwTimeout for a posted WM_COMMAND on this thread's queue.
+bool ReceiveCommand(HWND hWnd, WPARAM& wParam, LPARAM& lParam, DWORD dwTimeout)
+{
+    DWORD dwStart = GetTickCount();
+    for (;;)
+    {
+        MSG msg;
+        while (PeekMessageW(&msg, hWnd, 0, 0, PM_REMOVE))
+        {
+            if (msg.message == WM_COMMAND)
+            {
+                wParam = msg.wParam;
+                lParam = msg.lParam;
+                return true;
+            }
+        }
+        if (GetTickCount() - dwStart >= dwTimeout)
+            return false;
+        MsgWaitForMultipleObjects(0, NULL, FALSE, 20, QS_POSTMESSAGE);
+    }
+}
+
+TEST(StartEventWatcher, PostsOpenToTheKeptWindowAndEndsOnStop)
+{
+    HWND hWnd = CreateWindowExW(0, L"STATIC", L"frame stand-in", 0, 0, 0, 0, 0, HWND_MESSAGE,
+                                NULL, NULL, NULL);
+    ASSERT_NE(nullptr, hWnd);
+    theApp.m_hStartEvent = CreateEventW(NULL, FALSE, FALSE, NULL);
+    theApp.m_hStopEvent = CreateEventW(NULL, FALSE, FALSE, NULL);
+    theApp.m_hWndWatcherTarget = NULL;
+    CWinThread* pThread = AfxBeginThread(StartEventWatcherProc, NULL);
+    ASSERT_NE(nullptr, pThread);
+    HANDLE hThread = NULL;
+    ASSERT_TRUE(DuplicateHandle(GetCurrentProcess(), pThread->m_hThread, GetCurrentProcess(),
+                                &hThread, SYNCHRONIZE | THREAD_QUERY_INFORMATION, FALSE, 0));
+
+    // No frame yet (a first-run sheet is open): the signal is dropped.
+    SetEvent(theApp.m_hStartEvent);
+    WPARAM wParam = 0;
+    LPARAM lParam = 0;
+    EXPECT_FALSE(ReceiveCommand(hWnd, wParam, lParam, 300));
+
+    theApp.m_hWndWatcherTarget = hWnd;
+    for (int i = 0; i < 2; ++i)
+    {
+        SCOPED_TRACE(i == 0 ? "first signal" : "second signal");
+        SetEvent(theApp.m_hStartEvent);
+        ASSERT_TRUE(ReceiveCommand(hWnd, wParam, lParam, 5000));
+        EXPECT_EQ(static_cast<WPARAM>(ID_TRAY_OPEN), wParam);
+        EXPECT_EQ(0, lParam);
+    }
+
+    SetEvent(theApp.m_hStopEvent);
+    ASSERT_EQ(WAIT_OBJECT_0, WaitForSingleObject(hThread, 5000)) << "the watcher did not end";
+    DWORD dwExit = 99;
+    GetExitCodeThread(hThread, &dwExit);
+    EXPECT_EQ(0u, dwExit);
+
+    CloseHandle(hThread);
+    CloseHandle(theApp.m_hStartEvent);
+    CloseHandle(theApp.m_hStopEvent);
+    theApp.m_hStartEvent = theApp.m_hStopEvent = NULL;
+    theApp.m_hWndWatcherTarget = NULL;
+    DestroyWindow(hWnd);
+}
+
+}  // namespace
