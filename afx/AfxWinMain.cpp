@@ -16,6 +16,6 @@ int AfxWinMain(HINSTANCE hInstance, LPWSTR lpCmdLine, int nCmdShow) {
     return pApp->Run();
 }
 
-int WINAPI wWinMain(HINSTANCE hInstance, HINSTANCE, LPWSTR lpCmdLine, int nCmdShow) {
+extern "C" int WINAPI wWinMain(HINSTANCE hInstance, HINSTANCE, LPWSTR lpCmdLine, int nCmdShow) {
     return AfxWinMain(hInstance, lpCmdLine, nCmdShow);
 }
