@@ -2,6 +2,8 @@
 
 #include "app/HelpPage.h"
 
+CBMPropertyPage::HELP_OPENER CBMPropertyPage::s_pfnOpenHelpPage = OpenHelpPage;
+
 CBMPropertyPage::CBMPropertyPage(UINT nIDTemplate)
     : CPropertyPage(nIDTemplate), m_nHelpId(nIDTemplate)
 {
@@ -20,7 +22,7 @@ BOOL CBMPropertyPage::OnNotify(WPARAM wParam, LPARAM lParam, LRESULT* pResult)
     if (pHdr != NULL && pHdr->code == PSN_HELP) {
         CString strTopic;
         strTopic.Format(L"proppage_%d", (int)m_nHelpId);
-        OpenHelpPage(strTopic);
+        s_pfnOpenHelpPage(strTopic);
     }
     return CPropertyPage::OnNotify(wParam, lParam, pResult);
 }

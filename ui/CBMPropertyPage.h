@@ -13,6 +13,10 @@ public:
 
     UINT m_nHelpId;   // help topic number: the page's dialog template id
 
+    // Opens the help page at a topic; tests replace it to see the topic.
+    typedef void (*HELP_OPENER)(LPCWSTR pszTopic);
+    static HELP_OPENER s_pfnOpenHelpPage;
+
     // Enables the sheet's Apply button.
     void OnSettingChanged();
 

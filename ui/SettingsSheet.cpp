@@ -1,0 +1,42 @@
+#include "ui/SettingsSheet.h"
+
+#include "app/CBrinmoorApp.h"
+#include "ui/CFormatDialog.h"
+#include "ui/CMiscDialog.h"
+#include "ui/CNetworkDialog.h"
+#include "ui/COptionSendDialog.h"
+
+void RunSettingsSheetFromMainDialog()
+{
+    CPropertySheet sheet(L"設定", NULL, 0);
+    CNetworkDialog pageNetwork;
+    sheet.AddPage(&pageNetwork);
+    COptionSendDialog pageOptionSend;
+    sheet.AddPage(&pageOptionSend);
+    CFormatDialog pageFormat(&pageOptionSend);
+    // Read each time: the value is set by hand in the registry, never by the program.
+    if (theApp.GetProfileInt(L"Settings", L"ShowFormatDialog", 0) != 0)
+        sheet.AddPage(&pageFormat);
+    CMiscDialog pageMisc;
+    sheet.AddPage(&pageMisc);
+    sheet.DoModal();
+}
+
+BOOL RunStartupSettingsSheet()
+{
+    CPropertySheet sheet(L"設定", NULL, 0);
+    CNetworkDialog pageNetwork;
+    sheet.AddPage(&pageNetwork);
+    COptionSendDialog pageOptionSend;
+    sheet.AddPage(&pageOptionSend);
+    CMiscDialog pageMisc;
+    sheet.AddPage(&pageMisc);
+    if (sheet.DoModal() != IDOK)
+        return FALSE;
+    // The listener started after this uses the port the sheet has just stored.
+    theApp.m_nPort = (int)theApp.GetProfileInt(L"Network", L"Port", 60125);
+    theApp.m_nServer = (int)theApp.GetProfileInt(L"Network", L"Server", 2);
+    theApp.m_bSettingInitialized = TRUE;
+    theApp.WriteProfileInt(L"Network", L"SettingInitialized", 1);
+    return TRUE;
+}
