@@ -1,0 +1,62 @@
+# Shared steps of the start-up and capture drivers (app_*.sh): one computer,
+# the program and the two helper tools, and small polling checks. Sourced;
+# not named .sh, so that it is no test of its own.
+set -u
+build=$(cd "$1" && pwd)
+top=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
+. "$top/tools/wine-lib.sh"
+
+program="$build/Varnel3.exe"
+clipboard="$build/tools/clipboard.exe"
+window="$build/tools/window.exe"
+for f in "$program" "$clipboard" "$window"; do
+  [ -f "$f" ] || { echo "missing $f (build it first)"; exit 1; }
+done
+
+dir=$(mktemp -d "${TMPDIR:-/tmp}/varnel-e2e-app.XXXXXX")
+trap 'computer_stop "$dir"' EXIT INT TERM
+computer_start "$dir" || { echo "could not start a Wine computer"; exit 1; }
+
+fail() { echo "FAIL: $*"; exit 1; }
+W() { computer_wine "$dir" "$@"; }
+# The frame's title starts with this (the rest is Japanese).
+frame_title="Varnel3 (IPv4"
+
+regadd() {  # regadd KEY NAME TYPE DATA
+  W reg add "HKCU\\$1" /v "$2" /t "$3" /d "$4" /f >/dev/null 2>&1 || fail "reg add $1 $2"
+}
+# regget KEY NAME: the value's data as reg query prints it, empty when absent.
+regget() {
+  W reg query "HKCU\\$1" /v "$2" 2>/dev/null | tr -d '\r' |
+    awk -v n="$2" '$1 == n && $2 ~ /^REG_/ { $1 = ""; $2 = ""; sub(/^  */, ""); print; exit }'
+}
+regdel() { W reg delete "HKCU\\$1" /f >/dev/null 2>&1; }
+
+# start_program: the first copy, in the background ($app_pid); waits for its frame.
+start_program() {
+  W "$program" >"$dir/program.log" 2>&1 &
+  app_pid=$!
+  W "$window" wait "$frame_title" 30000 >/dev/null || fail "the main frame did not appear"
+}
+# frame_state: visible / hidden / none.
+frame_state() { W "$window" state "$frame_title" | tr -d '\r'; }
+# wait_frame_state STATE SECONDS
+wait_frame_state() {
+  local i
+  for ((i = 0; i < $2 * 5; i++)); do
+    [ "$(frame_state)" = "$1" ] && return 0
+    sleep 0.2
+  done
+  return 1
+}
+# end_program [WHEN]: the tray menu's exit (UWM_ENDRESIDENT, wParam 1); waits
+# for the end and returns the program's exit code.
+end_program() {
+  W "$window" post "$frame_title" 0x8006 1 0 || fail "no frame to end ${1:-}"
+  local i
+  for ((i = 0; i < 100; i++)); do
+    kill -0 "$app_pid" 2>/dev/null || { wait "$app_pid"; return $?; }
+    sleep 0.2
+  done
+  fail "the program did not end within 20 s ${1:-}"
+}

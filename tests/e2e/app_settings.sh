@@ -1,0 +1,49 @@
+#!/usr/bin/env bash
+# "SettingInitialized" and the damaged-settings message at start-up. The
+# message box is answered by the window tool, which also reads its text.
+. "$(dirname "$0")/app-lib.bash"
+key='Software\Tamberlow\Varnel3'
+head='以下の設定が破損しています。お手数ですが再設定してください。'
+# 64 bytes that are no blob of this computer: the digest can't match.
+garbage=$(printf '5a%.0s' $(seq 64))
+
+# start_with_box EXPECTED: starts, answers the box, compares its text.
+start_with_box() {
+  W "$program" >"$dir/program.log" 2>&1 &
+  app_pid=$!
+  local text
+  text=$(W "$window" msgbox Varnel3 1 30000) || fail "no damaged-settings box"
+  [ "$text" = "$(printf '%s' "$1")" ] || fail "box text: $text"
+  W "$window" wait "$frame_title" 30000 >/dev/null || fail "no main frame after the box"
+}
+
+# First run: no box, and "SettingInitialized" is stored.
+regadd "$key\\Settings" OnStart REG_DWORD 2
+start_program
+[ "$(regget "$key\\Network" SettingInitialized)" = 0x1 ] || fail "first run did not store SettingInitialized"
+end_program
+
+# A password that can't be decoded.
+regadd "$key\\Network" Password REG_BINARY "$garbage"
+start_with_box "$head"$'\r\n'"・パスワード"
+end_program
+
+# Both, and RSA on without a key: RSA stays stored as it was.
+regadd "$key\\Network" RSA REG_DWORD 1
+start_with_box "$head"$'\r\n'"・パスワード"$'\r\n'"・RSA暗号化"
+[ "$(regget "$key\\Network" RSA)" = 0x1 ] || fail "the stored RSA setting changed"
+end_program
+
+# RSA on without a key alone, with "SettingInitialized" still 0 before.
+W reg delete "HKCU\\$key\\Network" /v Password /f >/dev/null 2>&1
+regadd "$key\\Network" SettingInitialized REG_DWORD 0
+start_with_box "$head"$'\r\n'"・RSA暗号化"
+[ "$(regget "$key\\Network" SettingInitialized)" = 0x1 ] || fail "SettingInitialized not stored after the box"
+end_program
+
+# Nothing damaged and set up: no box at all.
+W reg delete "HKCU\\$key\\Network" /v RSA /f >/dev/null 2>&1
+start_program
+if W "$window" msgbox Varnel3 1 1500 >/dev/null 2>&1; then fail "a box came without damage"; fi
+end_program
+echo "app_settings: ok"
