@@ -33,7 +33,8 @@ void CMontgomery::Init(const CBigNum& modulus)
     int nWords = m_modulus.GetLength();
     int n = (nWords + WORDS_PER_LIMB - 1) / WORDS_PER_LIMB;
     int nTable = 1 << (WINDOW_MAX - 1);
-    Limb* pBlock = new Limb[(size_t)n * (3 + nTable) + 2];
+    // modulus, R^2, accumulator, product (n + 2), table
+    Limb* pBlock = new Limb[(size_t)n * (4 + nTable) + 2];
     delete[] m_pBlock;
     m_pBlock = pBlock;
     m_nLimbs = n;
