@@ -19,6 +19,12 @@ computer_start "$dir" || { echo "could not start a Wine computer"; exit 1; }
 
 fail() { echo "FAIL: $*"; exit 1; }
 W() { computer_wine "$dir" "$@"; }
+# A receive port of its own: runs in parallel must not meet on 60125, where
+# the second listener's "port can't be opened" box would hold its program.
+free_port() {
+  python3 -c 'import socket; s = socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])'
+}
+port=$(free_port)
 # The frame's title starts with this (the rest is Japanese).
 frame_title="Varnel3 (IPv4"
 

@@ -7,6 +7,7 @@
 . "$(dirname "$0")/app-lib.bash"
 key='Software\Tamberlow\Varnel3'
 regadd "$key\\Network" SettingInitialized REG_DWORD 1
+regadd "$key\\Network" Port REG_DWORD "$port"
 regadd "$key\\Settings" OnStart REG_DWORD 0
 
 nothing_sent='【送信なし】'

@@ -8,7 +8,7 @@ old='Software\Tamberlow\Varnel2'
 new='Software\Tamberlow\Varnel3'
 
 regadd "$old\\Frame" Left REG_DWORD 33
-regadd "$old\\Network" Port REG_DWORD 60200
+regadd "$old\\Network" Port REG_DWORD "$port"
 regadd "$old\\Network" SettingInitialized REG_DWORD 1
 regadd "$old\\Network" Init REG_DWORD 5
 regadd "$old\\Network" Setting REG_SZ part
@@ -32,7 +32,7 @@ W regedit /S "$(W winepath -w "$dir/large.reg" 2>/dev/null | tr -d '\r')" >/dev/
 
 start_program
 [ "$(regget "$new\\Frame" Left)" = 0x21 ] || fail "Frame\\Left not migrated"
-[ "$(regget "$new\\Network" Port)" = 0xeb28 ] || fail "Network\\Port not migrated"
+[ "$(regget "$new\\Network" Port)" = "$(printf '0x%x' "$port")" ] || fail "Network\\Port not migrated"
 [ "$(regget "$new\\Network" Destination)" = '1,"peer",60125,0' ] || fail "Destination not migrated"
 [ -z "$(regget "$new\\Network" Init)" ] || fail "Init was migrated"
 [ -z "$(regget "$new\\Network" Setting)" ] || fail "Setting was migrated"

@@ -17,6 +17,8 @@ start_with_box() {
   W "$window" wait "$frame_title" 30000 >/dev/null || fail "no main frame after the box"
 }
 
+regadd "$key\\Network" Port REG_DWORD "$port"
+
 # First run: no box, and "SettingInitialized" is stored.
 regadd "$key\\Settings" OnStart REG_DWORD 2
 start_program

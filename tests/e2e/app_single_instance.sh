@@ -4,6 +4,7 @@
 . "$(dirname "$0")/app-lib.bash"
 key='Software\Tamberlow\Varnel3'
 regadd "$key\\Network" SettingInitialized REG_DWORD 1
+regadd "$key\\Network" Port REG_DWORD "$port"
 
 # Silent start: only the tray icon, the window hidden.
 regadd "$key\\Settings" OnStart REG_DWORD 2
