@@ -5,10 +5,7 @@
 #include "app/EventLog.h"
 #include "app/HelpPage.h"
 #include "res/resource.h"
-#include "ui/CFormatDialog.h"
-#include "ui/CMiscDialog.h"
-#include "ui/CNetworkDialog.h"
-#include "ui/COptionSendDialog.h"
+#include "ui/SettingsSheet.h"
 
 namespace {
 
@@ -146,17 +143,7 @@ void CMainDialog::OnSize(UINT nType, int cx, int cy)
 
 void CMainDialog::OnSettings()
 {
-    CPropertySheet sheet(L"設定", NULL, 0);
-    CNetworkDialog pageNetwork;
-    sheet.AddPage(&pageNetwork);
-    COptionSendDialog pageOptionSend;
-    sheet.AddPage(&pageOptionSend);
-    CFormatDialog pageFormat(&pageOptionSend);
-    if (theApp.GetProfileInt(L"Settings", L"ShowFormatDialog", 0) != 0)
-        sheet.AddPage(&pageFormat);
-    CMiscDialog pageMisc;
-    sheet.AddPage(&pageMisc);
-    sheet.DoModal();
+    RunSettingsSheetFromMainDialog();
 }
 
 void CMainDialog::OnDestroy()

@@ -1,0 +1,529 @@
+// The main frame in a real window session: tray pictures, the debounced
+// capture and the viewer chain, placement, closing and ending.
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <thread>
+#include <vector>
+
+#include "app/AppMessages.h"
+#include "app/CBrinmoorApp.h"
+#include "app/CMainFrame.h"
+#include "app/CSkipRecursiveObject.h"
+#include "res/resource.h"
+#include "ui/CMainDialog.h"
+
+namespace {
+
+// Handles this thread's messages for about ms milliseconds.
+void Pump(DWORD ms)
+{
+    DWORD dwStart = GetTickCount();
+    for (;;) {
+        MSG msg;
+        while (PeekMessageW(&msg, NULL, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&msg);
+            DispatchMessageW(&msg);
+        }
+        DWORD dwElapsed = GetTickCount() - dwStart;
+        if (dwElapsed >= ms)
+            return;
+        MsgWaitForMultipleObjects(0, NULL, FALSE, ms - dwElapsed, QS_ALLINPUT);
+    }
+}
+
+void SetClipboardText(const wchar_t* pszText)
+{
+    ASSERT_TRUE(OpenClipboard(NULL));
+    ASSERT_TRUE(EmptyClipboard());
+    size_t nBytes = (wcslen(pszText) + 1) * sizeof(wchar_t);
+    HGLOBAL h = GlobalAlloc(GMEM_MOVEABLE, nBytes);
+    memcpy(GlobalLock(h), pszText, nBytes);
+    GlobalUnlock(h);
+    ASSERT_NE(nullptr, SetClipboardData(CF_UNICODETEXT, h));
+    ASSERT_TRUE(CloseClipboard());
+}
+
+// Counts the captures the timer asks for; the first m_nFailures report a busy clipboard.
+struct CAPTURES {
+    std::vector<DWORD> times;
+    int nFailures = 0;
+} g_captures;
+
+int CountCapture(CMainFrame*)
+{
+    g_captures.times.push_back(GetTickCount());
+    if (g_captures.nFailures > 0) {
+        g_captures.nFailures--;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+int NoMessageBox(HWND, LPCWSTR, LPCWSTR, UINT) { return IDOK; }
+
+class CMainFrameTest : public ::testing::Test {
+protected:
+    // Wine hides its tray window when the last icon goes, and without a window
+    // manager hiding a window takes 2 s; an icon of our own keeps it up.
+    static void SetUpTestSuite()
+    {
+        static CWnd keeper;
+        if (keeper.m_hWnd != NULL)
+            return;
+        keeper.CreateEx(0, AfxRegisterWndClass(0), L"", WS_OVERLAPPED, 0, 0, 1, 1, NULL, NULL);
+        NOTIFYICONDATAW nid = {};
+        nid.cbSize = NOTIFYICONDATAW_V3_SIZE;
+        nid.hWnd = keeper.m_hWnd;
+        nid.uID = 77;
+        nid.uFlags = NIF_ICON;
+        nid.hIcon = LoadIconW(NULL, IDI_APPLICATION);
+        Shell_NotifyIconW(NIM_ADD, &nid);
+    }
+
+    void SetUp() override
+    {
+        theApp.SetRegistryKey(L"Tamberlow");
+        theApp.WriteProfileString(L"Frame", NULL, NULL);   // no saved placement
+        theApp.m_bDeleteSettings = FALSE;
+        theApp.m_bShowBalloonOnClose = FALSE;
+        g_captures = CAPTURES();
+        CMainFrame::m_pfnCaptureHook = CountCapture;
+        m_pfnOldBox = AfxSetMessageBoxHook(NoMessageBox);
+    }
+    void TearDown() override
+    {
+        for (HWND hWnd : m_frames)
+            if (IsWindow(hWnd))
+                DestroyWindow(hWnd);
+        Pump(0);
+        CMainFrame::m_pfnCaptureHook = NULL;
+        AfxSetMessageBoxHook(m_pfnOldBox);
+    }
+
+    CMainFrame* NewFrame()
+    {
+        CMainFrame* pFrame = new CMainFrame;
+        if (!pFrame->LoadFrame(IDR_MAINFRAME, WS_OVERLAPPEDWINDOW | FWS_ADDTOTITLE, NULL, NULL))
+            return NULL;
+        m_frames.push_back(pFrame->m_hWnd);
+        return pFrame;
+    }
+
+    static void NonClient(CMainFrame* pFrame, int& ncW, int& ncH)
+    {
+        CRect rcWindow, rcClient;
+        pFrame->GetWindowRect(&rcWindow);
+        pFrame->GetClientRect(&rcClient);
+        ncW = rcWindow.Width() - rcClient.Width();
+        ncH = rcWindow.Height() - rcClient.Height();
+    }
+
+    static int Stored(LPCWSTR pszEntry) { return (int)theApp.GetProfileInt(L"Frame", pszEntry, -12345); }
+
+    std::vector<HWND> m_frames;
+    AFX_MESSAGEBOX_HOOK m_pfnOldBox = NULL;
+};
+
+TEST(CMainFrameTray, IconTableByWorkerStates)
+{
+    struct CASE {
+        int s, r, nId;
+    } cases[] = {
+        {0, 0, 138}, {1, 0, 139}, {2, 0, 140}, {0, 1, 142}, {1, 1, 141},
+        {2, 1, 143}, {0, 2, 145}, {1, 2, 144}, {2, 2, 146},
+        {-1, 1, 142}, {3, 2, 145}, {1, 7, 139}, {99, -5, 138},   // out of range counts as 0
+    };
+    for (const CASE& c : cases)
+        EXPECT_EQ(c.nId, CMainFrame::TrayIconId(c.s, c.r)) << "sender " << c.s << ", receiver " << c.r;
+}
+
+// The nine pictures exist at 16x16 and no two are alike.
+TEST(CMainFrameTray, NineDistinctSmallIcons)
+{
+    std::vector<std::vector<DWORD>> pictures;
+    for (int nId = 138; nId <= 146; nId++) {
+        HICON hIcon = (HICON)LoadImageW(GetModuleHandleW(NULL), MAKEINTRESOURCEW(nId), IMAGE_ICON, 16, 16, 0);
+        ASSERT_NE(nullptr, hIcon) << "icon " << nId;
+        ICONINFO info = {};
+        ASSERT_TRUE(GetIconInfo(hIcon, &info)) << "icon " << nId;
+        BITMAPINFO bmi = {};
+        bmi.bmiHeader.biSize = sizeof(bmi.bmiHeader);
+        bmi.bmiHeader.biWidth = 16;
+        bmi.bmiHeader.biHeight = 16;
+        bmi.bmiHeader.biPlanes = 1;
+        bmi.bmiHeader.biBitCount = 32;
+        std::vector<DWORD> pixels(256);
+        HDC hdc = GetDC(NULL);
+        EXPECT_EQ(16, GetDIBits(hdc, info.hbmColor, 0, 16, pixels.data(), &bmi, DIB_RGB_COLORS)) << "icon " << nId;
+        ReleaseDC(NULL, hdc);
+        DeleteObject(info.hbmColor);
+        DeleteObject(info.hbmMask);
+        DestroyIcon(hIcon);
+        for (size_t i = 0; i < pictures.size(); i++)
+            EXPECT_NE(pictures[i], pixels) << "icons " << 138 + i << " and " << nId << " look the same";
+        pictures.push_back(pixels);
+    }
+    for (int nSize : {16, 32, 48})
+        EXPECT_NE(nullptr, LoadImageW(GetModuleHandleW(NULL), MAKEINTRESOURCEW(IDR_MAINFRAME), IMAGE_ICON, nSize,
+                                      nSize, 0)) << "application icon " << nSize;
+}
+
+TEST(CSkipRecursiveObjectTest, OnlyTheFirstHolderEnters)
+{
+    LONG nCounter = 0;
+    {
+        CSkipRecursiveObject outer(&nCounter);
+        EXPECT_TRUE(outer.m_bEntered);
+        {
+            CSkipRecursiveObject inner(&nCounter);
+            EXPECT_FALSE(inner.m_bEntered);
+            EXPECT_EQ(2, nCounter);
+        }
+        EXPECT_EQ(1, nCounter);
+    }
+    EXPECT_EQ(0, nCounter);
+    CSkipRecursiveObject again(&nCounter);
+    EXPECT_TRUE(again.m_bEntered) << "the guard is free again once released";
+}
+
+TEST_F(CMainFrameTest, CreationBuildsTheHiddenWindowWithItsDialogViewerAndIcon)
+{
+    CMainFrame* pFrame = NewFrame();
+    ASSERT_NE(nullptr, pFrame);
+    EXPECT_FALSE(pFrame->IsWindowVisible());
+    CString strTitle;
+    pFrame->GetWindowText(strTitle);
+    EXPECT_STREQ(L"Varnel3 (IPv4版)", strTitle);
+    EXPECT_EQ(nullptr, GetMenu(pFrame->m_hWnd)) << "menu 128 is the tray menu only";
+    EXPECT_EQ(0u, pFrame->GetExStyle() & WS_EX_CLIENTEDGE);
+    EXPECT_TRUE(pFrame->m_bViewerRegistered);
+    EXPECT_EQ(138, pFrame->m_nTrayIcon) << "no workers: both sheets grey";
+    EXPECT_EQ(pFrame->m_hWnd, theApp.m_hWndWatcherTarget.load());
+
+    ASSERT_NE(nullptr, pFrame->m_pMainDialog);
+    HWND hDialog = pFrame->m_pMainDialog->m_hWnd;
+    EXPECT_EQ(hDialog, GetDlgItem(pFrame->m_hWnd, AFX_IDW_PANE_FIRST));
+    EXPECT_EQ((DWORD)(WS_CHILD | WS_VISIBLE | WS_BORDER), (DWORD)GetWindowLongPtrW(hDialog, GWL_STYLE));
+    pFrame->MoveWindow(0, 0, 500, 400);
+    CRect rcClient, rcDialog;
+    pFrame->GetClientRect(&rcClient);
+    GetWindowRect(hDialog, &rcDialog);
+    pFrame->ScreenToClient(&rcDialog);
+    EXPECT_EQ(rcClient, rcDialog) << "the dialog fills the client area";
+
+    HWND hFrame = pFrame->m_hWnd;
+    DestroyWindow(hFrame);
+    EXPECT_EQ(nullptr, theApp.m_hWndWatcherTarget.load()) << "withdrawn with the window";
+}
+
+// What is on the clipboard when the frame joins the chain is not sent; a burst
+// of changes gives one capture, 100 ms after the last of them.
+TEST_F(CMainFrameTest, BurstOfClipboardChangesGivesOneCaptureAfterTheLast)
+{
+    SetClipboardText(L"before start");
+    CMainFrame* pFrame = NewFrame();
+    ASSERT_NE(nullptr, pFrame);
+    Pump(300);
+    EXPECT_EQ(0u, g_captures.times.size()) << "start-up contents were captured";
+
+    DWORD dwLastChange = 0;
+    for (int i = 0; i < 10; i++) {
+        SetClipboardText(i % 2 ? L"odd" : L"even");
+        dwLastChange = GetTickCount();
+        Pump(50);
+    }
+    Pump(400);
+    ASSERT_EQ(1u, g_captures.times.size());
+    DWORD dwDelay = g_captures.times[0] - dwLastChange;
+    EXPECT_GE(dwDelay, 80u) << "captured before the burst was over";
+    EXPECT_LE(dwDelay, 350u);
+}
+
+TEST_F(CMainFrameTest, BusyClipboardIsTriedAgainEvery100msUntilTheCaptureSucceeds)
+{
+    CMainFrame* pFrame = NewFrame();
+    ASSERT_NE(nullptr, pFrame);
+    Pump(100);
+    g_captures.nFailures = 2;
+    SetClipboardText(L"held elsewhere");
+    Pump(800);
+    ASSERT_EQ(3u, g_captures.times.size()) << "two failures and the success";
+    for (size_t i = 1; i < g_captures.times.size(); i++) {
+        DWORD dwGap = g_captures.times[i] - g_captures.times[i - 1];
+        EXPECT_GE(dwGap, 80u) << "retry " << i;
+        EXPECT_LE(dwGap, 300u) << "retry " << i;
+    }
+}
+
+// Records what the frame passes down the chain to it.
+class CViewerRecorder : public CWnd {
+public:
+    int m_nDraw = 0;
+    std::vector<std::pair<HWND, HWND>> m_changes;
+
+protected:
+    afx_msg void OnDrawClipboard() { m_nDraw++; }
+    afx_msg void OnChangeCbChain(HWND hWndRemove, HWND hWndAfter) { m_changes.push_back({hWndRemove, hWndAfter}); }
+    DECLARE_MESSAGE_MAP()
+};
+
+BEGIN_MESSAGE_MAP(CViewerRecorder, CWnd)
+    ON_WM_DRAWCLIPBOARD()
+    ON_WM_CHANGECBCHAIN()
+END_MESSAGE_MAP()
+
+TEST_F(CMainFrameTest, ViewerChainUpkeep)
+{
+    CViewerRecorder next;
+    ASSERT_TRUE(next.CreateEx(0, AfxRegisterWndClass(0), L"", WS_OVERLAPPED, 0, 0, 10, 10, NULL, NULL));
+    HWND hWndAfterNext = next.SetClipboardViewer();
+    next.m_nDraw = 0;   // its own joining
+
+    CMainFrame* pFrame = NewFrame();
+    ASSERT_NE(nullptr, pFrame);
+    EXPECT_EQ(next.m_hWnd, pFrame->m_hWndNextViewer);
+    EXPECT_EQ(0, next.m_nDraw) << "the frame's joining notification went on down the chain";
+
+    pFrame->SendMessage(WM_DRAWCLIPBOARD);
+    EXPECT_EQ(1, next.m_nDraw) << "a change is passed on";
+
+    HWND hOther = (HWND)(UINT_PTR)0x1234, hOtherNext = (HWND)(UINT_PTR)0x5678;
+    pFrame->SendMessage(WM_CHANGECBCHAIN, (WPARAM)hOther, (LPARAM)hOtherNext);
+    ASSERT_EQ(1u, next.m_changes.size()) << "removal of another viewer is passed on";
+    EXPECT_EQ(hOther, next.m_changes[0].first);
+    EXPECT_EQ(hOtherNext, next.m_changes[0].second);
+
+    pFrame->SendMessage(WM_CHANGECBCHAIN, (WPARAM)next.m_hWnd, (LPARAM)hWndAfterNext);
+    EXPECT_EQ(hWndAfterNext, pFrame->m_hWndNextViewer) << "the removed next viewer is replaced by the one after it";
+    EXPECT_EQ(1u, next.m_changes.size()) << "and its own removal is not passed to it";
+
+    next.ChangeClipboardChain(hWndAfterNext);
+    DestroyWindow(pFrame->m_hWnd);
+    next.DestroyWindow();
+}
+
+// The first show by saved placement; sizes from the main dialog's initial size.
+TEST_F(CMainFrameTest, FirstShowAppliesTheSavedPlacementOrTheDefaultSize)
+{
+    struct CASE {
+        const char* name;
+        bool bSaved;
+        int nExtraWidth, nExtraHeight;   // saved size beyond the minimum window size
+        bool bMaximized;
+        bool bExpectSaved;               // false: default size at the current position
+    } cases[] = {
+        {"never saved", false, 0, 0, false, false},
+        {"saved normal", true, 40, 30, false, true},
+        {"saved exactly the minimum", true, 0, 0, false, true},
+        {"saved too narrow", true, -1, 30, false, false},
+        {"saved too low", true, 40, -1, false, false},
+        {"saved maximised", true, 40, 30, true, true},
+    };
+    for (const CASE& c : cases) {
+        theApp.WriteProfileString(L"Frame", NULL, NULL);
+        CMainFrame* pFrame = NewFrame();
+        ASSERT_NE(nullptr, pFrame) << c.name;
+        int ncW = 0, ncH = 0;
+        NonClient(pFrame, ncW, ncH);
+        ASSERT_TRUE(theApp.m_bDialogSizeKnown);
+        CRect rcSaved(60, 70, 60 + theApp.m_nMinWidth + ncW + c.nExtraWidth,
+                      70 + theApp.m_nMinHeight + ncH + c.nExtraHeight);
+        if (c.bSaved) {
+            theApp.WriteProfileInt(L"Frame", L"Left", rcSaved.left);
+            theApp.WriteProfileInt(L"Frame", L"Top", rcSaved.top);
+            theApp.WriteProfileInt(L"Frame", L"Right", rcSaved.right);
+            theApp.WriteProfileInt(L"Frame", L"Bottom", rcSaved.bottom);
+            theApp.WriteProfileInt(L"Frame", L"Maximized", c.bMaximized ? 1 : 0);
+            theApp.WriteProfileInt(L"Frame", L"Initialized", 1);
+        }
+        CRect rcBefore;
+        pFrame->GetWindowRect(&rcBefore);
+        pFrame->ShowWithSavedPlacement(SW_SHOW);
+        EXPECT_TRUE(pFrame->IsWindowVisible()) << c.name;
+        EXPECT_FALSE(pFrame->m_bFirstShow) << c.name;
+        EXPECT_EQ(c.bMaximized, pFrame->IsZoomed() != FALSE) << c.name;
+        WINDOWPLACEMENT wp = {sizeof(wp)};
+        pFrame->GetWindowPlacement(&wp);
+        CRect rcNormal(wp.rcNormalPosition);
+        if (c.bExpectSaved) {
+            EXPECT_EQ(rcSaved, rcNormal) << c.name;
+        } else {
+            EXPECT_EQ(rcBefore.left, rcNormal.left) << c.name;
+            EXPECT_EQ(rcBefore.top, rcNormal.top) << c.name;
+            EXPECT_EQ(theApp.m_nDefaultWidth + ncW, rcNormal.Width()) << c.name;
+            EXPECT_EQ(theApp.m_nDefaultHeight + ncH, rcNormal.Height()) << c.name;
+        }
+        // Only the first show places the window. (Not hidden in between:
+        // without a window manager Wine takes 2 s to hide a window.)
+        theApp.WriteProfileInt(L"Frame", L"Left", 5);
+        pFrame->ShowWithSavedPlacement(SW_SHOW);
+        WINDOWPLACEMENT wpAgain = {sizeof(wpAgain)};
+        pFrame->GetWindowPlacement(&wpAgain);
+        EXPECT_EQ(rcNormal, CRect(wpAgain.rcNormalPosition)) << c.name << ": placed again";
+        DestroyWindow(pFrame->m_hWnd);
+    }
+}
+
+TEST_F(CMainFrameTest, PlacementRoundTrip)
+{
+    CMainFrame* pFrame = NewFrame();
+    ASSERT_NE(nullptr, pFrame);
+    pFrame->SaveWindowPlacement();
+    EXPECT_EQ(-12345, Stored(L"Initialized")) << "a hidden window saves nothing";
+
+    pFrame->ShowWithSavedPlacement(SW_SHOW);
+    int ncW = 0, ncH = 0;
+    NonClient(pFrame, ncW, ncH);
+    CRect rc(30, 40, 30 + theApp.m_nMinWidth + ncW + 77, 40 + theApp.m_nMinHeight + ncH + 55);
+    pFrame->MoveWindow(&rc);
+    pFrame->SaveWindowPlacement();
+    EXPECT_EQ(rc.left, Stored(L"Left"));
+    EXPECT_EQ(rc.top, Stored(L"Top"));
+    EXPECT_EQ(rc.right, Stored(L"Right"));
+    EXPECT_EQ(rc.bottom, Stored(L"Bottom"));
+    EXPECT_EQ(0, Stored(L"Iconic"));
+    EXPECT_EQ(0, Stored(L"Maximized"));
+    EXPECT_EQ(1, Stored(L"Initialized"));
+    DestroyWindow(pFrame->m_hWnd);
+
+    CMainFrame* pSecond = NewFrame();
+    ASSERT_NE(nullptr, pSecond);
+    pSecond->ShowWithSavedPlacement(SW_SHOW);
+    CRect rcShown;
+    pSecond->GetWindowRect(&rcShown);
+    EXPECT_EQ(rc, rcShown);
+
+    pSecond->ShowWindow(SW_MAXIMIZE);
+    pSecond->SaveWindowPlacement();
+    EXPECT_EQ(0, Stored(L"Iconic"));
+    EXPECT_EQ(1, Stored(L"Maximized"));
+    EXPECT_EQ(rc.left, Stored(L"Left")) << "the normal rectangle, not the maximised one";
+    EXPECT_EQ(rc.right, Stored(L"Right"));
+
+    pSecond->ShowWindow(SW_MINIMIZE);
+    pSecond->SaveWindowPlacement();
+    EXPECT_EQ(1, Stored(L"Iconic")) << "minimised from the maximised state";
+    EXPECT_EQ(1, Stored(L"Maximized"));
+}
+
+TEST_F(CMainFrameTest, OpeningRestoresAndClosingOnlyHides)
+{
+    CMainFrame* pFrame = NewFrame();
+    ASSERT_NE(nullptr, pFrame);
+    HWND hFrame = pFrame->m_hWnd;
+
+    pFrame->SendMessage(WM_COMMAND, ID_TRAY_OPEN, 0);
+    EXPECT_TRUE(IsWindowVisible(hFrame)) << "ID_TRAY_OPEN";
+
+    pFrame->SendMessage(WM_CLOSE);
+    EXPECT_TRUE(IsWindow(hFrame)) << "the close box must not end the program";
+    EXPECT_FALSE(IsWindowVisible(hFrame));
+    EXPECT_EQ(1, Stored(L"Initialized")) << "closing saves the placement";
+
+    pFrame->SendMessage(UWM_TRAYNOTIFY, 1, WM_LBUTTONDBLCLK);
+    EXPECT_TRUE(IsWindowVisible(hFrame)) << "double click on the icon";
+
+    pFrame->ShowWindow(SW_MINIMIZE);
+    pFrame->SendMessage(WM_COMMAND, ID_TRAY_OPEN, 0);
+    EXPECT_FALSE(IsIconic(hFrame)) << "opening a minimised window restores it";
+
+    // The main dialog's close button goes the same way.
+    CWnd* pOldMain = theApp.m_pMainWnd;
+    theApp.m_pMainWnd = pFrame;
+    SendMessageW(GetDlgItem(pFrame->m_pMainDialog->m_hWnd, IDC_MAIN_CLOSE), BM_CLICK, 0, 0);
+    Pump(100);
+    EXPECT_TRUE(IsWindow(hFrame));
+    EXPECT_FALSE(IsWindowVisible(hFrame)) << "close button";
+    theApp.m_pMainWnd = pOldMain;
+}
+
+TEST_F(CMainFrameTest, MinimumTrackingSizeIsTheDialogsInitialSize)
+{
+    CMainFrame* pFrame = NewFrame();
+    ASSERT_NE(nullptr, pFrame);
+    int ncW = 0, ncH = 0;
+    NonClient(pFrame, ncW, ncH);
+    MINMAXINFO mmi = {};
+    pFrame->SendMessage(WM_GETMINMAXINFO, 0, (LPARAM)&mmi);
+    EXPECT_EQ(theApp.m_nMinWidth + ncW, mmi.ptMinTrackSize.x);
+    EXPECT_EQ(theApp.m_nMinHeight + ncH, mmi.ptMinTrackSize.y);
+}
+
+TEST_F(CMainFrameTest, QueryEndSessionSavesThePlacement)
+{
+    CMainFrame* pFrame = NewFrame();
+    ASSERT_NE(nullptr, pFrame);
+    pFrame->ShowWithSavedPlacement(SW_SHOW);
+    EXPECT_EQ(TRUE, pFrame->SendMessage(WM_QUERYENDSESSION, 0, 0));
+    EXPECT_EQ(1, Stored(L"Initialized"));
+    pFrame->SendMessage(WM_ENDSESSION, FALSE, 0);
+    EXPECT_TRUE(IsWindow(pFrame->m_hWnd)) << "a session that goes on ends nothing";
+}
+
+TEST_F(CMainFrameTest, TrayExitEndsWithoutAskingAndKeepsTheDeleteFlag)
+{
+    CMainFrame* pFrame = NewFrame();
+    ASSERT_NE(nullptr, pFrame);
+    HWND hFrame = pFrame->m_hWnd;
+    pFrame->ShowWithSavedPlacement(SW_SHOW);
+    pFrame->MoveWindow(11, 12, 600, 500);
+    theApp.m_bDeleteSettings = FALSE;
+    pFrame->SendMessage(WM_COMMAND, ID_TRAY_EXIT, 0);
+    Pump(200);   // the end request is posted
+    EXPECT_FALSE(IsWindow(hFrame));
+    EXPECT_FALSE(theApp.m_bDeleteSettings);
+    EXPECT_EQ(11, Stored(L"Left")) << "the placement is saved before ending";
+}
+
+// Finds the exit dialog owned by hOwner, optionally ticks its box, and presses a button.
+void AnswerExitDialog(HWND hOwner, bool bTick, int nButton, std::atomic<bool>* pAnswered,
+                      HWND hSecondRequestTo = NULL)
+{
+    for (int i = 0; i < 500; i++) {
+        HWND hDialog = GetLastActivePopup(hOwner);
+        if (hDialog != NULL && hDialog != hOwner && IsWindowVisible(hDialog)) {
+            if (hSecondRequestTo != NULL)
+                SendMessageW(hSecondRequestTo, UWM_ENDRESIDENT, 1, 0);   // arrives in the dialog's loop
+            if (bTick)
+                SendMessageW(GetDlgItem(hDialog, 1028), BM_SETCHECK, BST_CHECKED, 0);
+            PostMessageW(hDialog, WM_COMMAND, nButton, 0);
+            *pAnswered = true;
+            return;
+        }
+        Sleep(10);
+    }
+}
+
+TEST_F(CMainFrameTest, EndButtonAsksFirstAndCancelKeepsRunning)
+{
+    CMainFrame* pFrame = NewFrame();
+    ASSERT_NE(nullptr, pFrame);
+    HWND hFrame = pFrame->m_hWnd;
+    pFrame->ShowWithSavedPlacement(SW_SHOW);
+    std::atomic<bool> bAnswered(false);
+    std::thread answer(AnswerExitDialog, hFrame, true, IDCANCEL, &bAnswered, hFrame);
+    pFrame->SendMessage(UWM_ENDRESIDENT, 0, 0);
+    answer.join();
+    EXPECT_TRUE(bAnswered) << "no exit dialog appeared";
+    EXPECT_TRUE(IsWindow(hFrame)) << "cancelled, or the second request inside the dialog was not dropped";
+    EXPECT_FALSE(theApp.m_bDeleteSettings) << "a cancelled dialog changes nothing";
+    EXPECT_EQ(0, QuitGuardCount);
+}
+
+TEST_F(CMainFrameTest, EndButtonWithDeleteTickedEndsAndSetsTheFlag)
+{
+    CMainFrame* pFrame = NewFrame();
+    ASSERT_NE(nullptr, pFrame);
+    HWND hFrame = pFrame->m_hWnd;
+    std::atomic<bool> bAnswered(false);
+    std::thread answer(AnswerExitDialog, hFrame, true, IDOK, &bAnswered, (HWND)NULL);
+    pFrame->SendMessage(UWM_ENDRESIDENT, 0, 0);
+    answer.join();
+    EXPECT_TRUE(bAnswered);
+    EXPECT_FALSE(IsWindow(hFrame));
+    EXPECT_TRUE(theApp.m_bDeleteSettings);
+    theApp.m_bDeleteSettings = FALSE;
+}
+
+}  // namespace
