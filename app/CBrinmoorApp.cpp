@@ -8,6 +8,7 @@
 #include "app/SettingsLoad.h"
 #include "net/CDestinationDataArray.h"
 #include "net/CListenerThread.h"
+#include "res/resource.h"
 
 // Built after the sender list and before the listener and receiver lists;
 // at exit those two go first, then the application, then the sender list.
@@ -17,12 +18,6 @@ namespace {
 
 const wchar_t kStartEventName[] = L"TAMBERLOW_BRINMOOR2_EVENT_START";
 const wchar_t kInternalFormatName[] = L"LarkspireBrinmoor2Internal";
-
-// String-table entries of the start-up failures.
-const UINT IDS_OLE_INIT_FAILED = 100;
-const UINT IDS_SOCKETS_INIT_FAILED = 104;
-
-const UINT IDR_MAINFRAME_RESOURCE = 128;
 
 // How long the exit waits for the watcher to see its stop event; it only has
 // to wake from one wait, so this is never reached in practice.
@@ -111,12 +106,12 @@ BOOL CBrinmoorApp::InitInstance()
 
     if (!AfxSocketInit())
     {
-        AfxMessageBox(IDS_SOCKETS_INIT_FAILED, MB_OK);
+        AfxMessageBox(IDP_SOCKETS_INIT_FAILED, MB_OK);
         return FALSE;
     }
     if (!AfxOleInit())
     {
-        AfxMessageBox(IDS_OLE_INIT_FAILED, MB_OK);
+        AfxMessageBox(IDP_OLE_INIT_FAILED, MB_OK);
         return FALSE;
     }
     AfxEnableControlContainer();
@@ -149,7 +144,7 @@ BOOL CBrinmoorApp::InitInstance()
 
     CMainFrame* pFrame = new CMainFrame;
     m_pMainWnd = pFrame;
-    if (!pFrame->LoadFrame(IDR_MAINFRAME_RESOURCE, WS_OVERLAPPEDWINDOW | FWS_ADDTOTITLE, NULL,
+    if (!pFrame->LoadFrame(IDR_MAINFRAME, WS_OVERLAPPEDWINDOW | FWS_ADDTOTITLE, NULL,
                            NULL))
     {
         // Without its frame the program has no viewer, no tray icon and no way
