@@ -2,7 +2,7 @@
 
 #include "crypto/CMRand.h"
 
-CGRand::CGRand() : m_pGenerators(NULL), m_nCount(0), m_nCurrent(0), m_nMagic(0)
+CGRand::CGRand() : m_pGenerators(NULL), m_nCount(0), m_nCurrent(0), m_nMagic(0), m_nMask(0)
 {
 }
 
@@ -18,6 +18,7 @@ void CGRand::Clear()
     m_nCount = 0;
     m_nCurrent = 0;
     m_nMagic = 0;
+    m_nMask = 0;
 }
 
 // Takes the generator's next step ahead of time. The remainder uses a
@@ -45,6 +46,7 @@ BOOL CGRand::Seed(const BYTE* pData, int nLength)
     m_pGenerators = pGens;
     m_nCount = nCount;
     m_nMagic = (((uint64_t)1 << 32) / (uint32_t)nCount) + 1;
+    m_nMask = (nCount & (nCount - 1)) == 0 ? (uint32_t)nCount - 1 : 0;
 
     uint32_t nCurrent = 0;
     for (int i = 0; i < nCount; ++i) {
@@ -82,43 +84,49 @@ BYTE CGRand::NextByte()
     return (BYTE)acc;
 }
 
+// The only serial dependency is cur -> pGens[cur].nNext; everything else
+// (the state step, the output, the remainder) works beside that chain. When
+// the same generator comes up twice in a row, the second load waits for the
+// first one's update, so the count of 8 (the first key) gets the remainder
+// as a mask, which shortens that update.
+template <bool POW2>
+void CGRand::XorLoop(BYTE* pDst, const BYTE* pSrc, size_t n)
+{
+    GEN* pGens = m_pGenerators;
+    const uint32_t nCount = (uint32_t)m_nCount;
+    const uint32_t nMask = m_nMask;
+    const uint64_t nMagic = m_nMagic;
+    uint32_t cur = (uint32_t)m_nCurrent;
+    for (size_t i = 0; i < n; ++i) {
+        uint32_t acc = 0;
+        for (int k = 0; k < 2; ++k) {
+            GEN& g = pGens[cur];
+            acc ^= g.nOut;
+            cur = g.nNext;
+            uint32_t s = g.nState * CMRand::MULTIPLIER + CMRand::INCREMENT;
+            uint32_t out = (s >> 16) & 0x7FFF;
+            g.nState = s;
+            g.nOut = (uint16_t)out;
+            if (POW2)
+                g.nNext = (uint16_t)(out & nMask);
+            else
+                g.nNext = (uint16_t)(out - (uint32_t)((out * nMagic) >> 32) * nCount);
+        }
+        pDst[i] = (BYTE)(pSrc[i] ^ acc);
+    }
+    m_nCurrent = (int)cur;
+}
+
 void CGRand::Xor(BYTE* pDst, const BYTE* pSrc, size_t n)
 {
     if (n == 0)
         return;
     if (m_nCount <= 0)
         AfxThrowInvalidArgException();
-
-    // The only serial dependency is cur -> pGens[cur].nNext; everything else
-    // (the state step, the output, the remainder) works off that chain.
-    GEN* pGens = m_pGenerators;
-    const uint32_t nCount = (uint32_t)m_nCount;
-    const uint64_t nMagic = m_nMagic;
-    uint32_t cur = (uint32_t)m_nCurrent;
-    for (size_t i = 0; i < n; ++i) {
-        GEN& g1 = pGens[cur];
-        uint32_t acc = g1.nOut;
-        uint32_t mid = g1.nNext;
-        {
-            uint32_t s = g1.nState * CMRand::MULTIPLIER + CMRand::INCREMENT;
-            uint32_t out = (s >> 16) & 0x7FFF;
-            g1.nState = s;
-            g1.nOut = (uint16_t)out;
-            g1.nNext = (uint16_t)(out - (uint32_t)((out * nMagic) >> 32) * nCount);
-        }
-        GEN& g2 = pGens[mid];
-        acc ^= g2.nOut;
-        cur = g2.nNext;
-        {
-            uint32_t s = g2.nState * CMRand::MULTIPLIER + CMRand::INCREMENT;
-            uint32_t out = (s >> 16) & 0x7FFF;
-            g2.nState = s;
-            g2.nOut = (uint16_t)out;
-            g2.nNext = (uint16_t)(out - (uint32_t)((out * nMagic) >> 32) * nCount);
-        }
-        pDst[i] = (BYTE)(pSrc[i] ^ acc);
-    }
-    m_nCurrent = (int)cur;
+    if (m_nMask != 0 || m_nCount == 1)
+        XorLoop<true>(pDst, pSrc, n);
+    else
+        XorLoop<false>(pDst, pSrc, n);
 }
 
 void CGRand::Generate(BYTE* pDst, size_t n)

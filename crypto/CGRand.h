@@ -56,9 +56,11 @@ private:
     };
 
     void Advance(GEN& g) const;
+    template <bool POW2> void XorLoop(BYTE* pDst, const BYTE* pSrc, size_t n);
 
     GEN* m_pGenerators;   // m_nCount entries, flat
     int m_nCount;         // number of generators, 0 while unseeded
     int m_nCurrent;       // index of the generator that the next step uses
     uint64_t m_nMagic;    // floor(2^32 / m_nCount) + 1, for the remainder by m_nCount
+    uint32_t m_nMask;     // m_nCount - 1 when m_nCount is a power of two, else 0
 };
