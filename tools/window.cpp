@@ -9,6 +9,9 @@
 //   window msgbox <caption> [button id] [timeout ms]
 //       waits for a message box with exactly this caption, prints its text as
 //       UTF-8 and presses the button (default IDOK); exit 1 when none came
+//   window click <caption> <control id> [timeout ms]
+//       waits for a dialog with exactly this caption and clicks the control
+//       (a check box, or a button that may end the dialog)
 //   window text <title> <control class>
 //       prints the text of every child control of that class, as UTF-8
 //   window post <title> <message> <wParam> <lParam>
@@ -153,12 +156,32 @@ int CmdMsgBox(const wchar_t* pszCaption, UINT nButton, DWORD dwTimeout)
     return IsWindow(hWnd) ? 1 : 0;
 }
 
+int CmdClick(const wchar_t* pszCaption, int nControl, DWORD dwTimeout)
+{
+    HWND hWnd = WaitFor(pszCaption, L"#32770", true, dwTimeout);
+    if (hWnd == NULL)
+    {
+        fwprintf(stderr, L"window: no dialog came\n");
+        return 1;
+    }
+    HWND hControl = GetDlgItem(hWnd, nControl);
+    if (hControl == NULL)
+    {
+        fwprintf(stderr, L"window: the dialog has no control %d\n", nControl);
+        return 1;
+    }
+    // Sent, not posted: the click has been handled when this returns.
+    SendMessageW(hControl, BM_CLICK, 0, 0);
+    return 0;
+}
+
 int Usage()
 {
     fwprintf(stderr,
              L"usage: window wait <title> [timeout ms]\n"
              L"       window state <title>\n"
              L"       window msgbox <caption> [button id] [timeout ms]\n"
+             L"       window click <caption> <control id> [timeout ms]\n"
              L"       window text <title> <control class>\n"
              L"       window post <title> <message> <wParam> <lParam>\n");
     return 2;
@@ -179,6 +202,9 @@ int wmain(int argc, wchar_t** argv)
     if (cmd == L"msgbox" && argc <= 5)
         return CmdMsgBox(argv[2], argc >= 4 ? Number(argv[3]) : IDOK,
                          argc == 5 ? Number(argv[4]) : 10000);
+    if (cmd == L"click" && (argc == 4 || argc == 5))
+        return CmdClick(argv[2], static_cast<int>(Number(argv[3])),
+                        argc == 5 ? Number(argv[4]) : 10000);
     if (cmd == L"text" && argc == 4)
     {
         HWND hWnd = Find(argv[2]);
