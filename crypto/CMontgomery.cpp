@@ -4,7 +4,7 @@
 
 namespace {
 
-#if defined(__SIZEOF_INT128__)
+#if defined(__SIZEOF_INT128__) && !defined(CRYPTO_MONTGOMERY_32BIT_LIMBS)
 typedef unsigned __int128 Wide;
 #else
 typedef uint64_t Wide;
@@ -33,8 +33,8 @@ void CMontgomery::Init(const CBigNum& modulus)
     int nWords = m_modulus.GetLength();
     int n = (nWords + WORDS_PER_LIMB - 1) / WORDS_PER_LIMB;
     int nTable = 1 << (WINDOW_MAX - 1);
-    // modulus, R^2, accumulator, product (n + 2), table
-    Limb* pBlock = new Limb[(size_t)n * (4 + nTable) + 2];
+    // modulus, R^2, accumulator, spare (n + 2), m and u (2n + 2), table
+    Limb* pBlock = new Limb[(size_t)n * (6 + nTable) + 4];
     delete[] m_pBlock;
     m_pBlock = pBlock;
     m_nLimbs = n;
@@ -42,7 +42,8 @@ void CMontgomery::Init(const CBigNum& modulus)
     m_pRR = m_pMod + n;
     m_pAcc = m_pRR + n;
     m_pTmp = m_pAcc + n;                 // n + 2 limbs
-    m_pTable = m_pTmp + n + 2;
+    m_pWide = m_pTmp + n + 2;
+    m_pTable = m_pWide + 2 * n + 2;
 
     ToLimbs(m_pMod, m_modulus);
 
@@ -83,45 +84,31 @@ void CMontgomery::FromLimbs(CBigNum& out, const Limb* p) const
     out.Normalize();
 }
 
-// pOut = a * b / R mod modulus (coarsely integrated operand scanning).
-// a and b below the modulus; pOut may be a or b.
-void CMontgomery::MontMul(Limb* pOut, const Limb* a, const Limb* b)
+// The column sums of the product-scanning Montgomery multiplication below
+// live in a three-limb accumulator: acc (two limbs) plus top.
+#define MONT_MULADD(x, y)                     \
+    do {                                      \
+        Wide p_ = (Wide)(x) * (y);            \
+        acc += p_;                            \
+        top += acc < p_;                      \
+    } while (0)
+#define MONT_SHIFT()                                                   \
+    do {                                                               \
+        acc = (acc >> LIMB_BITS) | ((Wide)top << LIMB_BITS);           \
+        top = 0;                                                       \
+    } while (0)
+
+// u (n + 1 limbs, below 2 * modulus) minus the modulus when it is not below it.
+void CMontgomery::FinalSubtract(Limb* pOut, const Limb* u)
 {
     const int n = m_nLimbs;
     const Limb* N = m_pMod;
-    Limb* t = m_pTmp;
-    memset(t, 0, sizeof(Limb) * (n + 2));
-    for (int i = 0; i < n; ++i) {
-        Wide c = 0;
-        const Limb bi = b[i];
-        for (int j = 0; j < n; ++j) {
-            c += (Wide)a[j] * bi + t[j];
-            t[j] = (Limb)c;
-            c >>= LIMB_BITS;
-        }
-        c += t[n];
-        t[n] = (Limb)c;
-        t[n + 1] = (Limb)(c >> LIMB_BITS);
-
-        const Limb m = t[0] * m_nInv;
-        c = (Wide)m * N[0] + t[0];
-        c >>= LIMB_BITS;
-        for (int j = 1; j < n; ++j) {
-            c += (Wide)m * N[j] + t[j];
-            t[j - 1] = (Limb)c;
-            c >>= LIMB_BITS;
-        }
-        c += t[n];
-        t[n - 1] = (Limb)c;
-        t[n] = t[n + 1] + (Limb)(c >> LIMB_BITS);
-    }
-    // t < 2 * modulus: one conditional subtraction.
-    bool bSub = t[n] != 0;
+    bool bSub = u[n] != 0;
     if (!bSub) {
         bSub = true;
         for (int j = n - 1; j >= 0; --j) {
-            if (t[j] != N[j]) {
-                bSub = t[j] > N[j];
+            if (u[j] != N[j]) {
+                bSub = u[j] > N[j];
                 break;
             }
         }
@@ -129,14 +116,94 @@ void CMontgomery::MontMul(Limb* pOut, const Limb* a, const Limb* b)
     if (bSub) {
         Limb borrow = 0;
         for (int j = 0; j < n; ++j) {
-            Wide d = (Wide)t[j] - N[j] - borrow;
+            Wide d = (Wide)u[j] - N[j] - borrow;
             pOut[j] = (Limb)d;
             borrow = (Limb)(d >> (2 * LIMB_BITS - 1));
         }
     } else {
-        memcpy(pOut, t, sizeof(Limb) * n);
+        memcpy(pOut, u, sizeof(Limb) * n);
     }
 }
+
+// pOut = a * b / R mod modulus, a and b below the modulus; pOut may be a or b.
+// Product scanning: column k of a * b and of m * modulus is summed at once,
+// and m[k] is chosen so that column k (k < n) becomes zero.
+void CMontgomery::MontMul(Limb* pOut, const Limb* a, const Limb* b)
+{
+    const int n = m_nLimbs;
+    const Limb* N = m_pMod;
+    Limb* m = m_pWide;
+    Limb* u = m_pWide + n;
+    Wide acc = 0;
+    Limb top = 0;
+    for (int i = 0; i < n; ++i) {
+        for (int j = 0; j < i; ++j) {
+            MONT_MULADD(a[j], b[i - j]);
+            MONT_MULADD(m[j], N[i - j]);
+        }
+        MONT_MULADD(a[i], b[0]);
+        const Limb mi = (Limb)acc * m_nInv;
+        m[i] = mi;
+        MONT_MULADD(mi, N[0]);
+        MONT_SHIFT();
+    }
+    for (int i = n; i < 2 * n; ++i) {
+        for (int j = i - n + 1; j < n; ++j) {
+            MONT_MULADD(a[j], b[i - j]);
+            MONT_MULADD(m[j], N[i - j]);
+        }
+        u[i - n] = (Limb)acc;
+        MONT_SHIFT();
+    }
+    u[n] = (Limb)acc;
+    FinalSubtract(pOut, u);
+}
+
+// pOut = a^2 / R mod modulus: in each column the products a[j] a[k-j] with
+// j < k - j are summed once and doubled, then the square term is added.
+void CMontgomery::MontSqr(Limb* pOut, const Limb* a)
+{
+    const int n = m_nLimbs;
+    const Limb* N = m_pMod;
+    Limb* m = m_pWide;
+    Limb* u = m_pWide + n;
+    Wide acc = 0;
+    Limb top = 0;
+    for (int i = 0; i < 2 * n; ++i) {
+        int lo = i < n ? 0 : i - n + 1;
+        // cross products, doubled
+        {
+            Wide accSave = acc;
+            Limb topSave = top;
+            acc = 0;
+            top = 0;
+            for (int j = lo; j < i - j; ++j)
+                MONT_MULADD(a[j], a[i - j]);
+            top = (top << 1) | (Limb)(acc >> (2 * LIMB_BITS - 1));
+            acc <<= 1;
+            acc += accSave;
+            top += topSave + (acc < accSave);
+        }
+        if ((i & 1) == 0 && i / 2 < n)
+            MONT_MULADD(a[i / 2], a[i / 2]);
+        int hi = i < n ? i : n;
+        for (int j = lo; j < hi; ++j)
+            MONT_MULADD(m[j], N[i - j]);
+        if (i < n) {
+            const Limb mi = (Limb)acc * m_nInv;
+            m[i] = mi;
+            MONT_MULADD(mi, N[0]);
+        } else {
+            u[i - n] = (Limb)acc;
+        }
+        MONT_SHIFT();
+    }
+    u[n] = (Limb)acc;
+    FinalSubtract(pOut, u);
+}
+
+#undef MONT_MULADD
+#undef MONT_SHIFT
 
 void CMontgomery::PowMod(CBigNum& result, const CBigNum& base, const CBigNum& exponent)
 {
@@ -160,7 +227,7 @@ void CMontgomery::PowMod(CBigNum& result, const CBigNum& base, const CBigNum& ex
     ToLimbs(x, b);
     MontMul(m_pTable, x, m_pRR);
     if (w > 1) {
-        MontMul(x, m_pTable, m_pTable);   // base^2
+        MontSqr(x, m_pTable);   // base^2
         for (int k = 1; k < (1 << (w - 1)); ++k)
             MontMul(m_pTable + (size_t)k * n, m_pTable + (size_t)(k - 1) * n, x);
     }
@@ -169,7 +236,7 @@ void CMontgomery::PowMod(CBigNum& result, const CBigNum& base, const CBigNum& ex
     int i = nBits - 1;
     while (i >= 0) {
         if (!e.TestBit(i)) {
-            MontMul(x, x, x);
+            MontSqr(x, x);
             --i;
             continue;
         }
@@ -186,7 +253,7 @@ void CMontgomery::PowMod(CBigNum& result, const CBigNum& base, const CBigNum& ex
             bStarted = true;
         } else {
             for (int k = i; k >= l; --k)
-                MontMul(x, x, x);
+                MontSqr(x, x);
             MontMul(x, x, pPow);
         }
         i = l - 1;

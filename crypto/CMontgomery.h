@@ -12,7 +12,9 @@
 class CMontgomery
 {
 public:
-#if defined(__SIZEOF_INT128__)
+// CRYPTO_MONTGOMERY_32BIT_LIMBS forces the 32-bit code of the i686 build,
+// so that it can be tested on a 64-bit host.
+#if defined(__SIZEOF_INT128__) && !defined(CRYPTO_MONTGOMERY_32BIT_LIMBS)
     typedef uint64_t Limb;   // 64-bit limbs where the compiler has a 128-bit product
 #else
     typedef uint32_t Limb;
@@ -31,6 +33,8 @@ private:
     CMontgomery& operator=(const CMontgomery&) = delete;
 
     void MontMul(Limb* pOut, const Limb* a, const Limb* b);
+    void MontSqr(Limb* pOut, const Limb* a);
+    void FinalSubtract(Limb* pOut, const Limb* u);
     void ToLimbs(Limb* pOut, const CBigNum& x) const;   // x below the modulus
     void FromLimbs(CBigNum& out, const Limb* p) const;
 
@@ -43,6 +47,7 @@ private:
     Limb* m_pRR;          // R^2 mod modulus, R = 2^(limb bits * m_nLimbs)
     Limb* m_pTable;       // odd powers of the base in Montgomery form
     Limb* m_pAcc;
-    Limb* m_pTmp;         // m_nLimbs + 2 limbs for the product
+    Limb* m_pTmp;         // m_nLimbs + 2 spare limbs
+    Limb* m_pWide;        // 2 * m_nLimbs + 2 limbs: the multipliers m and the result u
     CBigNum m_modulus;
 };
