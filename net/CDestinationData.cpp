@@ -28,6 +28,8 @@ CString CDestinationData::GetListText() const
 
 CString DestinationToString(const CDestinationData* pData)
 {
+    if (pData == NULL)
+        return CString();
     CStringArray arrFields;
     arrFields.Add(pData->m_bEnabled != 0 ? CString(L"1") : CString(L"0"));
     arrFields.Add(QuoteString(pData->m_strName));

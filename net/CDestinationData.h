@@ -25,4 +25,5 @@ public:
 };
 
 // One record: "1" or "0", the quoted name, the port, the protocol, joined by ",".
+// Empty for NULL.
 CString DestinationToString(const CDestinationData* pData);

@@ -20,5 +20,6 @@ public:
     CArray<CDestinationData*, CDestinationData*> m_arrDestinations;
 };
 
-// The whole "Destination" text: the records in order, joined by ";".
+// The whole "Destination" text: the records in order, joined by ";". NULL
+// (no list) and NULL elements write nothing.
 CString DestinationListToString(const CDestinationDataArray* pArray);

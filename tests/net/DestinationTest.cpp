@@ -143,6 +143,12 @@ TEST(DestinationListToString, WritesFlagsAsDigitsAndNamesQuoted)
     }
 }
 
+TEST(DestinationListToString, NoListWritesTheEmptyText)
+{
+    EXPECT_TRUE(DestinationListToString(NULL).IsEmpty());
+    EXPECT_TRUE(DestinationToString(NULL).IsEmpty());
+}
+
 TEST(DestinationListToString, WriteThenParseGivesTheSameList)
 {
     const wchar_t alphabet[] = L"a,;\" \t.あ\x3000-1";
