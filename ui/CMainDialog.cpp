@@ -58,6 +58,9 @@ CMainDialog::CMainDialog(CWnd* pParent)
 
 CMainDialog::~CMainDialog()
 {
+    // While this is still a CMainDialog, so that OnDestroy withdraws MainDialogWnd.
+    if (m_hWnd != NULL)
+        DestroyWindow();
 }
 
 void CMainDialog::DoDataExchange(CDataExchange* pDX)
