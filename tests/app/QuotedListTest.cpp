@@ -58,7 +58,7 @@ struct SplitCase
     Items expected;
 };
 
-TEST(SplitQuotedList, SplitsAsSpecifiedForEachCase)
+TEST(SplitQuotedList, SplitsOutsideQuotesForEachCase)
 {
     const SplitCase cases[] = {
         {L"", L",", {}},
@@ -91,7 +91,7 @@ TEST(SplitQuotedList, SplitsAsSpecifiedForEachCase)
     }
 }
 
-TEST(UnquoteString, UnquotesAsSpecifiedForEachCase)
+TEST(UnquoteString, TrimsAndUnquotesForEachCase)
 {
     const struct
     {
