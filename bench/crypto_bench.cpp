@@ -227,6 +227,15 @@ void BenchPowMod(const CBigNum& p, const CBigNum& q)
         t640.push_back(Now() - t0);
     }
     printf("powmod640_median_ms %.4f\n", 1000 * Median(t640));
+
+    // a full pass of trial division (a prime has no small factor)
+    std::vector<double> tTrial;
+    for (int i = 0; i < 101; ++i) {
+        double t0 = Now();
+        CPrimeGen::HasSmallPrimeFactor(p);
+        tTrial.push_back(Now() - t0);
+    }
+    printf("trial_division640_median_ms %.4f\n", 1000 * Median(tTrial));
     fflush(stdout);
 }
 

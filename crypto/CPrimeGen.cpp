@@ -5,6 +5,50 @@
 CArray<WORD, WORD> SmallPrimeTable;
 BOOL SmallPrimeTableBuilt = FALSE;
 
+namespace {
+
+// The table primes in pairs (p, q) with their product m = p q < 2^32 and,
+// where the compiler has a 128-bit product, floor((2^64 - 1) / m) for a
+// remainder by multiplication instead of division. Built with the table and
+// read-only afterwards, like it.
+struct PRIMEPAIR
+{
+    uint32_t p, q, m;
+    uint64_t mu;
+};
+PRIMEPAIR g_pairs[(6537 + 1) / 2 + 1];
+int g_nPairs = 0;
+
+void BuildPairs()
+{
+    const WORD* pTable = SmallPrimeTable.GetData();
+    INT_PTR n = SmallPrimeTable.GetSize();
+    int k = 0;
+    for (INT_PTR i = 0; i < n && k < (int)(sizeof(g_pairs) / sizeof(g_pairs[0])); i += 2, ++k) {
+        PRIMEPAIR& pr = g_pairs[k];
+        pr.p = pTable[i];
+        pr.q = i + 1 < n ? pTable[i + 1] : 1;
+        pr.m = pr.p * pr.q;
+        pr.mu = ~(uint64_t)0 / pr.m;
+    }
+    g_nPairs = k;
+}
+
+// x mod m for x < m * 2^32.
+inline uint32_t ModPair(uint64_t x, const PRIMEPAIR& pr)
+{
+#if defined(__SIZEOF_INT128__)
+    // q is floor(x / m) or one less, so one correction suffices.
+    uint64_t q = (uint64_t)(((unsigned __int128)x * pr.mu) >> 64);
+    uint64_t r = x - q * pr.m;
+    return (uint32_t)(r >= pr.m ? r - pr.m : r);
+#else
+    return (uint32_t)(x % pr.m);
+#endif
+}
+
+}  // namespace
+
 void CPrimeGen::BuildSmallPrimeTable()
 {
     if (SmallPrimeTableBuilt)
@@ -24,6 +68,7 @@ void CPrimeGen::BuildSmallPrimeTable()
             continue;
         SmallPrimeTable.Add((WORD)n);
     }
+    BuildPairs();
     SmallPrimeTableBuilt = TRUE;
 }
 
@@ -132,20 +177,35 @@ int CPrimeGen::SplitPowerOfTwo(const CBigNum& n, CBigNum& d)
 BOOL CPrimeGen::HasSmallPrimeFactor(const CBigNum& n)
 {
     // Two table primes at a time: their product is below 2^32, so one pass
-    // of 64-by-32-bit divisions over the words gives n mod p*q, and the two
-    // remainders follow from it. Same answer as one pass per prime.
-    const WORD* pTable = SmallPrimeTable.GetData();
-    INT_PTR nTable = SmallPrimeTable.GetSize();
+    // over the words, from the most significant, gives n mod p q, and the two
+    // remainders follow from it. Four such passes run side by side, since each
+    // is one long dependency chain. The answer is the same as one pass per
+    // prime in the table's order: whether any table prime divides n.
     const uint32_t* w = n.GetWords();
-    int nWords = n.GetLength();
-    for (INT_PTR i = 0; i < nTable; i += 2) {
-        uint32_t p = pTable[i];
-        uint32_t q = i + 1 < nTable ? pTable[i + 1] : 1;
-        uint32_t m = p * q;
-        uint64_t r = 0;
+    const int nWords = n.GetLength();
+    // an unpaired last prime (q = 1) is left to the single loop below
+    const int nFull = g_nPairs > 0 && g_pairs[g_nPairs - 1].q == 1 ? g_nPairs - 1 : g_nPairs;
+    int i = 0;
+    for (; i + 4 <= nFull; i += 4) {
+        const PRIMEPAIR* pr = g_pairs + i;
+        uint32_t r0 = 0, r1 = 0, r2 = 0, r3 = 0;
+        for (int k = nWords - 1; k >= 0; --k) {
+            r0 = ModPair(((uint64_t)r0 << 32) | w[k], pr[0]);
+            r1 = ModPair(((uint64_t)r1 << 32) | w[k], pr[1]);
+            r2 = ModPair(((uint64_t)r2 << 32) | w[k], pr[2]);
+            r3 = ModPair(((uint64_t)r3 << 32) | w[k], pr[3]);
+        }
+        if (r0 % pr[0].p == 0 || r0 % pr[0].q == 0 || r1 % pr[1].p == 0 || r1 % pr[1].q == 0 ||
+            r2 % pr[2].p == 0 || r2 % pr[2].q == 0 || r3 % pr[3].p == 0 || r3 % pr[3].q == 0)
+            return TRUE;
+    }
+    for (; i < g_nPairs; ++i) {
+        const PRIMEPAIR& pr = g_pairs[i];
+        uint32_t r = 0;
         for (int k = nWords - 1; k >= 0; --k)
-            r = ((r << 32) | w[k]) % m;
-        if (r % p == 0 || (q != 1 && r % q == 0))
+            r = ModPair(((uint64_t)r << 32) | w[k], pr);
+        // q is 1 for an unpaired last prime
+        if (r % pr.p == 0 || (pr.q != 1 && r % pr.q == 0))
             return TRUE;
     }
     return FALSE;

@@ -77,6 +77,35 @@ TEST_F(CPrimeGenTest, HasSmallPrimeFactor)
     EXPECT_TRUE(CPrimeGen::HasSmallPrimeFactor(n));
 }
 
+TEST_F(CPrimeGenTest, HasSmallPrimeFactorMatchesOneDivisionPerPrime)
+{
+    // Every table prime times a large prime is caught, wherever it sits in
+    // the table; random numbers agree with a plain remainder per prime.
+    CBigNum big;
+    SetHex(big, L"7fffffffffffffffffffffffffffffff");
+    for (INT_PTR i = 0; i < SmallPrimeTable.GetSize(); ++i) {
+        CBigNum n, f;
+        n.Copy(big);
+        f.SetWord(SmallPrimeTable[i]);
+        n.Mul(f);
+        ASSERT_TRUE(CPrimeGen::HasSmallPrimeFactor(n)) << "factor " << SmallPrimeTable[i];
+    }
+    CTestRng rng(4242);
+    for (int iter = 0; iter < 300; ++iter) {
+        CBigNum n;
+        rng.Fill(n, 1 + (int)(rng.Next() % 20));
+        n.SetBit(0);
+        BOOL plain = FALSE;
+        for (INT_PTR i = 0; i < SmallPrimeTable.GetSize() && !plain; ++i) {
+            uint64_t r = 0;
+            for (int k = n.GetLength() - 1; k >= 0; --k)
+                r = ((r << 32) | n.GetWord(k)) % SmallPrimeTable[i];
+            plain = r == 0;
+        }
+        ASSERT_EQ(plain, CPrimeGen::HasSmallPrimeFactor(n)) << Narrow(Hex(n));
+    }
+}
+
 TEST_F(CPrimeGenTest, SplitPowerOfTwo)
 {
     struct {
