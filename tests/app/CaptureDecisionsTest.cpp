@@ -326,4 +326,30 @@ TEST(CaptureDecisions, EmptySendListSendsNoRegisteredFormat)
     ASSERT_EQ(1, capture.m_arrSeenFormats.GetSize());
 }
 
+// Memory running out while the set is built: no partial set, the clipboard
+// closed again.
+TEST(CaptureDecisions, MemoryExhaustionLeavesNoSet)
+{
+    class CExhaustedClipboard : public CFakeClipboard
+    {
+    public:
+        using CFakeClipboard::CFakeClipboard;
+        HANDLE GetData(UINT nFormat) override
+        {
+            if (nFormat == CF_DIB)
+                throw CMemoryException();
+            return CFakeClipboard::GetData(nFormat);
+        }
+    };
+    CExhaustedClipboard clipboard(
+        {Data(CF_UNICODETEXT, Wide(L"abc")), Data(CF_DIB, Filled(8)), Data(kPng, Filled(3), L"PNG")});
+    CClipboardCapture capture(clipboard);
+    CStringArray arrSendFormats;
+    arrSendFormats.Add(L"PNG");
+    EXPECT_EQ(CClipboardCapture::CAPTURE_NO_MEMORY,
+              capture.Capture(NULL, kInternal, FALSE, 4, arrSendFormats));
+    EXPECT_TRUE(capture.m_pRecords.IsNull());
+    EXPECT_EQ(0, clipboard.m_nOpenCount);
+}
+
 }  // namespace
