@@ -102,14 +102,14 @@ int CSocketedThreadList::GetCountLocked()
 }
 
 BOOL StartWorkerThread(CSocketedThreadList* pList, CSocketedThread* pThread,
-                       AFX_THREADPROC pfnThreadProc)
+                       AFX_THREADPROC pfnThreadProc, PFN_BEGINTHREAD pfnBeginThread)
 {
     // The list's reference keeps the worker alive until it is removed.
     pList->Add(pThread);
     CWinThread* pWinThread = NULL;
     try
     {
-        pWinThread = AfxBeginThread(pfnThreadProc, pThread, THREAD_PRIORITY_NORMAL, 0, 0, NULL);
+        pWinThread = pfnBeginThread(pfnThreadProc, pThread, THREAD_PRIORITY_NORMAL, 0, 0, NULL);
     }
     catch (CException&)
     {

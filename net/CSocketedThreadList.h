@@ -29,8 +29,10 @@ extern CSocketedThreadList SenderThreadList;
 extern CSocketedThreadList ListenerThreadList;
 extern CSocketedThreadList ReceiverThreadList;
 
-// Starts a worker's thread. When the thread can't be started the worker is
-// marked finished and removed from pList, so no StopAll waits for it.
-// Returns FALSE then.
+typedef CWinThread* (*PFN_BEGINTHREAD)(AFX_THREADPROC, LPVOID, int, UINT, DWORD, LPSECURITY_ATTRIBUTES);
+
+// Adds the worker to pList and starts its thread (normal priority, default
+// stack, running at once). When the thread can't be started the worker is
+// marked finished and removed again, so no StopAll waits for it; FALSE then.
 BOOL StartWorkerThread(CSocketedThreadList* pList, CSocketedThread* pThread,
-                       AFX_THREADPROC pfnThreadProc);
+                       AFX_THREADPROC pfnThreadProc, PFN_BEGINTHREAD pfnBeginThread = AfxBeginThread);

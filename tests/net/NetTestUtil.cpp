@@ -1,0 +1,117 @@
+#include "NetTestUtil.h"
+#include "app/CBrinmoorApp.h"
+#include <thread>
+
+namespace nettest {
+
+void ConnectPair(CSocketX& client, CSocketX& server)
+{
+    Listener listener;
+    ASSERT_TRUE(client.Create());
+    std::thread t([&] { EXPECT_TRUE(listener.Accept(server)); });
+    EXPECT_TRUE(client.Connect(L"127.0.0.1", listener.m_nPort)) << client.GetError();
+    t.join();
+}
+
+static std::wstring StripLine(const CString& line)
+{
+    std::wstring s(line.GetString());
+    // "MM/DD hh:mm:ss " in front, "\r\n" behind.
+    if (s.size() >= 15)
+        s = s.substr(15);
+    while (!s.empty() && (s.back() == L'\n' || s.back() == L'\r'))
+        s.pop_back();
+    return s;
+}
+
+std::vector<std::wstring> TakeLog()
+{
+    std::vector<std::wstring> lines;
+    while (CString* p = LogQueue.Pop())
+    {
+        lines.push_back(StripLine(*p));
+        delete p;
+    }
+    return lines;
+}
+
+std::vector<std::wstring> TakeStatus()
+{
+    std::vector<std::wstring> lines;
+    while (CServerStatusQueueItem* p = ServerStatusQueue.Pop())
+    {
+        lines.push_back(p->m_strText.GetString());
+        delete p;
+    }
+    return lines;
+}
+
+bool WaitUntil(const std::function<bool()>& pred, DWORD nTimeoutMs)
+{
+    DWORD nStart = ::GetTickCount();
+    for (;;)
+    {
+        if (pred())
+            return true;
+        if (::GetTickCount() - nStart > nTimeoutMs)
+            return false;
+        ::Sleep(5);
+    }
+}
+
+std::string Narrow(const std::wstring& s)
+{
+    int n = ::WideCharToMultiByte(CP_UTF8, 0, s.c_str(), int(s.size()), NULL, 0, NULL, NULL);
+    std::string out(n, '\0');
+    ::WideCharToMultiByte(CP_UTF8, 0, s.c_str(), int(s.size()), &out[0], n, NULL, NULL);
+    return out;
+}
+
+std::string Join(const std::vector<std::wstring>& lines)
+{
+    std::string out;
+    for (auto& l : lines)
+        out += "\n  [" + Narrow(l) + "]";
+    return out.empty() ? " (no lines)" : out;
+}
+
+bool HasLine(const std::vector<std::wstring>& lines, const std::vector<std::wstring>& parts)
+{
+    for (auto& l : lines)
+    {
+        bool bAll = true;
+        for (auto& p : parts)
+            if (l.find(p) == std::wstring::npos)
+                bAll = false;
+        if (bAll)
+            return true;
+    }
+    return false;
+}
+
+void SetPassword(const wchar_t* pszPassword)
+{
+    CSingleLock lock(&theApp.m_mutexPassword, TRUE);
+    theApp.m_strPassword = pszPassword;
+}
+
+void SetRSA(bool bOn)
+{
+    CSingleLock lock(&theApp.m_mutexKey, TRUE);
+    theApp.m_nRSAMode = bOn ? 1 : 0;
+    theApp.m_bKeyPresent = bOn ? TRUE : FALSE;
+    if (bOn)
+    {
+        theApp.m_bnModulus.FromString(TestModulusHex());
+        theApp.m_bnPrivateExponent.FromString(TestPrivateExponentHex());
+    }
+}
+
+UINT InternalFormat()
+{
+    if (theApp.m_nInternalFormat == 0)
+        theApp.m_nInternalFormat = ::RegisterClipboardFormatW(L"LarkspireBrinmoor2Internal");
+    return theApp.m_nInternalFormat;
+}
+
+}  // namespace nettest

@@ -1,0 +1,399 @@
+// The receiving side of "C3" against a fake sender over loopback: every
+// check and bound, the replies, and what lands on the clipboard.
+#define PSAPI_VERSION 2
+#include "FakePeer.h"
+#include "net/CListenerThread.h"
+#include "net/CReceiverThread.h"
+#include "net/CSocketedThreadList.h"
+#include "app/CBrinmoorApp.h"
+#include <psapi.h>
+#include <functional>
+
+using namespace nettest;
+
+namespace {
+
+const wchar_t* const PASSWORD = L"secret";
+const std::wstring TEXT_PASSWORD = L"受信データのフォーマットが異常です。パスワードが一致していない可能性があります。";
+const std::wstring TEXT_FORMAT = L"受信データのフォーマットが異常です。";
+const std::wstring TEXT_MEMORY = L"メモリ不足のため受信データを処理できません。";
+const std::wstring TEXT_CLIPBOARD = L"クリップボードを開けないため受信データを処理できません。";
+
+SIZE_T PrivateBytes()
+{
+    PROCESS_MEMORY_COUNTERS_EX pmc = {};
+    pmc.cb = sizeof(pmc);
+    ::GetProcessMemoryInfo(::GetCurrentProcess(), reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&pmc),
+                           sizeof(pmc));
+    return pmc.PrivateUsage;
+}
+
+// Clipboard contents as seen from this thread.
+std::vector<BYTE> ClipboardBytes(UINT nFormat, bool* pbPresent = nullptr)
+{
+    std::vector<BYTE> v;
+    bool bPresent = false;
+    for (int i = 0; i < 50 && !::OpenClipboard(NULL); ++i)
+        ::Sleep(20);
+    HANDLE h = ::GetClipboardData(nFormat);
+    if (h != NULL)
+    {
+        bPresent = true;
+        SIZE_T n = ::GlobalSize(h);
+        const BYTE* p = static_cast<const BYTE*>(::GlobalLock(h));
+        if (p != NULL)
+        {
+            v.assign(p, p + n);
+            ::GlobalUnlock(h);
+        }
+    }
+    ::CloseClipboard();
+    if (pbPresent)
+        *pbPresent = bPresent;
+    return v;
+}
+
+bool OnClipboard(UINT nFormat)
+{
+    bool b = false;
+    ClipboardBytes(nFormat, &b);
+    return b;
+}
+
+void PutSentinelOnClipboard()
+{
+    ASSERT_TRUE(::OpenClipboard(NULL));
+    ::EmptyClipboard();
+    HGLOBAL h = ::GlobalAlloc(GMEM_MOVEABLE, 4);
+    memcpy(::GlobalLock(h), L"s\0", 4);
+    ::GlobalUnlock(h);
+    ::SetClipboardData(CF_UNICODETEXT, h);
+    ::CloseClipboard();
+}
+
+bool NoReceivers()
+{
+    return ReceiverThreadList.GetCountLocked() == 0;
+}
+
+class ReceiverProtocolTest : public ::testing::Test
+{
+protected:
+    static void SetUpTestSuite()
+    {
+        AfxSocketInit();
+        InternalFormat();
+        theApp.m_nPort = FreePort();
+        TakeStatus();
+        StartListenerThread();
+        CString running;
+        running.Format(L"稼働中　ポート %d", theApp.m_nPort);
+        std::vector<std::wstring> status;
+        ASSERT_TRUE(WaitUntil([&] {
+            auto more = TakeStatus();
+            status.insert(status.end(), more.begin(), more.end());
+            return HasLine(status, { running.GetString() });
+        })) << Join(status);
+        EXPECT_EQ(L"起動中", status.front());
+    }
+    static void TearDownTestSuite()
+    {
+        ReceiverThreadList.StopAll(TRUE);
+        ListenerThreadList.StopAll(TRUE);
+        auto status = TakeStatus();
+        EXPECT_TRUE(!status.empty() && status.back() == L"停止：終了") << Join(status);
+    }
+    void SetUp() override
+    {
+        SetPassword(PASSWORD);
+        SetRSA(false);
+        TakeLog();
+        PutSentinelOnClipboard();
+    }
+    void TearDown() override
+    {
+        ReceiverThreadList.StopAll(TRUE);
+    }
+    void Connect(FakeSender& fs) { ASSERT_TRUE(fs.Connect(theApp.m_nPort)); }
+};
+
+// Cases that end the connection with one error line and no reply.
+struct FAILCASE
+{
+    const char* pszName;
+    bool bRSA;
+    std::function<void(FakeSender&)> script;
+    std::wstring strText;
+};
+
+void ReadModulus(FakeSender& fs, DWORD nModulus)
+{
+    CByteArray modulus;
+    EXPECT_TRUE(fs.ReadCheck(nModulus, modulus));
+}
+
+TEST_F(ReceiverProtocolTest, EveryRefusedStepEndsWithItsLine)
+{
+    ITEM text = { 6, CF_UNICODETEXT, L"CF_UNICODETEXT" };
+    FAILCASE cases[] = {
+        { "NR tag wrong", true, [](FakeSender& fs) { fs.m_buffer.SendUInt32(0x00580058); }, TEXT_PASSWORD },
+        { "check words refused", true, [](FakeSender& fs) { fs.m_buffer.SendUInt32(REPLY_CHECK_FAILED); },
+          TEXT_PASSWORD },
+        { "key length 0", true,
+          [](FakeSender& fs) { fs.m_buffer.SendUInt32(TAG_NR); fs.m_buffer.SendUInt32(0); }, TEXT_PASSWORD },
+        { "key length 513", true,
+          [](FakeSender& fs) { fs.m_buffer.SendUInt32(TAG_NR); fs.m_buffer.SendUInt32(513); }, TEXT_PASSWORD },
+        { "HB tag wrong", false, [](FakeSender& fs) { fs.m_buffer.SendUInt32(0x00580048); }, TEXT_PASSWORD },
+        { "password hash differs", false, [&](FakeSender& fs) { fs.SendHB(L"other", Directory({ text })); },
+          TEXT_PASSWORD },
+        { "directory length 0", false, [](FakeSender& fs) { fs.SendHB(PASSWORD, {}, 0); }, TEXT_FORMAT },
+        { "directory length 0x80000000", false, [](FakeSender& fs) { fs.SendHB(PASSWORD, {}, 0x80000000); },
+          TEXT_FORMAT },
+        { "directory below 4 bytes", false, [](FakeSender& fs) { fs.SendHB(PASSWORD, { 1, 0 }); }, TEXT_FORMAT },
+        { "item cut short", false,
+          [](FakeSender& fs) { fs.SendHB(PASSWORD, { 1, 0, 0, 0, 6, 0, 0, 0 }); }, TEXT_FORMAT },
+        { "size of 2^32", false,
+          [](FakeSender& fs) { fs.SendHB(PASSWORD, Directory({ { 0x100000000ull, CF_UNICODETEXT, L"T" } })); },
+          TEXT_MEMORY },
+        { "name length 0x10000", false,
+          [](FakeSender& fs) {
+              fs.SendHB(PASSWORD, Directory({ { 6, CF_UNICODETEXT, L"T", 0x10000 } }));
+          },
+          TEXT_FORMAT },
+        { "name beyond the directory", false,
+          [](FakeSender& fs) {
+              auto dir = Directory({ { 6, CF_UNICODETEXT, L"CF_UNICODETEXT" } });
+              dir.resize(dir.size() - 1);
+              fs.SendHB(PASSWORD, dir);
+          },
+          TEXT_FORMAT },
+        { "sizes beyond this process", false,
+          [](FakeSender& fs) {
+              std::vector<ITEM> items(16, ITEM{ 0xFFFFFFFFull, CF_UNICODETEXT, L"T" });
+              fs.SendHB(PASSWORD, Directory(items));
+          },
+          TEXT_MEMORY },
+        { "data tag not D", false,
+          [&](FakeSender& fs) {
+              fs.SendHB(PASSWORD, Directory({ text }));
+              EXPECT_EQ(DWORD(REPLY_OK), fs.Reply());
+              fs.m_buffer.SendUInt32(0x00420058);   // "XB"
+              fs.m_buffer.SendBytes(reinterpret_cast<const BYTE*>(L"hi\0"), 6);
+          },
+          TEXT_FORMAT },
+    };
+    for (auto& c : cases)
+    {
+        SCOPED_TRACE(c.pszName);
+        SetRSA(c.bRSA);
+        SIZE_T nBefore = PrivateBytes();
+        FakeSender fs;
+        Connect(fs);
+        DWORD nModulus = fs.ReadGreeting(PASSWORD);
+        EXPECT_EQ(c.bRSA ? 160u : 0u, nModulus);
+        if (c.bRSA)
+            ReadModulus(fs, nModulus);
+        c.script(fs);
+        EXPECT_TRUE(fs.ClosedByPeer()) << "closed without a reply";
+        ASSERT_TRUE(WaitUntil(NoReceivers));
+        EXPECT_LT(PrivateBytes(), nBefore + 64 * 1024 * 1024) << "memory taken for bytes that never came";
+        auto lines = TakeLog();
+        std::wstring tag = c.bRSA ? L"【受信エラー#】" : L"【受信エラー】";
+        EXPECT_EQ(1u, lines.size()) << Join(lines);
+        EXPECT_TRUE(HasLine(lines, { tag, L" " + c.strText })) << Join(lines);
+        EXPECT_TRUE(lines.empty() || lines[0].compare(0, tag.size(), tag) == 0) << Join(lines);
+    }
+    SetRSA(false);
+}
+
+TEST_F(ReceiverProtocolTest, AnnouncedDirectoryCostsNothingUntilItArrives)
+{
+    FakeSender fs;
+    Connect(fs);
+    fs.ReadGreeting(PASSWORD);
+    SIZE_T nBefore = PrivateBytes();
+    CByteArray hash;
+    // Announce 2 GB - 1 of directory, send 8 bytes of it, then go.
+    fs.SendHB(PASSWORD, { 1, 0, 0, 0, 0, 0, 0, 0 }, 0x7FFFFFFF);
+    ::Sleep(300);
+    EXPECT_LT(PrivateBytes(), nBefore + 16 * 1024 * 1024);
+    fs.m_socket.Close();
+    ASSERT_TRUE(WaitUntil(NoReceivers));
+    auto lines = TakeLog();
+    EXPECT_TRUE(lines.empty()) << "a sender that goes away leaves no line" << Join(lines);
+}
+
+TEST_F(ReceiverProtocolTest, RecordsReachTheClipboardWithTheMarker)
+{
+    UINT nTestFormat = ::RegisterClipboardFormatW(L"VarnelTestFormat");
+    std::wstring longName = L"CF_UNICODETEXT" + std::wstring(32767 - 14, L'x');
+    std::vector<ITEM> items = {
+        { 6, CF_UNICODETEXT, longName, 0xFFFF },        // longest name; odd length
+        { 4, 0xC123, L"VarnelTestFormat", 33 },         // sender's id; odd length
+        { 4, CF_BITMAP, L"CF_BITMAP" },                  // a handle format: kept off
+        { 2, CF_TEXT, L"CF_TEXT" },
+    };
+    FakeSender fs;
+    Connect(fs);
+    fs.ReadGreeting(PASSWORD);
+    fs.SendHB(PASSWORD, Directory(items));
+    ASSERT_EQ(DWORD(REPLY_OK), fs.Reply());
+    const BYTE text[] = { 'h', 0, 'i', 0, 0, 0 };
+    const BYTE four[] = { 1, 2, 3, 4 };
+    fs.m_buffer.SendUInt32(TAG_DB);
+    fs.m_buffer.SendBytes(text, 6);
+    fs.m_buffer.SendUInt32(0x00580044);   // "DX": only the 'D' counts here
+    fs.m_buffer.SendBytes(four, 4);
+    fs.m_buffer.SendUInt32(TAG_DB);
+    fs.m_buffer.SendBytes(four, 4);
+    fs.m_buffer.SendUInt32(TAG_DB);
+    fs.m_buffer.SendBytes(reinterpret_cast<const BYTE*>("a"), 2);
+    EXPECT_EQ(DWORD(REPLY_OK), fs.Reply());
+    EXPECT_TRUE(fs.ClosedByPeer());
+    ASSERT_TRUE(WaitUntil(NoReceivers));
+
+    auto lines = TakeLog();
+    ASSERT_EQ(1u, lines.size()) << Join(lines);
+    EXPECT_EQ(0u, lines[0].find(L"【正常受信】"));
+    EXPECT_TRUE(HasLine(lines, { L"  (1 KB) フォーマット: CF_UNICODETEXTxxx",
+                                 L"xxx,  VarnelTestFormat,  CF_BITMAP,  CF_TEXT" }))
+        << Join(lines);
+
+    auto got = ClipboardBytes(CF_UNICODETEXT);
+    EXPECT_TRUE(got == std::vector<BYTE>(text, text + 6));
+    got = ClipboardBytes(nTestFormat);
+    EXPECT_TRUE(got == std::vector<BYTE>(four, four + 4)) << "registered by name on this computer";
+    EXPECT_FALSE(OnClipboard(CF_BITMAP));
+    EXPECT_TRUE(OnClipboard(CF_TEXT)) << "the record after a refused one keeps its place";
+    EXPECT_TRUE(OnClipboard(InternalFormat()));
+}
+
+TEST_F(ReceiverProtocolTest, EmptyDirectoriesPutOnlyTheMarker)
+{
+    for (int nCount : { 0, -1 })
+    {
+        SCOPED_TRACE(nCount);
+        PutSentinelOnClipboard();
+        FakeSender fs;
+        Connect(fs);
+        fs.ReadGreeting(PASSWORD);
+        fs.SendHB(PASSWORD, Directory({}, nCount));
+        EXPECT_EQ(DWORD(REPLY_OK), fs.Reply());
+        EXPECT_TRUE(fs.ClosedByPeer()) << "no reply after an empty data step";
+        ASSERT_TRUE(WaitUntil(NoReceivers));
+        EXPECT_TRUE(TakeLog().empty());
+        EXPECT_FALSE(OnClipboard(CF_UNICODETEXT));
+        EXPECT_TRUE(OnClipboard(InternalFormat()));
+    }
+}
+
+TEST_F(ReceiverProtocolTest, RSAExchangeThenTransfer)
+{
+    SetRSA(true);
+    FakeSender fs;
+    Connect(fs);
+    DWORD nModulus = fs.ReadGreeting(PASSWORD);
+    ASSERT_EQ(160u, nModulus);
+    CByteArray modulus;
+    ASSERT_TRUE(fs.ReadCheck(nModulus, modulus));
+    CBigNum n;
+    n.FromString(TestModulusHex());
+    CByteArray expected;
+    n.ToByteArray(expected);
+    EXPECT_EQ(0, memcmp(expected.GetData(), modulus.GetData(), 160)) << "modulus big-endian";
+    EXPECT_EQ(DWORD(REPLY_OK), fs.SendSessionKey(modulus));
+    fs.SendHB(PASSWORD, Directory({ { 4, CF_UNICODETEXT, L"CF_UNICODETEXT" } }));
+    EXPECT_EQ(DWORD(REPLY_OK), fs.Reply());
+    fs.m_buffer.SendUInt32(TAG_DB);
+    fs.m_buffer.SendBytes(reinterpret_cast<const BYTE*>(L"z"), 4);
+    EXPECT_EQ(DWORD(REPLY_OK), fs.Reply());
+    ASSERT_TRUE(WaitUntil(NoReceivers));
+    auto lines = TakeLog();
+    EXPECT_TRUE(HasLine(lines, { L"【正常受信#】", L" (1 KB) フォーマット: CF_UNICODETEXT" })) << Join(lines);
+    auto got = ClipboardBytes(CF_UNICODETEXT);
+    EXPECT_TRUE(got.size() >= 2 && got[0] == 'z');
+    SetRSA(false);
+}
+
+TEST_F(ReceiverProtocolTest, PlaceholdersKeepTheConnectionWithKeepAlives)
+{
+    FakeSender fs;
+    Connect(fs);
+    fs.ReadGreeting(PASSWORD);
+    fs.SendHB(PASSWORD, Directory({ { 0, CF_UNICODETEXT, L"CF_UNICODETEXT" }, { 0, CF_DIB, L"CF_DIB" } }));
+    EXPECT_EQ(DWORD(REPLY_OK), fs.Reply());
+    // No reply after a data step without data: the next bytes are keep-alives.
+    DWORD nFirst = 0;
+    for (int i = 0; i < 2; ++i)
+    {
+        EXPECT_EQ(DWORD(TAG_AL), fs.m_buffer.ReceiveUInt32());
+        if (i == 0)
+            nFirst = ::GetTickCount();
+        else
+            EXPECT_GE(::GetTickCount() - nFirst, 900u) << "keep-alives about a second apart";
+    }
+    EXPECT_EQ(1, ReceiverThreadList.GetStatus());
+    auto lines = TakeLog();
+    EXPECT_TRUE(HasLine(lines, { L"【受信可能】", L" フォーマット: CF_UNICODETEXT,  CF_DIB" })) << Join(lines);
+    // The sender goes: the receiver notices at a keep-alive and ends quietly.
+    fs.m_socket.Close();
+    EXPECT_TRUE(WaitUntil(NoReceivers, 10000));
+    EXPECT_TRUE(TakeLog().empty());
+}
+
+TEST_F(ReceiverProtocolTest, NewConnectionStopsTheReceiverBefore)
+{
+    FakeSender first;
+    Connect(first);
+    first.ReadGreeting(PASSWORD);
+    first.SendHB(PASSWORD, Directory({ { 0, CF_DIB, L"CF_DIB" } }));
+    EXPECT_EQ(DWORD(REPLY_OK), first.Reply());
+    EXPECT_EQ(DWORD(TAG_AL), first.m_buffer.ReceiveUInt32());
+
+    FakeSender second;
+    Connect(second);
+    second.ReadGreeting(PASSWORD);
+    EXPECT_TRUE(first.ClosedByPeer()) << "the older receiver ends";
+    second.m_socket.Close();
+    ASSERT_TRUE(WaitUntil(NoReceivers));
+}
+
+// The receiver has its data but the clipboard is held by someone else.
+TEST_F(ReceiverProtocolTest, BusyClipboard)
+{
+    struct { const char* pszName; bool bStop; } cases[] = { { "stopped meanwhile", true }, { "busy for good", false } };
+    for (auto& c : cases)
+    {
+        SCOPED_TRACE(c.pszName);
+        PutSentinelOnClipboard();
+        // Held by a window: an open clipboard without one doesn't keep other
+        // threads out everywhere.
+        HWND hHolder = ::CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, NULL, NULL, NULL);
+        ASSERT_TRUE(::OpenClipboard(hHolder));
+        FakeSender fs;
+        Connect(fs);
+        fs.ReadGreeting(PASSWORD);
+        fs.SendHB(PASSWORD, Directory({ { 4, CF_UNICODETEXT, L"CF_UNICODETEXT" } }));
+        EXPECT_EQ(DWORD(REPLY_OK), fs.Reply());
+        fs.m_buffer.SendUInt32(TAG_DB);
+        fs.m_buffer.SendBytes(reinterpret_cast<const BYTE*>(L"r"), 4);
+        EXPECT_EQ(DWORD(REPLY_OK), fs.Reply());
+        if (c.bStop)
+        {
+            ::Sleep(250);
+            ReceiverThreadList.StopAll(FALSE);
+            ::CloseClipboard();
+        }
+        ASSERT_TRUE(WaitUntil(NoReceivers, 5000));
+        if (!c.bStop)
+            ::CloseClipboard();
+        ::DestroyWindow(hHolder);
+        auto lines = TakeLog();
+        EXPECT_EQ(c.bStop ? 0 : 1, int(HasLine(lines, { L"【受信エラー】", TEXT_CLIPBOARD }))) << Join(lines);
+        auto got = ClipboardBytes(CF_UNICODETEXT);
+        EXPECT_TRUE(got.size() >= 2 && got[0] == 's') << "the clipboard keeps what it had";
+        EXPECT_FALSE(OnClipboard(InternalFormat()));
+    }
+}
+
+}  // namespace
