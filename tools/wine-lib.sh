@@ -4,8 +4,9 @@
 
 : "${VARNEL_WINE_TEMPLATE:=${TMPDIR:-/tmp}/varnel-wine-template-$(id -u)}"
 export WINEDEBUG=${WINEDEBUG:--all}
-# No offer to install Mono or Gecko: that dialog would wait forever.
-export WINEDLLOVERRIDES="mscoree,mshtml="
+# No offer to install Mono or Gecko: that dialog would wait forever. No
+# debugger either: a crashing test must fail at once, not wait in winedbg.
+export WINEDLLOVERRIDES="mscoree,mshtml=;winedbg.exe=d"
 
 # A fresh prefix takes ~10 s, a copy ~2 s: make one template, copy it per computer.
 wine_template() {
