@@ -2,7 +2,7 @@
 
 #include "crypto/CMRand.h"
 
-CGRand::CGRand() : m_pGenerators(NULL), m_nCount(0), m_nCurrent(0), m_nMagic(0), m_nMask(0)
+CGRand::CGRand() : m_pGenerators(NULL), m_nCount(0), m_pCurrent(NULL), m_nMagic(0), m_nMask(0)
 {
 }
 
@@ -16,7 +16,7 @@ void CGRand::Clear()
     delete[] m_pGenerators;
     m_pGenerators = NULL;
     m_nCount = 0;
-    m_nCurrent = 0;
+    m_pCurrent = NULL;
     m_nMagic = 0;
     m_nMask = 0;
 }
@@ -31,8 +31,8 @@ inline void CGRand::Advance(GEN& g) const
     uint32_t out = (s >> 16) & 0x7FFF;
     uint32_t q = (uint32_t)((out * m_nMagic) >> 32);
     g.nState = s;
-    g.nOut = (uint16_t)out;
-    g.nNext = (uint16_t)(out - q * (uint32_t)m_nCount);
+    g.nOut = out;
+    g.pNext = m_pGenerators + (out - q * (uint32_t)m_nCount);
 }
 
 BOOL CGRand::Seed(const BYTE* pData, int nLength)
@@ -62,7 +62,7 @@ BOOL CGRand::Seed(const BYTE* pData, int nLength)
         nCurrent ^= r.Next();
         pGens[i].nState = r.m_nState;
     }
-    m_nCurrent = (int)(nCurrent % (uint32_t)nCount);
+    m_pCurrent = pGens + nCurrent % (uint32_t)nCount;
     for (int i = 0; i < nCount; ++i)
         Advance(pGens[i]);
     return TRUE;
@@ -72,49 +72,46 @@ BYTE CGRand::NextByte()
 {
     if (m_nCount <= 0)
         AfxThrowInvalidArgException();
-    GEN* pGens = m_pGenerators;
-    GEN& g1 = pGens[m_nCurrent];
+    GEN& g1 = *m_pCurrent;
     uint32_t acc = g1.nOut;
-    uint32_t next = g1.nNext;
+    GEN& g2 = *g1.pNext;
     Advance(g1);
-    GEN& g2 = pGens[next];
     acc ^= g2.nOut;
-    m_nCurrent = g2.nNext;
+    m_pCurrent = g2.pNext;
     Advance(g2);
     return (BYTE)acc;
 }
 
-// The only serial dependency is cur -> pGens[cur].nNext; everything else
-// (the state step, the output, the remainder) works beside that chain. When
-// the same generator comes up twice in a row, the second load waits for the
-// first one's update, so the count of 8 (the first key) gets the remainder
-// as a mask, which shortens that update.
+// The only serial dependency is cur -> cur->pNext; everything else (the state
+// step, the output, the remainder) works beside that chain. A power-of-two
+// count (8 with the first key) takes the remainder as a mask, which shortens
+// the update that a generator coming up twice in a row has to wait for.
 template <bool POW2>
 void CGRand::XorLoop(BYTE* pDst, const BYTE* pSrc, size_t n)
 {
-    GEN* pGens = m_pGenerators;
+    GEN* const pGens = m_pGenerators;
     const uint32_t nCount = (uint32_t)m_nCount;
     const uint32_t nMask = m_nMask;
     const uint64_t nMagic = m_nMagic;
-    uint32_t cur = (uint32_t)m_nCurrent;
+    GEN* cur = m_pCurrent;
     for (size_t i = 0; i < n; ++i) {
         uint32_t acc = 0;
         for (int k = 0; k < 2; ++k) {
-            GEN& g = pGens[cur];
+            GEN& g = *cur;
             acc ^= g.nOut;
-            cur = g.nNext;
+            cur = g.pNext;
             uint32_t s = g.nState * CMRand::MULTIPLIER + CMRand::INCREMENT;
             uint32_t out = (s >> 16) & 0x7FFF;
             g.nState = s;
-            g.nOut = (uint16_t)out;
+            g.nOut = out;
             if (POW2)
-                g.nNext = (uint16_t)(out & nMask);
+                g.pNext = pGens + (out & nMask);
             else
-                g.nNext = (uint16_t)(out - (uint32_t)((out * nMagic) >> 32) * nCount);
+                g.pNext = pGens + (out - (uint32_t)((out * nMagic) >> 32) * nCount);
         }
         pDst[i] = (BYTE)(pSrc[i] ^ acc);
     }
-    m_nCurrent = (int)cur;
+    m_pCurrent = cur;
 }
 
 void CGRand::Xor(BYTE* pDst, const BYTE* pSrc, size_t n)

@@ -12,8 +12,9 @@
 class CGRand
 {
 public:
-    // Seed material up to this many bytes (65536 generators); every caller
-    // passes 32, 188 or 256.
+    // Seed material up to this many bytes (65536 generators, the range in
+    // which the remainder by multiplication is exact); every caller passes
+    // 32, 188 or 256.
     enum { MAX_SEED_BYTES = 4 * 65536 };
 
     CGRand();
@@ -23,7 +24,7 @@ public:
     void Clear();
 
     // Replaces all generators from the material. FALSE, and nothing changed,
-    // when pData is NULL, nLength is not 1 to MAX_SEED_BYTES.
+    // when pData is NULL or nLength is outside 1 to MAX_SEED_BYTES.
     BOOL Seed(const BYTE* pData, int nLength);
 
     // The next stream byte. Raises CInvalidArgException on an unseeded generator.
@@ -39,20 +40,21 @@ public:
 
     BOOL IsSeeded() const { return m_nCount > 0; }
     int GetCount() const { return m_nCount; }
-    int GetCurrent() const { return m_nCurrent; }
+    // index of the generator that the next step uses
+    int GetCurrent() const { return m_pCurrent ? (int)(m_pCurrent - m_pGenerators) : 0; }
 
 private:
     CGRand(const CGRand&) = delete;
     CGRand& operator=(const CGRand&) = delete;
 
     // One generator with its next step already taken: the stream only has to
-    // chase nNext from one generator to the next, and the state update runs
-    // beside that chain instead of on it.
+    // chase pNext from one generator to the next, a plain pointer load, and
+    // the state update runs beside that chain instead of on it.
     struct GEN
     {
         uint32_t nState;  // state after the precomputed step
-        uint16_t nOut;    // output of that step (0..32767)
-        uint16_t nNext;   // nOut mod the generator count: the index it selects
+        uint32_t nOut;    // output of that step (0..32767)
+        GEN* pNext;       // the generator it selects: nOut mod the count
     };
 
     void Advance(GEN& g) const;
@@ -60,7 +62,7 @@ private:
 
     GEN* m_pGenerators;   // m_nCount entries, flat
     int m_nCount;         // number of generators, 0 while unseeded
-    int m_nCurrent;       // index of the generator that the next step uses
+    GEN* m_pCurrent;      // the generator that the next step uses
     uint64_t m_nMagic;    // floor(2^32 / m_nCount) + 1, for the remainder by m_nCount
     uint32_t m_nMask;     // m_nCount - 1 when m_nCount is a power of two, else 0
 };
