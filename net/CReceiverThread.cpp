@@ -9,12 +9,7 @@
 #include "crypto/SecureRandom.h"
 #include <stdlib.h>
 #include <memory>
-#if __has_include("app/AppMessages.h")
 #include "app/AppMessages.h"
-#endif
-#ifndef UWM_STOPSERVERWND
-#define UWM_STOPSERVERWND (WM_APP + 10)
-#endif
 
 namespace {
 

@@ -1,11 +1,6 @@
 #include "net/CSocketedThread.h"
 #include "afx/CWnd.h"
-#if __has_include("app/AppMessages.h")
 #include "app/AppMessages.h"
-#endif
-#ifndef UWM_THREADSTATECHANGED
-#define UWM_THREADSTATECHANGED (WM_APP + 2)
-#endif
 
 void PostThreadStateChanged()
 {
