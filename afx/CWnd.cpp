@@ -2,6 +2,7 @@
 
 #include <cwchar>
 #include <list>
+#include <new>
 #include <string>
 #include <unordered_map>
 
@@ -241,6 +242,8 @@ void CWnd::OnNcDestroyed() {
 
 // ---- messages -------------------------------------------------------------
 
+void (*AfxWndProcFaultHook)(UINT message, BOOL bOutOfMemory) = nullptr;
+
 LRESULT CALLBACK AfxWndProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam) {
     CWnd* pWnd = CWnd::FromHandlePermanent(hWnd);
     if (pWnd == nullptr) return ::DefWindowProcW(hWnd, message, wParam, lParam);
@@ -249,7 +252,14 @@ LRESULT CALLBACK AfxWndProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lPara
     t_msgCurrent.message = message;
     t_msgCurrent.wParam = wParam;
     t_msgCurrent.lParam = lParam;
-    LRESULT lResult = pWnd->WindowProc(message, wParam, lParam);
+    LRESULT lResult = 0;
+    try {
+        lResult = pWnd->WindowProc(message, wParam, lParam);
+    } catch (const std::bad_alloc&) {  // CMemoryException too
+        if (AfxWndProcFaultHook != nullptr) AfxWndProcFaultHook(message, TRUE);
+    } catch (...) {
+        if (AfxWndProcFaultHook != nullptr) AfxWndProcFaultHook(message, FALSE);
+    }
     if (message == WM_NCDESTROY && CWnd::FromHandlePermanent(hWnd) == pWnd) pWnd->OnNcDestroyed();
     t_msgCurrent = msgOld;
     return lResult;

@@ -163,8 +163,11 @@ private:
     void OnNcDestroyed();
 };
 
-// The window procedure of every window that has an object.
+// The window procedure of every window that has an object. An exception
+// from a handler stops there (it must not unwind through the system's code):
+// the message gets the result 0 and AfxWndProcFaultHook, when set, is told.
 LRESULT CALLBACK AfxWndProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam);
+extern void (*AfxWndProcFaultHook)(UINT message, BOOL bOutOfMemory);
 
 // A window class with these attributes (DefWindowProcW as its procedure),
 // registered once per process; the name stays valid until the process ends.

@@ -3,6 +3,7 @@
 #include "app/AppMessages.h"
 #include "app/CBrinmoorApp.h"
 #include "app/CSkipRecursiveObject.h"
+#include "app/EventLog.h"
 #include "net/CSocketedThreadList.h"
 #include "res/resource.h"
 #include "ui/CExitDialog.h"
@@ -22,6 +23,20 @@ const wchar_t kSection[] = L"Frame";
 
 // The shell takes the Windows XP layout of the structure on every version.
 const DWORD kNotifyIconDataSize = NOTIFYICONDATAW_V3_SIZE;
+
+// A handler that failed with an exception has done only part of its work.
+void ReportHandlerFault(UINT message, BOOL bOutOfMemory)
+{
+    CString strLine;
+    strLine.Format(bOutOfMemory ? L"【エラー】メモリが不足しているため処理を完了できませんでした。(メッセージ 0x%04X)"
+                                : L"【エラー】内部エラーのため処理を完了できませんでした。(メッセージ 0x%04X)",
+                   message);
+    try {
+        AddLog(strLine);
+    } catch (...) {
+        // Out of memory for the line as well: nothing more can be done here.
+    }
+}
 
 HICON LoadTrayIcon(int nId)
 {
@@ -57,6 +72,7 @@ CMainFrame::CMainFrame()
     : m_nTrayIcon(-1), m_pMainDialog(NULL), m_bFirstShow(TRUE), m_hWndNextViewer(NULL), m_bViewerRegistered(FALSE)
 {
     TaskbarCreatedMessage = ::RegisterWindowMessageW(L"TaskbarCreated");
+    AfxWndProcFaultHook = ReportHandlerFault;
 }
 
 CMainFrame::~CMainFrame()

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <thread>
+#include <vector>
 
 #include "afx/Afx.h"
 
@@ -292,6 +293,40 @@ TEST_F(FrameworkWindow, FrameFillsItsClientAreaWithThePaneAndDeletesItselfWhenDe
     EXPECT_FALSE(IsWindow(hFrame));
     EXPECT_EQ(nullptr, pPane->m_hWnd);
     delete pPane;
+}
+
+class CThrowingWnd : public CWnd {
+protected:
+    LRESULT OnThrowMemory(WPARAM, LPARAM) { AfxThrowMemoryException(); }
+    LRESULT OnThrowOther(WPARAM, LPARAM) { AfxThrowInvalidArgException(); }
+    DECLARE_MESSAGE_MAP()
+};
+
+BEGIN_MESSAGE_MAP(CThrowingWnd, CWnd)
+    ON_MESSAGE(WM_TEST_A, &CThrowingWnd::OnThrowMemory)
+    ON_MESSAGE(WM_TEST_B, &CThrowingWnd::OnThrowOther)
+END_MESSAGE_MAP()
+
+std::vector<std::pair<UINT, BOOL>> g_faults;
+
+TEST_F(FrameworkWindow, ExceptionFromAHandlerStopsAtTheWindowProcedureAndIsReported) {
+    g_faults.clear();
+    AfxWndProcFaultHook = [](UINT message, BOOL bOutOfMemory) { g_faults.push_back({message, bOutOfMemory}); };
+    CThrowingWnd wnd;
+    ASSERT_TRUE(wnd.CreateEx(0, AfxRegisterWndClass(0), L"", WS_OVERLAPPED, 0, 0, 10, 10, nullptr, nullptr));
+    EXPECT_EQ(0, wnd.SendMessage(WM_TEST_A));
+    EXPECT_EQ(0, wnd.SendMessage(WM_TEST_B));
+    AfxWndProcFaultHook = nullptr;
+    ASSERT_EQ(2u, g_faults.size());
+    EXPECT_EQ(WM_TEST_A, g_faults[0].first);
+    EXPECT_TRUE(g_faults[0].second) << "out of memory";
+    EXPECT_EQ(WM_TEST_B, g_faults[1].first);
+    EXPECT_FALSE(g_faults[1].second);
+    wnd.SetWindowText(L"still alive");
+    CString str;
+    wnd.GetWindowText(str);
+    EXPECT_STREQ(L"still alive", str);
+    wnd.DestroyWindow();
 }
 
 }  // namespace
