@@ -1,8 +1,16 @@
 #!/usr/bin/env bash
 # screenshot.sh [OUT.png] [PROGRAM.exe]: starts the program on a private
 # computer (own prefix and display) with its window open, and saves the screen.
+# screenshot.sh --display :77 [OUT.png]: only saves that display's screen (the
+# one tools/run.sh starts when there is no $DISPLAY).
 set -u
 top=$(cd "$(dirname "$0")/.." && pwd)
+if [ "${1:-}" = --display ]; then
+  out=${3:-$PWD/screenshot.png}
+  DISPLAY=${2:?display} import -window root "$out" || { echo "import failed" >&2; exit 1; }
+  echo "saved $out"
+  exit 0
+fi
 out=${1:-$PWD/screenshot.png}
 exe=${2:-$top/build-x86_64/Varnel3.exe}
 . "$top/tools/wine-lib.sh"
