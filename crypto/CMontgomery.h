@@ -1,8 +1,9 @@
 // Modular exponentiation in Montgomery form for an odd modulus, with a
 // sliding window over the exponent. It computes exactly base^exponent mod
 // modulus, the value of the plain square-and-multiply loop, without a long
-// division after every product. One object holds its scratch space, so
-// repeated exponentiations by the same modulus allocate nothing more.
+// division after every product. The limb arrays of one object (modulus,
+// window table, products) are one block allocated by Init and reused by every
+// exponentiation with that object.
 #pragma once
 
 #include "crypto/CBigNum.h"

@@ -117,7 +117,7 @@ TEST(StoredSecretTest, RefusesDamagedBlobsAndLeavesTheText)
     EXPECT_EQ(CString(L"before"), text);
 }
 
-TEST(StoredSecretTest, DecodesAMaskedPartThatIsNoMultipleOf32)
+TEST(StoredSecretTest, DecodesAMaskedBlockThatIsNoMultipleOf32)
 {
     // A value of another writer: 40 plain bytes, digest over exactly those.
     BYTE plain[40] = {0};
