@@ -526,4 +526,77 @@ TEST_F(CMainFrameTest, EndButtonWithDeleteTickedEndsAndSetsTheFlag)
     theApp.m_bDeleteSettings = FALSE;
 }
 
+// The tray menu: shown on a right click when no dialog is open, its first
+// item the default; choosing that item opens the window.
+TEST_F(CMainFrameTest, RightClickShowsTheTrayMenuWhoseDefaultItemOpensTheWindow)
+{
+    CMainFrame* pFrame = NewFrame();
+    ASSERT_NE(nullptr, pFrame);
+    HWND hFrame = pFrame->m_hWnd;
+    std::atomic<bool> bMenuSeen(false);
+    std::atomic<UINT> nDefault(12345);
+    std::wstring items[2];
+    std::thread answer([&] {
+        for (int i = 0; i < 300; i++) {
+            HWND hMenu = FindWindowW(L"#32768", NULL);
+            if (hMenu != NULL && IsWindowVisible(hMenu)) {
+                bMenuSeen = true;
+                HMENU hPopup = (HMENU)SendMessageW(hMenu, MN_GETHMENU, 0, 0);
+                nDefault = GetMenuDefaultItem(hPopup, TRUE, 0);
+                for (int k = 0; k < 2; k++) {
+                    wchar_t sz[64] = {};
+                    GetMenuStringW(hPopup, k, sz, 64, MF_BYPOSITION);
+                    items[k] = sz;
+                }
+                PostMessageW(hMenu, WM_KEYDOWN, VK_DOWN, 0);
+                PostMessageW(hMenu, WM_KEYDOWN, VK_RETURN, 0);
+                return;
+            }
+            Sleep(10);
+        }
+        PostMessageW(hFrame, WM_CANCELMODE, 0, 0);
+    });
+    pFrame->SendMessage(UWM_TRAYNOTIFY, 1, WM_RBUTTONUP);
+    answer.join();
+    Pump(100);
+    ASSERT_TRUE(bMenuSeen) << "no menu appeared";
+    EXPECT_EQ(0u, nDefault.load());
+    EXPECT_EQ(L"Varnelを開く", items[0]);
+    EXPECT_EQ(L"終了", items[1]);
+    EXPECT_TRUE(IsWindowVisible(hFrame)) << "the first item did not open the window";
+}
+
+// With a dialog of the program open, a right click brings that dialog forward
+// (and shows the window under it) instead of the menu.
+TEST_F(CMainFrameTest, RightClickWhileTheExitDialogIsOpenShowsNoMenu)
+{
+    CMainFrame* pFrame = NewFrame();
+    ASSERT_NE(nullptr, pFrame);
+    HWND hFrame = pFrame->m_hWnd;
+    std::atomic<bool> bMenuSeen(false), bFrameShown(false);
+    std::thread answer([&] {
+        HWND hDialog = NULL;
+        for (int i = 0; i < 500 && hDialog == NULL; i++) {
+            HWND h = GetLastActivePopup(hFrame);
+            if (h != hFrame && IsWindowVisible(h))
+                hDialog = h;
+            else
+                Sleep(10);
+        }
+        if (hDialog == NULL)
+            return;
+        SendMessageW(hFrame, UWM_TRAYNOTIFY, 1, WM_RBUTTONUP);   // handled inside the dialog's loop
+        Sleep(200);
+        HWND hMenu = FindWindowW(L"#32768", NULL);
+        bMenuSeen = hMenu != NULL && IsWindowVisible(hMenu);
+        bFrameShown = IsWindowVisible(hFrame) != FALSE;
+        PostMessageW(hDialog, WM_COMMAND, IDCANCEL, 0);
+    });
+    pFrame->SendMessage(UWM_ENDRESIDENT, 0, 0);
+    answer.join();
+    EXPECT_FALSE(bMenuSeen);
+    EXPECT_TRUE(bFrameShown);
+    EXPECT_TRUE(IsWindow(hFrame));
+}
+
 }  // namespace
