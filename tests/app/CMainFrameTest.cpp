@@ -10,6 +10,7 @@
 #include "app/CBrinmoorApp.h"
 #include "app/CMainFrame.h"
 #include "app/CSkipRecursiveObject.h"
+#include "net/CSocketedThreadList.h"
 #include "res/resource.h"
 #include "ui/CMainDialog.h"
 
@@ -597,6 +598,38 @@ TEST_F(CMainFrameTest, RightClickWhileTheExitDialogIsOpenShowsNoMenu)
     EXPECT_FALSE(bMenuSeen);
     EXPECT_TRUE(bFrameShown);
     EXPECT_TRUE(IsWindow(hFrame));
+}
+
+TEST_F(CMainFrameTest, TrayIconFollowsTheWorkerStatesAndComesBackAfterTheShellRestarts)
+{
+    CMainFrame* pFrame = NewFrame();
+    ASSERT_NE(nullptr, pFrame);
+    CSocketedThread* pSender = new CSocketedThread;
+    CSocketedThread* pReceiver = new CSocketedThread;
+    pSender->m_nState = 2;
+    pReceiver->m_nState = 1;
+    SenderThreadList.Add(pSender);
+    ReceiverThreadList.Add(pReceiver);
+    EXPECT_EQ(1, pFrame->SendMessage(UWM_THREADSTATECHANGED));
+    EXPECT_EQ(143, pFrame->m_nTrayIcon) << "sender transferring, receiver holding";
+
+    // The shell lost the icon: "TaskbarCreated" adds it again with the current picture.
+    NOTIFYICONDATAW nid = {};
+    nid.cbSize = NOTIFYICONDATAW_V3_SIZE;
+    nid.hWnd = pFrame->m_hWnd;
+    nid.uID = 1;
+    ASSERT_TRUE(Shell_NotifyIconW(NIM_DELETE, &nid));
+    pReceiver->m_nState = 2;
+    EXPECT_EQ(0, pFrame->SendMessage(TaskbarCreatedMessage));
+    EXPECT_EQ(146, pFrame->m_nTrayIcon);
+    nid.uFlags = NIF_TIP;
+    lstrcpyW(nid.szTip, L"Varnel");
+    EXPECT_TRUE(Shell_NotifyIconW(NIM_MODIFY, &nid)) << "the icon is not there again";
+
+    SenderThreadList.Remove(pSender);
+    ReceiverThreadList.Remove(pReceiver);
+    pFrame->SendMessage(UWM_THREADSTATECHANGED);
+    EXPECT_EQ(138, pFrame->m_nTrayIcon);
 }
 
 }  // namespace
