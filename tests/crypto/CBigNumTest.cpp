@@ -344,6 +344,16 @@ TEST(CBigNumTest, MulAndSquareAgree)
     EXPECT_EQ(L"fffffffffffffffe0000000000000001", Hex(m));
 }
 
+TEST(CBigNumTest, ImpossibleSizeIsAMemoryFailure)
+{
+    CBigNum a;
+    SetHex(a, L"123456789");
+    EXPECT_THROW(a.Resize(0x40000000, TRUE), CMemoryException);   // 4 GB of words
+    EXPECT_THROW(a.Resize(0x7FFFFFFF, FALSE), CMemoryException);
+    EXPECT_EQ(L"123456789", Hex(a)) << "the number keeps its value";
+    EXPECT_EQ(2, a.GetLength());
+}
+
 TEST(CBigNumTest, GrowsPastInitialCapacity)
 {
     CBigNum a;

@@ -18,7 +18,13 @@ public:
         int count = (len + 3) / 4;
         for (int i = 0; i < count; ++i) {
             uint32_t v = 0;
-            for (int j = 4 * i; j < len; ++j)
+            // Every byte from 4i to the end; for long material only the last
+            // eight, which leave the same value in 32 bits, so that building
+            // the reference is not quadratic.
+            int j = 4 * i;
+            if (len > 4096 && j < len - 8)
+                j = len - 8;
+            for (; j < len; ++j)
                 v = (v << 8) + data[j];
             CMRand r;
             r.m_nState = v;
@@ -94,6 +100,25 @@ TEST(CGRandTest, StreamMatchesPlainGeneratorForEveryLength)
             }
         }
     }
+}
+
+TEST(CGRandTest, LargeGeneratorCountsUpToTheLimit)
+{
+    // The remainder by multiplication must stay exact up to 65536 generators.
+    const int lens[] = {4 * 40000, 4 * 65535 - 1, CGRand::MAX_SEED_BYTES};
+    for (int len : lens) {
+        std::vector<BYTE> m = Material(len, 9);
+        CGRand g;
+        ASSERT_TRUE(g.Seed(m.data(), len)) << "length " << len;
+        PlainStream plain(m.data(), len);
+        EXPECT_EQ(plain.Current(), g.GetCurrent()) << "length " << len;
+        for (int i = 0; i < 20000; ++i)
+            ASSERT_EQ(plain.Next(), g.NextByte()) << "length " << len << ", byte " << i;
+    }
+    std::vector<BYTE> m = Material(CGRand::MAX_SEED_BYTES + 1, 9);
+    CGRand g;
+    EXPECT_FALSE(g.Seed(m.data(), (int)m.size()));
+    EXPECT_FALSE(g.IsSeeded());
 }
 
 TEST(CGRandTest, XorAndGenerateGiveTheSameStreamAsNextByte)
