@@ -47,6 +47,14 @@ public:
     virtual BOOL CreateEx(DWORD dwExStyle, LPCWSTR lpszClassName, LPCWSTR lpszWindowName, DWORD dwStyle,
                           int x, int y, int nWidth, int nHeight, HWND hWndParent, HMENU nIDorHMenu,
                           LPVOID lpParam = nullptr);
+    // The same with a rectangle, a parent object and a control id.
+    BOOL CreateEx(DWORD dwExStyle, LPCWSTR lpszClassName, LPCWSTR lpszWindowName, DWORD dwStyle, const RECT& rect,
+                  CWnd* pParentWnd, UINT nID, LPVOID lpParam = nullptr) {
+        return CreateEx(dwExStyle, lpszClassName, lpszWindowName, dwStyle, rect.left, rect.top,
+                        rect.right - rect.left, rect.bottom - rect.top,
+                        pParentWnd != nullptr ? pParentWnd->m_hWnd : nullptr,
+                        reinterpret_cast<HMENU>(static_cast<UINT_PTR>(nID)), lpParam);
+    }
     virtual BOOL PreCreateWindow(CREATESTRUCT& cs);
     virtual BOOL DestroyWindow();
     // Called after WM_NCDESTROY, when the object is no longer attached.

@@ -220,8 +220,10 @@ TEST_F(FrameworkWindow, WindowOnAWorkerThreadIsReachedFromAnyThread) {
     HANDLE hReady = CreateEventW(nullptr, TRUE, FALSE, nullptr);
     DWORD dwOwnerThread = 0;
     BOOL bCreated = FALSE;
+    LPCWSTR pszClass = AfxRegisterWndClass(0);   // registered here, used there
     std::thread worker([&] {
-        bCreated = wnd.CreatePlain();
+        // A hidden top-level window of style 0, as a clipboard owner is made.
+        bCreated = wnd.CreateEx(0, pszClass, L"", 0, CRect(0, 0, 0, 0), nullptr, 0);
         dwOwnerThread = GetCurrentThreadId();
         SetEvent(hReady);
         MSG msg;
