@@ -73,16 +73,17 @@ void CPrimeGen::BuildSmallPrimeTable()
 }
 
 BOOL CPrimeGen::FindPrime(CBigNum& prime, volatile LONG& roundsPassed, volatile LONG& candidates,
-                          const volatile BOOL& cancel, int nBits)
+                          const volatile BOOL& cancel)
 {
-    if (nBits < 32 || !m_rand.IsSeeded())
+    const int nBits = PRIME_BITS;
+    if (!m_rand.IsSeeded())
         return FALSE;
     for (;;) {
         InterlockedIncrement(&candidates);
         roundsPassed = 0;
         RandomBits(nBits, prime);
-        // Odd, exactly nBits bits, two top bits set: two such primes make a
-        // product of exactly 2 * nBits bits.
+        // Odd, exactly 640 bits, two top bits set: two such primes make a
+        // product of exactly 1280 bits.
         prime.SetBit(0);
         prime.SetBit(nBits - 1);
         prime.SetBit(nBits - 2);

@@ -21,12 +21,11 @@ public:
     // Builds SmallPrimeTable once; call before any search starts.
     static void BuildSmallPrimeTable();
 
-    // Draws candidates until one of nBits bits (PRIME_BITS for the key
-    // generation; at least 32) is a probable prime (TRUE) or cancel is seen
-    // (FALSE). candidates counts every draw; roundsPassed the rounds the
-    // current candidate has passed. m_rand must be seeded.
+    // Draws 640-bit candidates until one is a probable prime (TRUE) or cancel
+    // is seen (FALSE). candidates counts every draw; roundsPassed the rounds
+    // the current candidate has passed. FALSE at once when m_rand is unseeded.
     BOOL FindPrime(CBigNum& prime, volatile LONG& roundsPassed, volatile LONG& candidates,
-                   const volatile BOOL& cancel, int nBits = PRIME_BITS);
+                   const volatile BOOL& cancel);
 
     // A random number below 2^bits: the 16-bit digits from the most
     // significant down, each high byte then low byte from m_rand.
