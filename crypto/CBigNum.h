@@ -73,8 +73,9 @@ public:
 
     BOOL IsDivisibleByFermatPrime() const;          // by 3, 5, 17, 257 or 65537
 
-    // result = base^exponent mod modulus. FALSE, result untouched, for a zero
-    // modulus (never raises for it).
+    // result = base^exponent mod modulus, normalised; result may be one of
+    // the inputs. FALSE, result untouched, for a zero modulus (never raises
+    // for it).
     static BOOL PowMod(CBigNum& result, const CBigNum& base, const CBigNum& exponent,
                        const CBigNum& modulus);
     // The same value by plain square-and-multiply with a full division after
@@ -82,7 +83,9 @@ public:
     static BOOL PowModPlain(CBigNum& result, const CBigNum& base, const CBigNum& exponent,
                             const CBigNum& modulus);
 
-    // result = value^-1 mod modulus when they are coprime (in ExtendedEuclid.cpp).
+    // result = value^-1 mod modulus when they are coprime; otherwise r with
+    // r * value = gcd (mod modulus). Defined with the extended Euclid in
+    // CSignedBigNum.cpp.
     static void InvMod(CBigNum& result, const CBigNum& value, const CBigNum& modulus);
 
     BOOL IsZero() const;          // ignores leading zero words
