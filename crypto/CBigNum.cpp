@@ -637,8 +637,11 @@ BOOL CBigNum::PowMod(CBigNum& result, const CBigNum& base, const CBigNum& expone
     // Montgomery form needs an odd modulus; every modulus of the key
     // generation, the prime search and RSA is odd. The value is the same as
     // PowModPlain's (which the tests check), only the result is normalised.
-    if (!modulus.IsOdd() || modulus.IsOne() || exponent.IsZero())
-        return PowModPlain(result, base, exponent, modulus);
+    if (!modulus.IsOdd() || modulus.IsOne() || exponent.IsZero()) {
+        PowModPlain(result, base, exponent, modulus);
+        result.Normalize();
+        return TRUE;
+    }
     CMontgomery mont;
     mont.Init(modulus);
     mont.PowMod(result, base, exponent);
