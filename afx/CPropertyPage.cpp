@@ -5,7 +5,7 @@
 IMPLEMENT_DYNAMIC(CPropertyPage, CDialog)
 
 CPropertyPage::CPropertyPage(UINT nIDTemplate, UINT nIDCaption)
-    : CDialog(nIDTemplate, nullptr)
+    : CDialog(nIDTemplate, nullptr), m_bInInitDialog(FALSE)
 {
     ZeroMemory(&m_psp, sizeof(m_psp));
     m_psp.dwSize = sizeof(m_psp);
@@ -28,13 +28,22 @@ INT_PTR CALLBACK CPropertyPage::PageDialogProc(HWND hWnd, UINT message, WPARAM w
     const PROPSHEETPAGEW* pPsp = reinterpret_cast<const PROPSHEETPAGEW*>(lParam);
     CPropertyPage* pPage = pPsp != nullptr ? reinterpret_cast<CPropertyPage*>(pPsp->lParam) : nullptr;
     if (pPage == nullptr || !pPage->SubclassWindow(hWnd)) return TRUE;
-    return pPage->OnInitDialog();
+    pPage->m_bInInitDialog = TRUE;
+    BOOL bResult = pPage->OnInitDialog();
+    pPage->m_bInInitDialog = FALSE;
+    return bResult;
 }
 
 void CPropertyPage::SetModified(BOOL bChanged) {
     HWND hSheet = ::GetParent(m_hWnd);
     if (hSheet == nullptr) return;
-    ::SendMessageW(hSheet, bChanged ? PSM_CHANGED : PSM_UNCHANGED, reinterpret_cast<WPARAM>(m_hWnd), 0);
+    UINT nMsg = bChanged ? PSM_CHANGED : PSM_UNCHANGED;
+    // While the page is being created the sheet doesn't know its window yet
+    // and would drop the change: let it arrive once the creation is over.
+    if (m_bInInitDialog)
+        ::PostMessageW(hSheet, nMsg, reinterpret_cast<WPARAM>(m_hWnd), 0);
+    else
+        ::SendMessageW(hSheet, nMsg, reinterpret_cast<WPARAM>(m_hWnd), 0);
 }
 
 BOOL CPropertyPage::OnSetActive() { return TRUE; }

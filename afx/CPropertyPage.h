@@ -41,4 +41,5 @@ protected:
 
 private:
     CString m_strCaption;
+    BOOL m_bInInitDialog;
 };

@@ -16,6 +16,8 @@
 
 namespace uitest {
 
+typedef std::vector<std::wstring> Strings;
+
 // ---- registry -------------------------------------------------------------
 
 inline CString ProfilePath()
