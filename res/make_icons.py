@@ -27,6 +27,7 @@ def sheet_pixels(size, sheet, colour):
     """Pixels of one sheet: outline, fill, a folded top-right corner, two text lines."""
     scale = size / 16.0
     l, t, r, b, fold = (int(round(v * scale)) for v in sheet)
+    fold_units = sheet[4]
     w = max(1, size // 16)  # outline width
     pixels = {}
     for y in range(t, b):
@@ -44,7 +45,7 @@ def sheet_pixels(size, sheet, colour):
                 pixels[(x, y)] = colour
     # Two dark text lines in the lower half, so the sheet reads as paper.
     for k in (0, 1):
-        y = t + int(round((fold + 2 + 3 * k) * scale))
+        y = t + int(round((fold_units + 2 + 3 * k) * scale))
         for x in range(l + 2 * w + max(1, size // 32), r - 2 * w - max(1, size // 32)):
             if (x, y) in pixels and pixels[(x, y)] != OUTLINE and y < b - 2 * w:
                 for dy in range(w):
