@@ -36,7 +36,7 @@ public:
 
 private:
     void Fail(int bSend);
-    BYTE* m_pWork;      // 64 KB enciphering buffer, allocated on first use
+    BYTE* m_pWork;      // 1 MB enciphering buffer, allocated on first use
 
     CSocketBuffer(const CSocketBuffer&) = delete;
     CSocketBuffer& operator=(const CSocketBuffer&) = delete;

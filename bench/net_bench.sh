@@ -1,0 +1,156 @@
+#!/usr/bin/env bash
+# Network figures of one build, side by side, in one run on this machine:
+#   (a) end to end: a 256 MB record copied on computer A (delayed sending
+#       off) until it is on computer B's clipboard, program to program, MB/s;
+#   (b) the keystream alone (XOR through the connection generator), MB/s;
+#   (c) plain loopback TCP between two threads, MB/s;
+#   the receiving program's peak memory during (a); and the median time from
+#   a small text copied on A to the text on B's clipboard (the capture's
+#   100 ms debounce included).
+# Usage: bench/net_bench.sh <build dir> [MB] [latency rounds]
+set -u
+build=$(cd "${1:?build dir}" && pwd)
+mb=${2:-256}
+rounds=${3:-15}
+top=$(cd "$(dirname "$0")/.." && pwd)
+. "$top/tools/wine-lib.sh"
+
+program="$build/Varnel3.exe"
+tool="$build/bench/net_bench_tool.exe"
+netconfig="$build/tools/netconfig.exe"
+window="$build/tools/window.exe"
+for f in "$program" "$tool" "$netconfig" "$window"; do
+  [ -f "$f" ] || { echo "missing $f (build it first)"; exit 1; }
+done
+
+work=$(mktemp -d "${TMPDIR:-/tmp}/varnel-bench-net.XXXXXX")
+A="$work/A"
+B="$work/B"
+relay_pid=
+trap '[ -n "$relay_pid" ] && kill "$relay_pid" 2>/dev/null; computer_stop "$A"; computer_stop "$B"; rm -rf "$work"' EXIT INT TERM
+computer_start "$A" & pa=$!
+computer_start "$B" & pb=$!
+wait $pa && wait $pb || { echo "could not start the computers"; exit 1; }
+on() { local c=$1; shift; computer_wine "$c" "$@"; }
+free_port() {
+  python3 -c 'import socket; s = socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])'
+}
+port_A=$(free_port)
+port_B=$(free_port)
+port_R=$(free_port)
+# A relay between the two programs times the connection itself: from A's
+# connect to B's last reply (the wire part of (a), without the clipboards).
+python3 - "$port_R" "$port_B" "$work/relay.out" <<'PY' &
+import socket, sys, threading, time
+lport, bport, out = int(sys.argv[1]), int(sys.argv[2]), sys.argv[3]
+srv = socket.socket()
+srv.setsockopt(socket.SOL_SOCKET, socket.SO_REUSEADDR, 1)
+srv.bind(("127.0.0.1", lport))
+srv.listen(8)
+while True:
+    a, _ = srv.accept()
+    t0 = time.monotonic()
+    b = socket.create_connection(("127.0.0.1", bport))
+    for s in (a, b):
+        s.setsockopt(socket.IPPROTO_TCP, socket.TCP_NODELAY, 1)
+    last = [t0, 0]
+    def pump(src, dst, back):
+        buf = bytearray(1 << 20)
+        view = memoryview(buf)
+        while True:
+            try:
+                n = src.recv_into(buf)
+            except OSError:
+                n = 0
+            if n == 0:
+                break
+            dst.sendall(view[:n])
+            if back:
+                last[0] = time.monotonic()
+            else:
+                last[1] += n
+        try:
+            dst.shutdown(socket.SHUT_WR)
+        except OSError:
+            pass
+    ta = threading.Thread(target=pump, args=(a, b, False))
+    tb = threading.Thread(target=pump, args=(b, a, True))
+    ta.start(); tb.start(); ta.join(); tb.join()
+    with open(out, "a") as f:
+        f.write("%d %.6f\n" % (last[1], last[0] - t0))
+    a.close(); b.close()
+PY
+relay_pid=$!
+on "$A" "$netconfig" --port "$port_A" --destination "1,\"127.0.0.1\",$port_R,0" --password bench \
+  --delay 0 --onstart 2 >/dev/null
+on "$B" "$netconfig" --port "$port_B" --password bench --onstart 2 >/dev/null
+
+on "$A" "$program" >/dev/null 2>&1 &
+on "$B" "$program" >/dev/null 2>&1 &
+for c in "$A" "$B"; do
+  on "$c" "$window" wait "Varnel3 (IPv4" 30000 >/dev/null || { echo "a program did not start"; exit 1; }
+done
+sleep 2
+
+# The Linux process of the program on computer B.
+receiver_pid() {
+  local p
+  for p in $(pgrep -f 'Varnel3.exe'); do
+    tr '\0' '\n' <"/proc/$p/environ" 2>/dev/null | grep -qx "WINEPREFIX=$B/prefix" && { echo "$p"; return; }
+  done
+}
+rpid=$(receiver_pid)
+[ -n "$rpid" ] || { echo "can't find the receiving program"; exit 1; }
+rss_before=$(awk '/^VmRSS/ {print $2}' "/proc/$rpid/status")
+
+# (a): B waits for the marker with CF_WAVE; A puts the record on its clipboard.
+head -c "$((mb * 1024 * 1024))" /dev/urandom >"$work/record.bin"
+on "$B" "$tool" wait CF_WAVE 300000 >"$work/wait.out" 2>/dev/null &
+wp=$!
+for ((i = 0; i < 200; i++)); do grep -q ready "$work/wait.out" && break; sleep 0.05; done
+t0=$(on "$A" "$tool" set CF_WAVE "Z:$work/record.bin" | tr -d '\r')
+wait $wp || { echo "the record did not arrive"; exit 1; }
+t1=$(tail -1 "$work/wait.out" | tr -d '\r')
+hwm=$(awk '/^VmHWM/ {print $2}' "/proc/$rpid/status")
+e2e=$(python3 -c "print('%.1f' % ($mb / ($t1 - $t0)))")
+# The connection of the big record: the relay's first line.
+for ((i = 0; i < 100; i++)); do [ -s "$work/relay.out" ] && break; sleep 0.1; done
+wire_s=$(awk 'NR == 1 {print $2}' "$work/relay.out")
+wire=$(python3 -c "print('%.1f' % ($mb / $wire_s))")
+secs=$(python3 -c "print('%.2f' % ($t1 - $t0))")
+
+# (b) and (c), the same build on the same machine.
+ks=$(on "$A" "$tool" keystream "$mb" | tr -d '\r')
+tcp=$(on "$A" "$tool" tcp "$mb" | tr -d '\r')
+
+# Latency of a small text.
+lat=()
+for ((r = 1; r <= rounds; r++)); do
+  text="latency round $r"
+  on "$B" "$tool" wait CF_UNICODETEXT "$text" 20000 >"$work/lat.out" 2>/dev/null &
+  wp=$!
+  for ((i = 0; i < 200; i++)); do grep -q ready "$work/lat.out" && break; sleep 0.05; done
+  s0=$(on "$A" "$tool" settext "$text" | tr -d '\r')
+  wait $wp || { echo "round $r did not arrive"; exit 1; }
+  s1=$(tail -1 "$work/lat.out" | tr -d '\r')
+  lat+=("$(python3 -c "print(($s1 - $s0) * 1000)")")
+done
+median=$(printf '%s\n' "${lat[@]}" | sort -g | awk '{a[NR] = $1} END {printf "%.0f", (NR % 2) ? a[(NR + 1) / 2] : (a[NR / 2] + a[NR / 2 + 1]) / 2}')
+
+data_kb=$((mb * 1024))
+limit_kb=$((data_kb * 12 / 10 + 32 * 1024))
+ratio=$(python3 -c "print('%.0f' % (100.0 * $e2e / $ks))")
+wire_ratio=$(python3 -c "print('%.0f' % (100.0 * $wire / $ks))")
+printf '%-46s %10s\n' "figure" "value"
+printf '%-46s %10s\n' "(a) end to end, $mb MB record, MB/s" "$e2e"
+printf '%-46s %10s\n' "    (seconds, clipboards on both sides included)" "$secs"
+printf '%-46s %10s\n' "(a') the connection alone, MB/s" "$wire"
+printf '%-46s %10s\n' "    (seconds, connect to last reply)" "$(printf '%.2f' "$wire_s")"
+printf '%-46s %10s\n' "(b) keystream only, MB/s" "$ks"
+printf '%-46s %10s\n' "(c) plain loopback TCP, MB/s" "$tcp"
+printf '%-46s %9s%%\n' "(a) / (b) (aim: at least 80%)" "$ratio"
+printf '%-46s %9s%%\n' "(a') / (b)" "$wire_ratio"
+printf '%-46s %10s\n' "receiver peak memory, MB" "$((hwm / 1024))"
+printf '%-46s %10s\n' "    (before the transfer, MB)" "$((rss_before / 1024))"
+printf '%-46s %10s\n' "    (aim: at most, MB)" "$((limit_kb / 1024))"
+printf '%-46s %10s\n' "small text A to B, median of $rounds, ms (aim 150)" "$median"

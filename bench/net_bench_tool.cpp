@@ -1,0 +1,237 @@
+// Helper of net_bench.sh: the pieces of the network figures that must run on
+// the Windows side of one build. Times are QueryPerformanceCounter seconds,
+// comparable between processes on one machine.
+//
+//   net_bench_tool keystream <MB>     keystream XOR rate of this build, MB/s
+//   net_bench_tool tcp <MB>           plain loopback TCP throughput, MB/s
+//   net_bench_tool stream <MB>        the enciphered stream between two
+//                                     threads of one process, MB/s
+//   net_bench_tool set <format> <file> | settext <text>
+//                                     puts the bytes (or text) on the
+//                                     clipboard; prints the time it was done
+//   net_bench_tool wait <format> [<text>] <timeout ms>
+//                                     prints "ready", then the time at which
+//                                     the program's internal marker and the
+//                                     format (with that text) are on the
+//                                     clipboard; exit 1 on time-out
+
+#include "afx/Afx.h"
+#include "crypto/CGRand.h"
+#include "net/CSocketBuffer.h"
+#include <stdio.h>
+#include <string.h>
+#include <thread>
+#include <vector>
+
+namespace {
+
+double Now()
+{
+    LARGE_INTEGER f, c;
+    ::QueryPerformanceFrequency(&f);
+    ::QueryPerformanceCounter(&c);
+    return double(c.QuadPart) / double(f.QuadPart);
+}
+
+UINT FormatId(const char* pszName)
+{
+    if (strcmp(pszName, "CF_UNICODETEXT") == 0)
+        return CF_UNICODETEXT;
+    if (strcmp(pszName, "CF_WAVE") == 0)
+        return CF_WAVE;
+    if (strcmp(pszName, "CF_RIFF") == 0)
+        return CF_RIFF;
+    wchar_t w[256];
+    ::MultiByteToWideChar(CP_UTF8, 0, pszName, -1, w, 256);
+    return ::RegisterClipboardFormatW(w);
+}
+
+int Keystream(int nMB)
+{
+    BYTE seed[32];
+    for (int i = 0; i < 32; ++i)
+        seed[i] = BYTE(i * 7 + 1);
+    CGRand g;
+    g.Seed(seed, 32);
+    std::vector<BYTE> buf(64 * 1024);
+    size_t nTotal = size_t(nMB) << 20;
+    double t0 = Now();
+    for (size_t done = 0; done < nTotal; done += buf.size())
+        g.Xor(buf.data(), buf.data(), buf.size());
+    double t = Now() - t0;
+    printf("%.1f\n", double(nTotal) / (1 << 20) / t);
+    return 0;
+}
+
+int Tcp(int nMB)
+{
+    WSADATA wsa;
+    ::WSAStartup(MAKEWORD(2, 2), &wsa);
+    SOCKET l = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in a = {};
+    a.sin_family = AF_INET;
+    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    int n = sizeof(a);
+    ::bind(l, (sockaddr*)&a, sizeof(a));
+    ::listen(l, 1);
+    ::getsockname(l, (sockaddr*)&a, &n);
+    size_t nTotal = size_t(nMB) << 20;
+    std::thread sender([&] {
+        SOCKET c = ::socket(AF_INET, SOCK_STREAM, 0);
+        ::connect(c, (sockaddr*)&a, sizeof(a));
+        std::vector<char> buf(64 * 1024, 'x');
+        for (size_t done = 0; done < nTotal;)
+        {
+            int k = ::send(c, buf.data(), int(buf.size()), 0);
+            if (k <= 0)
+                break;
+            done += k;
+        }
+        ::closesocket(c);
+    });
+    SOCKET s = ::accept(l, NULL, NULL);
+    std::vector<char> buf(1 << 20);
+    double t0 = Now();
+    size_t got = 0;
+    for (;;)
+    {
+        int k = ::recv(s, buf.data(), int(buf.size()), 0);
+        if (k <= 0)
+            break;
+        got += k;
+    }
+    double t = Now() - t0;
+    sender.join();
+    printf("%.1f\n", double(got) / (1 << 20) / t);
+    return got == nTotal ? 0 : 1;
+}
+
+// The enciphered stream of this build between two threads of one process.
+int Stream(int nMB)
+{
+    AfxSocketInit();
+    CSocket listener;
+    listener.Create(0, SOCK_STREAM, AFX_SOCKET_ALL_EVENTS, L"127.0.0.1");
+    listener.Listen(1);
+    sockaddr_in a = {};
+    int n = sizeof(a);
+    listener.GetSockName((SOCKADDR*)&a, &n);
+    CSocketX client, server;
+    client.Create();
+    std::thread t([&] { listener.Accept(server.m_socket); });
+    client.Connect(L"127.0.0.1", ntohs(a.sin_port));
+    t.join();
+    CByteArray key;
+    key.SetSize(32);
+    CSocketBuffer out(&client), in(&server);
+    out.SetKey(NULL, key);
+    in.SetKey(NULL, key);
+    DWORD nTotal = DWORD(nMB) << 20;
+    std::vector<BYTE> src(nTotal, 1), dst(nTotal);
+    double t0 = Now();
+    std::thread sender([&] { out.SendBytes(src.data(), nTotal); });
+    in.ReceiveBytes(nTotal, dst.data());
+    double tEnd = Now();
+    sender.join();
+    printf("%.1f\n", double(nMB) / (tEnd - t0));
+    return 0;
+}
+
+int Set(UINT nFormat, const void* pData, size_t nBytes)
+{
+    HGLOBAL h = ::GlobalAlloc(GMEM_MOVEABLE, nBytes);
+    if (h == NULL)
+        return 1;
+    memcpy(::GlobalLock(h), pData, nBytes);
+    ::GlobalUnlock(h);
+    while (!::OpenClipboard(NULL))
+        ::Sleep(1);
+    ::EmptyClipboard();
+    ::SetClipboardData(nFormat, h);
+    ::CloseClipboard();
+    printf("%.6f\n", Now());
+    return 0;
+}
+
+int SetFile(const char* pszFormat, const char* pszPath)
+{
+    FILE* f = fopen(pszPath, "rb");
+    if (f == NULL)
+        return 1;
+    std::vector<BYTE> data;
+    BYTE buf[1 << 16];
+    size_t k;
+    while ((k = fread(buf, 1, sizeof(buf), f)) > 0)
+        data.insert(data.end(), buf, buf + k);
+    fclose(f);
+    return Set(FormatId(pszFormat), data.data(), data.size());
+}
+
+int SetText(const char* pszText)
+{
+    wchar_t w[1024];
+    int n = ::MultiByteToWideChar(CP_UTF8, 0, pszText, -1, w, 1024);
+    return Set(CF_UNICODETEXT, w, size_t(n) * 2);
+}
+
+int Wait(const char* pszFormat, const char* pszText, int nTimeoutMs)
+{
+    UINT nMarker = ::RegisterClipboardFormatW(L"LarkspireBrinmoor2Internal");
+    UINT nFormat = FormatId(pszFormat);
+    wchar_t w[1024] = L"";
+    if (pszText != NULL)
+        ::MultiByteToWideChar(CP_UTF8, 0, pszText, -1, w, 1024);
+    printf("ready\n");
+    fflush(stdout);
+    double tEnd = Now() + nTimeoutMs / 1000.0;
+    DWORD nSeen = 0;
+    while (Now() < tEnd)
+    {
+        DWORD nSeq = ::GetClipboardSequenceNumber();
+        if (nSeq != nSeen && ::IsClipboardFormatAvailable(nMarker) && ::IsClipboardFormatAvailable(nFormat))
+        {
+            double t = Now();
+            bool bMatch = pszText == NULL;
+            if (!bMatch && ::OpenClipboard(NULL))
+            {
+                HANDLE h = ::GetClipboardData(nFormat);
+                const wchar_t* p = h ? static_cast<const wchar_t*>(::GlobalLock(h)) : NULL;
+                if (p != NULL)
+                {
+                    bMatch = wcscmp(p, w) == 0;
+                    ::GlobalUnlock(h);
+                }
+                ::CloseClipboard();
+            }
+            if (bMatch)
+            {
+                printf("%.6f\n", t);
+                return 0;
+            }
+            nSeen = nSeq;
+        }
+        ::Sleep(1);
+    }
+    return 1;
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    if (argc >= 3 && strcmp(argv[1], "keystream") == 0)
+        return Keystream(atoi(argv[2]));
+    if (argc >= 3 && strcmp(argv[1], "stream") == 0)
+        return Stream(atoi(argv[2]));
+    if (argc >= 3 && strcmp(argv[1], "tcp") == 0)
+        return Tcp(atoi(argv[2]));
+    if (argc >= 4 && strcmp(argv[1], "set") == 0)
+        return SetFile(argv[2], argv[3]);
+    if (argc >= 3 && strcmp(argv[1], "settext") == 0)
+        return SetText(argv[2]);
+    if (argc >= 4 && strcmp(argv[1], "wait") == 0)
+        return Wait(argv[2], argc >= 5 ? argv[3] : NULL, atoi(argv[argc - 1]));
+    fprintf(stderr, "usage: net_bench_tool keystream|tcp <MB> | set <format> <file> | settext <text> | "
+                    "wait <format> [<text>] <timeout ms>\n");
+    return 2;
+}
