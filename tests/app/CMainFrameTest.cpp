@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <string>
 #include <thread>
 #include <vector>
 
@@ -630,6 +631,83 @@ TEST_F(CMainFrameTest, TrayIconFollowsTheWorkerStatesAndComesBackAfterTheShellRe
     ReceiverThreadList.Remove(pReceiver);
     pFrame->SendMessage(UWM_THREADSTATECHANGED);
     EXPECT_EQ(138, pFrame->m_nTrayIcon);
+}
+
+// A worker that ends 50 ms after it is asked to stop, noting the order of the
+// requests and whether the workers asked before it had already ended.
+struct STOPLOG {
+    std::string order;
+    std::vector<bool> earlierFinished;
+    std::vector<std::thread> enders;
+};
+
+class CFakeWorker : public CSocketedThread {
+public:
+    CFakeWorker(char cTag, STOPLOG* pLog, std::vector<CFakeWorker*>* pAll) : m_cTag(cTag), m_pLog(pLog), m_pAll(pAll)
+    {
+    }
+    void Stop() override
+    {
+        CSocketedThread::Stop();
+        bool bEarlier = true;
+        for (CFakeWorker* p : *m_pAll)
+            if (p != this && m_pLog->order.find(p->m_cTag) != std::string::npos)
+                bEarlier = bEarlier && p->m_bFinished;
+        m_pLog->order += m_cTag;
+        m_pLog->earlierFinished.push_back(bEarlier);
+        m_pLog->enders.emplace_back([this] {
+            Sleep(50);
+            m_bFinished = 1;
+        });
+    }
+    char m_cTag;
+    STOPLOG* m_pLog;
+    std::vector<CFakeWorker*>* m_pAll;
+};
+
+TEST_F(CMainFrameTest, EndingStopsListenerReceiversSendersInOrderWaitingForEach)
+{
+    struct CASE {
+        const char* name;
+        UINT message;
+        WPARAM wParam;
+        const char* expectedOrder;
+    } cases[] = {
+        {"tray exit", UWM_ENDRESIDENT, 1, "LRS"},
+        {"session ends", WM_ENDSESSION, TRUE, "LRS"},
+        {"session goes on", WM_ENDSESSION, FALSE, ""},
+    };
+    for (const CASE& c : cases) {
+        CMainFrame* pFrame = NewFrame();
+        ASSERT_NE(nullptr, pFrame) << c.name;
+        STOPLOG log;
+        std::vector<CFakeWorker*> all;
+        CFakeWorker* pListener = new CFakeWorker('L', &log, &all);
+        CFakeWorker* pReceiver = new CFakeWorker('R', &log, &all);
+        CFakeWorker* pSender = new CFakeWorker('S', &log, &all);
+        all = {pListener, pReceiver, pSender};
+        pListener->AddRef();
+        pReceiver->AddRef();
+        pSender->AddRef();
+        ListenerThreadList.Add(pListener);
+        ReceiverThreadList.Add(pReceiver);
+        SenderThreadList.Add(pSender);
+
+        pFrame->SendMessage(c.message, c.wParam, 0);
+        EXPECT_EQ(c.expectedOrder, log.order) << c.name;
+        for (size_t i = 0; i < log.earlierFinished.size(); i++)
+            EXPECT_TRUE(log.earlierFinished[i]) << c.name << ": stop " << i << " came before the earlier lists ended";
+
+        for (std::thread& t : log.enders)
+            t.join();
+        ListenerThreadList.Remove(pListener);
+        ReceiverThreadList.Remove(pReceiver);
+        SenderThreadList.Remove(pSender);
+        pListener->Release();
+        pReceiver->Release();
+        pSender->Release();
+        Pump(50);
+    }
 }
 
 }  // namespace
