@@ -21,7 +21,9 @@ public:
     CWnd();
     CWnd(const CWnd&) = delete;
     CWnd& operator=(const CWnd&) = delete;
-    // A window that still exists is destroyed with its object.
+    // A window that still exists is destroyed with its object, under its own
+    // window procedure: the derived class is gone by then, so a class whose
+    // OnDestroy matters destroys its window in its own destructor.
     virtual ~CWnd();
 
     HWND m_hWnd;
