@@ -1,0 +1,67 @@
+// The listener when its port is taken: the status line and the message box.
+#include "NetTestUtil.h"
+#include "net/CListenerThread.h"
+#include "net/CSocketedThreadList.h"
+#include "app/CBrinmoorApp.h"
+
+using namespace nettest;
+
+namespace {
+
+struct FOUND
+{
+    HWND hWnd = NULL;
+};
+
+BOOL CALLBACK FindMessageBox(HWND hWnd, LPARAM lParam)
+{
+    DWORD nProcess = 0;
+    ::GetWindowThreadProcessId(hWnd, &nProcess);
+    wchar_t szClass[16] = L"";
+    ::GetClassNameW(hWnd, szClass, 16);
+    if (nProcess == ::GetCurrentProcessId() && wcscmp(szClass, L"#32770") == 0 && ::IsWindowVisible(hWnd))
+    {
+        reinterpret_cast<FOUND*>(lParam)->hWnd = hWnd;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+BOOL CALLBACK CollectText(HWND hWnd, LPARAM lParam)
+{
+    wchar_t szClass[16] = L"", szText[512] = L"";
+    ::GetClassNameW(hWnd, szClass, 16);
+    if (_wcsicmp(szClass, L"Static") == 0 && ::GetWindowTextW(hWnd, szText, 512) > 0)
+        *reinterpret_cast<std::wstring*>(lParam) += szText;
+    return TRUE;
+}
+
+TEST(ListenerThread, TakenPortShowsStatusAndMessageBox)
+{
+    Listener taken;   // holds the port on 127.0.0.1
+    theApp.m_nPort = taken.m_nPort;
+    TakeStatus();
+    StartListenerThread();
+
+    FOUND found;
+    ASSERT_TRUE(WaitUntil([&] {
+        ::EnumWindows(FindMessageBox, reinterpret_cast<LPARAM>(&found));
+        return found.hWnd != NULL;
+    })) << "no message box";
+    std::wstring text;
+    ::EnumChildWindows(found.hWnd, CollectText, reinterpret_cast<LPARAM>(&text));
+    CString expected;
+    expected.Format(L"受信用ポート(%d)を開けません(WinSockエラー %d)", taken.m_nPort, WSAEADDRINUSE);
+    EXPECT_EQ(std::wstring(expected.GetString()), text);
+    // The listener waits for the box; pressing OK ends it.
+    EXPECT_EQ(1, ListenerThreadList.GetCountLocked());
+    ::PostMessageW(found.hWnd, WM_COMMAND, IDOK, 0);
+    EXPECT_TRUE(WaitUntil([] { return ListenerThreadList.GetCountLocked() == 0; }));
+
+    auto status = TakeStatus();
+    ASSERT_EQ(2u, status.size()) << Join(status);
+    EXPECT_EQ(L"起動中", status[0]);
+    EXPECT_EQ(L"停止：" + std::wstring(expected.GetString()), status[1]);
+}
+
+}  // namespace
