@@ -87,7 +87,19 @@ void CListenerThread::AcceptLoop()
         // The newest connection replaces the ones before it.
         ReceiverThreadList.StopAll(FALSE);
         SOCKET hSocket = accepted.m_socket.Detach();
-        CReceiverThread* pReceiver = new CReceiverThread(m_nProtocolIndex);
+        CReceiverThread* pReceiver = NULL;
+        try
+        {
+            pReceiver = new CReceiverThread(m_nProtocolIndex);
+        }
+        catch (CMemoryException&)
+        {
+            // Only this connection is lost; the server goes on.
+            ::closesocket(hSocket);
+            AddLog(L"【受信エラー】 メモリ不足のため受信データを処理できません。");
+            continue;
+        }
+        // From here the receiver owns the handle, also when its thread can't start.
         pReceiver->m_hSocket = hSocket;
         if (!StartWorkerThread(&ReceiverThreadList, pReceiver, ReceiverThreadProc))
             AddLog(L"【受信エラー】 スレッドを開始できません。");

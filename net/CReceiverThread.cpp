@@ -115,6 +115,10 @@ void CReceiverThread::DoSession()
     {
         ReportError(RECEIVER_ERROR_MEMORY);
     }
+    catch (CException&)
+    {
+        AddLog(L"【受信エラー" + m_strRSAMark + L"】" + m_strPeerName + L" 内部エラーのため受信データを処理できません。");
+    }
 }
 
 void CReceiverThread::Converse()

@@ -35,17 +35,27 @@ void StartSenderThreads(CAdoPtr<CBDFArray>& pData)
             if (pDestination == NULL || !pDestination->m_bEnabled)
                 continue;
             ++nStarted;
-            CSenderThread* pThread = new CSenderThread();
-            pThread->m_pData = pData;
-            pThread->m_strHost = pDestination->m_strName;
-            pThread->m_nPort = pDestination->m_nPort;
-            CAdoPtr<CSocketedThread> hold(pThread);
-            if (!StartWorkerThread(&SenderThreadList, pThread, SenderThreadProc))
+            CString strFailure;
+            try
+            {
+                CAdoPtr<CSocketedThread> hold(new CSenderThread());
+                CSenderThread* pThread = static_cast<CSenderThread*>(hold.Get());
+                pThread->m_pData = pData;
+                pThread->m_strHost = pDestination->m_strName;
+                pThread->m_nPort = pDestination->m_nPort;
+                if (!StartWorkerThread(&SenderThreadList, pThread, SenderThreadProc))
+                    strFailure = L"スレッドを開始できません。";
+            }
+            catch (CMemoryException&)
+            {
+                strFailure = L"メモリ不足のため送信できません。";
+            }
+            if (!strFailure.IsEmpty())
             {
                 CString strLine;
-                strLine.Format(L"【送信エラー】%s : %d スレッドを開始できません。",
-                               pDestination->m_strName.GetString(), pDestination->m_nPort);
-                AddLog(strLine);
+                strLine.Format(L"【送信エラー】%s : %d ", pDestination->m_strName.GetString(),
+                               pDestination->m_nPort);
+                AddLog(strLine + strFailure);
             }
         }
     }
@@ -80,6 +90,11 @@ void CSenderThread::Run()
     {
         AddLog(L"【送信エラー" + m_strRSAMark + L"】" + m_strHost + HostPortSuffix() +
                L"メモリ不足のため送信できません。");
+    }
+    catch (CException&)
+    {
+        AddLog(L"【送信エラー" + m_strRSAMark + L"】" + m_strHost + HostPortSuffix() +
+               L"内部エラーのため送信できません。");
     }
     m_socket.Close();
 }

@@ -104,11 +104,14 @@ int CSocketedThreadList::GetCountLocked()
 BOOL StartWorkerThread(CSocketedThreadList* pList, CSocketedThread* pThread,
                        AFX_THREADPROC pfnThreadProc, PFN_BEGINTHREAD pfnBeginThread)
 {
-    // The list's reference keeps the worker alive until it is removed.
-    pList->Add(pThread);
+    // Held here too, so that a worker that never gets going is deleted on
+    // the way out (a new worker has no other owner yet).
+    CAdoPtr<CSocketedThread> hold(pThread);
     CWinThread* pWinThread = NULL;
     try
     {
+        // The list's reference keeps the worker alive until it is removed.
+        pList->Add(pThread);
         pWinThread = pfnBeginThread(pfnThreadProc, pThread, THREAD_PRIORITY_NORMAL, 0, 0, NULL);
     }
     catch (CException&)

@@ -34,5 +34,6 @@ typedef CWinThread* (*PFN_BEGINTHREAD)(AFX_THREADPROC, LPVOID, int, UINT, DWORD,
 // Adds the worker to pList and starts its thread (normal priority, default
 // stack, running at once). When the thread can't be started the worker is
 // marked finished and removed again, so no StopAll waits for it; FALSE then.
+// A worker that nothing else holds is deleted then.
 BOOL StartWorkerThread(CSocketedThreadList* pList, CSocketedThread* pThread,
                        AFX_THREADPROC pfnThreadProc, PFN_BEGINTHREAD pfnBeginThread = AfxBeginThread);
