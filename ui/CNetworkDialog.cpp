@@ -33,9 +33,9 @@ CDestinationDataArray* CopyDestinations(const CDestinationDataArray* pSource)
 
 }  // namespace
 
-BOOL RunRSAKeyGeneration()
+BOOL RunRSAKeyGeneration(CWnd* pParent)
 {
-    CGeneratingRSAKeyDialog dlg;
+    CGeneratingRSAKeyDialog dlg(pParent);
     return dlg.DoModal() == IDOK;
 }
 
@@ -123,6 +123,11 @@ BOOL CNetworkDialog::OnInitDialog()
     return TRUE;
 }
 
+CWnd* CNetworkDialog::SheetWindow() const
+{
+    return CWnd::FromHandle(::GetParent(m_hWnd));
+}
+
 void CNetworkDialog::ShowPasswordState()
 {
     m_staticPassword.SetWindowText(m_strPassword.IsEmpty() ? L"設定されていません" : L"設定されています");
@@ -145,7 +150,7 @@ void CNetworkDialog::OnSelChangeDestinations()
 
 void CNetworkDialog::OnAdd()
 {
-    CDestinationDialog dlg;
+    CDestinationDialog dlg(SheetWindow());
     dlg.m_nPort = kDefaultPort;
     dlg.m_nProtocol = 0;
     if (dlg.DoModal() == IDOK) {
@@ -171,7 +176,7 @@ void CNetworkDialog::OnModify()
     CDestinationData* pData = m_pDestinations->m_arrDestinations[nSel];
     pData->m_bEnabled = m_listDestinations.GetCheck(nSel) == 1 ? 1 : 0;
 
-    CDestinationDialog dlg;
+    CDestinationDialog dlg(SheetWindow());
     dlg.m_strName = pData->m_strName;
     dlg.m_nPort = pData->m_nPort;
     dlg.m_nProtocol = pData->m_nProtocol;
@@ -210,7 +215,7 @@ void CNetworkDialog::OnDelete()
 
 void CNetworkDialog::OnSetPassword()
 {
-    CPasswordDialog dlg;
+    CPasswordDialog dlg(SheetWindow());
     if (dlg.DoModal() != IDOK)
         return;
     m_strPassword = dlg.m_strPassword;
@@ -234,10 +239,10 @@ void CNetworkDialog::OnSelChangeRSA()
         if (bKeyPresent)
             nMode = 1;
         else
-            nMode = RunRSAKeyGeneration() ? 1 : 0;
+            nMode = RunRSAKeyGeneration(SheetWindow()) ? 1 : 0;
     } else if (nSel == 2) {
         // Re-creating the key is a command: the choice falls back to a mode.
-        if (RunRSAKeyGeneration() && nPrev == 0)
+        if (RunRSAKeyGeneration(SheetWindow()) && nPrev == 0)
             nMode = 1;
         else
             nMode = nPrev;

@@ -8,7 +8,8 @@
 class CDestinationDataArray;
 
 // Runs the key-generation dialog; TRUE when a new key was made and stored.
-BOOL RunRSAKeyGeneration();
+// pParent: the window to disable meanwhile (the sheet); NULL: the main window.
+BOOL RunRSAKeyGeneration(CWnd* pParent = NULL);
 
 class CNetworkDialog : public CBMPropertyPage
 {
@@ -45,6 +46,9 @@ protected:
     void OnSelChangeRSA();
 
     void ShowPasswordState();
+    // The sheet: owner of the dialogs this page opens, so that it can't be
+    // closed under them.
+    CWnd* SheetWindow() const;
 
     DECLARE_MESSAGE_MAP()
 };

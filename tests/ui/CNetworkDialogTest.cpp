@@ -272,6 +272,7 @@ TEST_F(CNetworkDialogTest, AddModifyDeleteKeepRowsAndSelection)
     int selAfterAdd = -2, checkAfterAdd = -2, selAfterModify = -2, checkAfterModify = -2;
     int selAfterDeleteLast = -2, selAfterDeleteAll = -2;
     bool buttonsAfterDeleteAll = true, applyAfterCancelledAdd = false;
+    bool sheetDisabledMeanwhile = false, sheetEnabledAfter = false;
     std::wstring modifyName, modifyPort;
     Script script;
     HWND hPage = NULL;
@@ -280,10 +281,15 @@ TEST_F(CNetworkDialogTest, AddModifyDeleteKeepRowsAndSelection)
         PressApply(h);
         PostNotify(hPage, IDC_NET_ADD, BN_CLICKED);  // cancelled below
     });
-    script.On(L"送信先", [&](HWND d) { Notify(d, IDCANCEL, BN_CLICKED); });
+    script.On(L"送信先", [&](HWND d) {
+        // The sheet can't be closed under the dialog.
+        sheetDisabledMeanwhile = !IsWindowEnabled(Sheet());
+        Notify(d, IDCANCEL, BN_CLICKED);
+    });
     script.Then([&]() {
         if (FindTopWindow(L"送信先") != NULL)
             return false;
+        sheetEnabledAfter = IsWindowEnabled(Sheet()) != FALSE;
         applyAfterCancelledAdd = ApplyEnabled(Sheet());
         PostNotify(hPage, IDC_NET_ADD, BN_CLICKED);
         return true;
@@ -337,6 +343,8 @@ TEST_F(CNetworkDialogTest, AddModifyDeleteKeepRowsAndSelection)
     });
     EXPECT_EQ(IDCANCEL, RunPage(script));
     EXPECT_TRUE(applyAfterCancelledAdd);
+    EXPECT_TRUE(sheetDisabledMeanwhile);
+    EXPECT_TRUE(sheetEnabledAfter);
     EXPECT_EQ((Strings{L"pc1 : 60125 ", L"pc2 : 2 ", L"pc3 : 60125 "}), afterAdd);
     EXPECT_EQ(2, selAfterAdd);
     EXPECT_EQ(1, checkAfterAdd);
