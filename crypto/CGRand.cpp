@@ -2,7 +2,7 @@
 
 #include "crypto/CMRand.h"
 
-CGRand::CGRand() : m_pGenerators(NULL), m_nCount(0), m_pCurrent(NULL), m_nMagic(0), m_nMask(0)
+CGRand::CGRand() : m_pBlock(NULL), m_pGenerators(NULL), m_nCount(0), m_pCurrent(NULL), m_nMagic(0), m_nMask(0)
 {
 }
 
@@ -13,7 +13,8 @@ CGRand::~CGRand()
 
 void CGRand::Clear()
 {
-    delete[] m_pGenerators;
+    delete[] m_pBlock;
+    m_pBlock = NULL;
     m_pGenerators = NULL;
     m_nCount = 0;
     m_pCurrent = NULL;
@@ -41,8 +42,14 @@ BOOL CGRand::Seed(const BYTE* pData, int nLength)
         return FALSE;
 
     int nCount = (nLength + 3) / 4;
-    GEN* pGens = new GEN[nCount];
+    // The state is written at every byte: keep it on cache lines of its own,
+    // or two generators in one process (a sender and a receiver) slow each
+    // other down through false sharing. The block has a spare line on each side.
+    const uintptr_t LINE = 64;
+    BYTE* pBlock = new BYTE[nCount * sizeof(GEN) + 2 * LINE];
+    GEN* pGens = reinterpret_cast<GEN*>((reinterpret_cast<uintptr_t>(pBlock) + LINE) & ~(LINE - 1));
     Clear();
+    m_pBlock = pBlock;
     m_pGenerators = pGens;
     m_nCount = nCount;
     m_nMagic = (((uint64_t)1 << 32) / (uint32_t)nCount) + 1;

@@ -60,7 +60,8 @@ private:
     void Advance(GEN& g) const;
     template <bool POW2> void XorLoop(BYTE* pDst, const BYTE* pSrc, size_t n);
 
-    GEN* m_pGenerators;   // m_nCount entries, flat
+    BYTE* m_pBlock;       // the allocation that holds m_pGenerators
+    GEN* m_pGenerators;   // m_nCount entries, flat, cache-line aligned
     int m_nCount;         // number of generators, 0 while unseeded
     GEN* m_pCurrent;      // the generator that the next step uses
     uint64_t m_nMagic;    // floor(2^32 / m_nCount) + 1, for the remainder by m_nCount
