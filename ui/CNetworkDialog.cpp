@@ -255,7 +255,8 @@ void CNetworkDialog::OnSelChangeRSA()
 
 void CNetworkDialog::OnOK()
 {
-    if (!UpdateData(TRUE))
+    // Only a page that was initialised has anything to apply.
+    if (m_pDestinations == NULL || !UpdateData(TRUE))
         return;
 
     {
