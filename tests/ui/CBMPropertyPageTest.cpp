@@ -170,4 +170,32 @@ TEST_F(CBMPropertyPageTest, CancelAfterApplyKeepsWhatApplyWrote)
     EXPECT_EQ(60125, theApp.m_nPort);  // the running listener's port stays
 }
 
+TEST_F(CBMPropertyPageTest, EnterIsOkEscAndCloseBoxAreCancel)
+{
+    struct
+    {
+        WPARAM key;
+        BOOL result;
+    } cases[] = {{VK_RETURN, TRUE}, {VK_ESCAPE, FALSE}, {0, FALSE}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.key == VK_RETURN ? "Enter" : c.key ? "Esc" : "close box");
+        DeleteProfile();
+        Script script;
+        script.On(L"設定", [&](HWND h) {
+            if (c.key == 0) {
+                PostMessageW(h, WM_SYSCOMMAND, SC_CLOSE, 0);
+                return;
+            }
+            HWND hEdit = GetDlgItem(CurrentPage(h), IDC_NET_PORT);
+            SetFocus(hEdit);
+            PostMessageW(hEdit, WM_KEYDOWN, c.key, 1);
+            PostMessageW(hEdit, WM_KEYUP, c.key, 0xC0000001);
+        });
+        script.Start();
+        EXPECT_EQ(c.result, RunStartupSettingsSheet());
+        EXPECT_TRUE(script.Done());
+        EXPECT_EQ(c.result != FALSE, ValueExists(L"Network", L"SettingInitialized"));
+    }
+}
+
 }  // namespace
