@@ -1,6 +1,7 @@
 #include "ui/SettingsSheet.h"
 
 #include "app/CBrinmoorApp.h"
+#include "app/EventLog.h"
 #include "ui/CFormatDialog.h"
 #include "ui/CMiscDialog.h"
 #include "ui/CNetworkDialog.h"
@@ -19,7 +20,8 @@ void RunSettingsSheetFromMainDialog()
         sheet.AddPage(&pageFormat);
     CMiscDialog pageMisc;
     sheet.AddPage(&pageMisc);
-    sheet.DoModal();
+    if (sheet.DoModal() == -1)
+        AddLog(L"【エラー】設定画面を表示できません。");
 }
 
 BOOL RunStartupSettingsSheet()
@@ -31,7 +33,13 @@ BOOL RunStartupSettingsSheet()
     sheet.AddPage(&pageOptionSend);
     CMiscDialog pageMisc;
     sheet.AddPage(&pageMisc);
-    if (sheet.DoModal() != IDOK)
+    INT_PTR nResult = sheet.DoModal();
+    if (nResult == -1) {
+        // The program ends here without a window: say why.
+        AfxMessageBox(L"設定画面を表示できません。", MB_OK);
+        return FALSE;
+    }
+    if (nResult != IDOK)
         return FALSE;
     // The listener started after this uses the port the sheet has just stored.
     theApp.m_nPort = (int)theApp.GetProfileInt(L"Network", L"Port", 60125);
