@@ -3,6 +3,7 @@
 #include <stdlib.h>
 
 #include "app/CBrinmoorApp.h"
+#include "app/EventLog.h"
 #include "crypto/CGeneratingRSAKeyDialog.h"
 #include "crypto/StoredSecret.h"
 #include "net/CDestinationDataArray.h"
@@ -36,7 +37,10 @@ CDestinationDataArray* CopyDestinations(const CDestinationDataArray* pSource)
 BOOL RunRSAKeyGeneration(CWnd* pParent)
 {
     CGeneratingRSAKeyDialog dlg(pParent);
-    return dlg.DoModal() == IDOK;
+    INT_PTR nResult = dlg.DoModal();
+    if (nResult == -1)
+        AddLog(L"【エラー】RSA鍵の生成画面を表示できません。");
+    return nResult == IDOK;
 }
 
 CNetworkDialog::CNetworkDialog()
