@@ -1,42 +1,129 @@
-// The receiver while it holds placeholders: the keep-alive loop and the
-// on-demand fetch of one format from the sender.
+// The receiver while it holds placeholders: its clipboard-owner window, the
+// message loop with the keep-alive, and the on-demand fetch of one format.
 #include "net/CReceiverThread.h"
+#include "net/CServerWnd.h"
 #include "net/Protocol.h"
 #include "app/CGlobalLockGuard.h"
 #include "app/EventLog.h"
 
 namespace {
+
 const UINT BLOCK_FLAGS = GMEM_MOVEABLE | GMEM_ZEROINIT | GMEM_DDESHARE;
 const DWORD KEEPALIVE_MS = 1000;
 const DWORD POLL_MS = 100;
+
+// A paste waits in the pasting program's GetClipboardData while its format is
+// fetched; Windows gives up on a delayed render after about 30 s, and some
+// systems never do. A sender that sends nothing for this long in the middle
+// of a request is taken as gone.
+const DWORD REQUEST_SILENCE_MS = 20000;
+
+// The sender fell silent in the middle of a request.
+class CRequestSilenceException : public CSocketBufferException
+{
+public:
+    CRequestSilenceException() : CSocketBufferException(WSAETIMEDOUT, 0) {}
+};
+
+// Exactly nCount bytes of an answer. The stream is never asked for more than
+// has arrived, so that its blocking receive can't outlast the silence limit;
+// a stop (the socket's aborted mark) is seen within one poll.
+void ReceiveWithinLimit(CSocketBuffer& buffer, DWORD nCount, BYTE* pBuffer)
+{
+    SOCKET hSocket = buffer.m_pSocket->m_socket.m_hSocket;
+    DWORD nQuietSince = ::GetTickCount();
+    for (DWORD nDone = 0; nDone < nCount;)
+    {
+        if (buffer.m_pSocket->IsAborted())
+            throw CSocketBufferException(WSAEINTR, 0);
+        u_long nReady = 0;
+        if (::ioctlsocket(hSocket, FIONREAD, &nReady) != 0)
+            throw CSocketBufferException(::WSAGetLastError(), 0);
+        if (nReady == 0)
+        {
+            fd_set readable;
+            FD_ZERO(&readable);
+            FD_SET(hSocket, &readable);
+            timeval wait = { 0, static_cast<long>(POLL_MS * 1000) };
+            int nSelected = ::select(0, &readable, NULL, NULL, &wait);
+            if (nSelected == SOCKET_ERROR)
+                throw CSocketBufferException(::WSAGetLastError(), 0);
+            if (nSelected == 0)
+            {
+                if (::GetTickCount() - nQuietSince >= REQUEST_SILENCE_MS)
+                    throw CRequestSilenceException();
+                continue;
+            }
+            if (::ioctlsocket(hSocket, FIONREAD, &nReady) != 0)
+                throw CSocketBufferException(::WSAGetLastError(), 0);
+            // Readable with nothing to read: the connection has ended or
+            // failed, which a one-byte receive reports.
+            if (nReady == 0)
+                nReady = 1;
+        }
+        DWORD nAsk = nCount - nDone < nReady ? nCount - nDone : static_cast<DWORD>(nReady);
+        buffer.ReceiveBytes(nAsk, pBuffer + nDone);
+        nDone += nAsk;
+        nQuietSince = ::GetTickCount();
+    }
 }
+
+DWORD ReceiveUInt32WithinLimit(CSocketBuffer& buffer)
+{
+    BYTE b[4];
+    ReceiveWithinLimit(buffer, 4, b);
+    return DWORD(b[0]) | (DWORD(b[1]) << 8) | (DWORD(b[2]) << 16) | (DWORD(b[3]) << 24);
+}
+
+ULONGLONG ReceiveUInt64WithinLimit(CSocketBuffer& buffer)
+{
+    BYTE b[8];
+    ReceiveWithinLimit(buffer, 8, b);
+    ULONGLONG n = 0;
+    for (int i = 7; i >= 0; --i)
+        n = (n << 8) | b[i];
+    return n;
+}
+
+}  // namespace
 
 void CReceiverThread::ServeDelayedFormats()
 {
-    // Until the clipboard-owner window takes this over, the records that came
-    // with data go on the clipboard without an owner (placeholders need one),
-    // retried at every poll, and the connection is kept with keep-alives.
-    BOOL bOnClipboard = FALSE;
+    CServerWnd wnd;
+    wnd.m_pThread = this;
+    BOOL bCreated = FALSE;
+    try
+    {
+        // WM_CREATE puts the records on the clipboard (or starts the retry
+        // timer) before this returns.
+        bCreated = wnd.CreateEx(0, AfxRegisterWndClass(0), L"", 0, CRect(0, 0, 0, 0), NULL, 0, NULL);
+    }
+    catch (CResourceException&)
+    {
+    }
+    if (!bCreated)
+    {
+        AddLog(L"内部エラー：メモリやリソースが不足している可能性があります。");
+        return;
+    }
+
     DWORD nLast = ::GetTickCount();
     while (!m_bStop)
     {
         MSG msg;
-        if (::PeekMessageW(&msg, NULL, 0, 0, PM_REMOVE))
+        // Once the window has gone, whatever else is queued for the thread.
+        if (::PeekMessageW(&msg, wnd.GetSafeHwnd(), 0, 0, PM_REMOVE))
         {
-            if (msg.message != WM_QUIT)
-            {
-                ::TranslateMessage(&msg);
-                ::DispatchMessageW(&msg);
-            }
+            if (msg.message == WM_QUIT)
+                continue;
+            ::TranslateMessage(&msg);
+            ::DispatchMessageW(&msg);
             continue;
         }
-        if (!bOnClipboard && PutOnClipboard(NULL))
-        {
-            bOnClipboard = TRUE;
-            AddLog(L"【受信可能" + m_strRSAMark + L"】" + m_strPeerName + L" フォーマット: " +
-                   m_strDelayedFormats);
-            SetStatus(1);
-        }
+        if (m_bStop)
+            break;
+        // A request served meanwhile has sent nothing that counts as a
+        // keep-alive; the unsigned difference survives the tick count's wrap.
         if (::GetTickCount() - nLast >= KEEPALIVE_MS)
         {
             try
@@ -45,14 +132,15 @@ void CReceiverThread::ServeDelayedFormats()
             }
             catch (CSocketBufferException&)
             {
-                // The sender has gone: end quietly.
+                // The sender has gone: end quietly, the window with us.
                 Stop();
-                break;
+                continue;
             }
             nLast = ::GetTickCount();
         }
         ::MsgWaitForMultipleObjects(0, NULL, FALSE, POLL_MS, QS_ALLINPUT);
     }
+    // The window, if it still exists, goes with the object.
 }
 
 BOOL CReceiverThread::RenderFormat(UINT nFormat)
@@ -69,6 +157,7 @@ BOOL CReceiverThread::RenderFormat(UINT nFormat)
             break;
         }
     }
+    // Handle-valued formats were never offered: bytes can't make them.
     if (pRecord == NULL || IsHandleClipboardFormat(nFormat))
     {
         SetStatus(1);
@@ -76,7 +165,8 @@ BOOL CReceiverThread::RenderFormat(UINT nFormat)
     }
     if (pRecord->m_hGlobal != NULL)
     {
-        // Fetched earlier, refused by the clipboard then: hand it over now.
+        // Fetched earlier and refused by the clipboard then: hand it over now,
+        // without asking the sender again.
         if (::SetClipboardData(nFormat, pRecord->m_hGlobal) != NULL)
         {
             pRecord->m_hGlobal = NULL;
@@ -86,6 +176,9 @@ BOOL CReceiverThread::RenderFormat(UINT nFormat)
         return FALSE;
     }
 
+    // The socket calls below don't retrieve window messages, so a second
+    // WM_RENDERFORMAT (or a keep-alive) can't cut into this exchange: it waits
+    // in its sender's SendMessage until this one is over.
     SetStatus(2);
     HGLOBAL hBlock = NULL;
     try
@@ -94,7 +187,7 @@ BOOL CReceiverThread::RenderFormat(UINT nFormat)
         request.AppendString(L"SF");
         request.AppendUInt32(static_cast<DWORD>(nIndex));
         m_buffer.Send(request);
-        DWORD nAnswer = m_buffer.ReceiveUInt32();
+        DWORD nAnswer = ReceiveUInt32WithinLimit(m_buffer);
         if (nAnswer == REPLY_NO_DATA)
         {
             AddLog(L"【受信エラー" + m_strRSAMark + L"】" + m_strPeerName + L" 受信できません。フォーマット: " +
@@ -108,7 +201,8 @@ BOOL CReceiverThread::RenderFormat(UINT nFormat)
             Stop();
             return FALSE;
         }
-        ULONGLONG nSize = m_buffer.ReceiveUInt64();
+        ULONGLONG nSize = ReceiveUInt64WithinLimit(m_buffer);
+        // The peer's size is allocated only when this process can take it.
         if ((nSize >> 32) == 0 && CanHoldBytes(nSize))
             hBlock = ::GlobalAlloc(BLOCK_FLAGS, static_cast<SIZE_T>(nSize));
         if (hBlock == NULL)
@@ -120,7 +214,8 @@ BOOL CReceiverThread::RenderFormat(UINT nFormat)
         }
         m_buffer.SendUInt32(REPLY_OK);
         BYTE abTag[4];
-        m_buffer.ReceiveBytes(4, abTag);
+        ReceiveWithinLimit(m_buffer, 4, abTag);
+        // Both characters of "DB" must match here.
         if (abTag[0] != 0x44 || abTag[1] != 0x00 || abTag[2] != 0x42 || abTag[3] != 0x00)
         {
             ReportError(RECEIVER_ERROR_FORMAT);
@@ -132,18 +227,28 @@ BOOL CReceiverThread::RenderFormat(UINT nFormat)
             CGlobalLockGuard guard(hBlock, ::GlobalLock(hBlock));
             if (nSize != 0 && guard.Get() == NULL)
                 AfxThrowMemoryException();
-            m_buffer.ReceiveBytes(static_cast<DWORD>(nSize), static_cast<BYTE*>(guard.Get()));
+            ReceiveWithinLimit(m_buffer, static_cast<DWORD>(nSize), static_cast<BYTE*>(guard.Get()));
         }
         m_buffer.SendUInt32(REPLY_OK);
         AddLog(L"【正常受信" + m_strRSAMark + L"】" + m_strPeerName + L"  (" + FormatKB(nSize) +
                L" KB) フォーマット: " + pRecord->m_strName);
         SetStatus(1);
+        // The pasting program holds the clipboard open for this.
         if (::SetClipboardData(nFormat, hBlock) != NULL)
             return TRUE;
         AddLog(L"【エラー】 受信したデータの貼り付けに失敗しました。時間がかかりすぎたためかもしれません。"
                L"受信したデータは保持されていますので貼り付けをやり直してみてください。");
         pRecord->m_hGlobal = hBlock;
         SetStatus(1);
+        return FALSE;
+    }
+    catch (CRequestSilenceException&)
+    {
+        AddLog(L"【受信エラー" + m_strRSAMark + L"】" + m_strPeerName +
+               L" 送信元から20秒間応答がないため受信を中止しました。フォーマット: " + pRecord->m_strName);
+        if (hBlock != NULL)
+            ::GlobalFree(hBlock);
+        Stop();
         return FALSE;
     }
     catch (CSocketBufferException& e)

@@ -1,0 +1,435 @@
+// A receiver holding placeholders, as a whole: its hidden clipboard owner,
+// the keep-alives, a paste served over the connection from a fake sender, the
+// retry on a busy clipboard, and every way the window goes. The test thread
+// plays the pasting program.
+#include "FakePeer.h"
+#include "net/CListenerThread.h"
+#include "net/CReceiverThread.h"
+#include "net/CSocketedThreadList.h"
+#include "app/CBrinmoorApp.h"
+#include <atomic>
+#include <mutex>
+#include <memory>
+#include <thread>
+
+using namespace nettest;
+
+namespace {
+
+const wchar_t* const PASSWORD = L"window";
+const wchar_t* const BIG_NAME = L"Varnel Test Delayed Block";
+
+std::vector<BYTE> Pattern(size_t n, BYTE seed)
+{
+    std::vector<BYTE> v(n);
+    for (size_t i = 0; i < n; ++i)
+        v[i] = BYTE((i * 131 + seed) ^ (i >> 9));
+    return v;
+}
+
+// Opens the clipboard (another thread may hold it a moment) and reads one
+// format as a pasting program does. *pnMs: how long GetClipboardData took.
+bool Paste(UINT nFormat, std::vector<BYTE>& out, DWORD* pnMs = nullptr)
+{
+    out.clear();
+    for (int i = 0; i < 100 && !::OpenClipboard(NULL); ++i)
+        ::Sleep(10);
+    DWORD nStart = ::GetTickCount();
+    HANDLE h = ::GetClipboardData(nFormat);
+    if (pnMs)
+        *pnMs = ::GetTickCount() - nStart;
+    if (h != NULL)
+    {
+        SIZE_T n = ::GlobalSize(h);
+        const BYTE* p = static_cast<const BYTE*>(::GlobalLock(h));
+        if (p != NULL)
+            out.assign(p, p + n);
+        if (p != NULL)
+            ::GlobalUnlock(h);
+    }
+    ::CloseClipboard();
+    return h != NULL;
+}
+
+void PutSentinelOnClipboard()
+{
+    ASSERT_TRUE(::OpenClipboard(NULL));
+    ::EmptyClipboard();
+    HGLOBAL h = ::GlobalAlloc(GMEM_MOVEABLE, 4);
+    memcpy(::GlobalLock(h), L"s\0", 4);
+    ::GlobalUnlock(h);
+    ::SetClipboardData(CF_UNICODETEXT, h);
+    ::CloseClipboard();
+}
+
+bool NoReceivers()
+{
+    return ReceiverThreadList.GetCountLocked() == 0;
+}
+
+// The sender's side once the directory is through: every tag the receiver
+// sends is noted with its time; "SF" is answered by the test's handler.
+class CRequestPeer
+{
+public:
+    typedef std::function<void(CRequestPeer&, DWORD nIndex)> HANDLER;
+
+    explicit CRequestPeer(FakeSender& fs) : m_fs(fs) {}
+    ~CRequestPeer() { Join(); }
+
+    void Start(HANDLER handler)
+    {
+        m_handler = handler;
+        m_thread = std::thread([this] { Loop(); });
+    }
+    // Ends once the receiver closes the connection.
+    void Join()
+    {
+        if (m_thread.joinable())
+            m_thread.join();
+    }
+    void SendDL(ULONGLONG nSize)
+    {
+        CSendBuffer sb;
+        sb.AppendString(L"DL");
+        sb.AppendUInt64(nSize);
+        m_fs.m_buffer.Send(sb);
+    }
+    // "DL", the reply, "DB" and the data, the reply: one whole answer.
+    void Serve(const std::vector<BYTE>& data)
+    {
+        SendDL(data.size());
+        EXPECT_EQ(DWORD(REPLY_OK), m_fs.m_buffer.ReceiveUInt32());
+        m_fs.m_buffer.SendUInt32(TAG_DB);
+        m_fs.m_buffer.SendBytes(data.data(), DWORD(data.size()));
+        EXPECT_EQ(DWORD(REPLY_OK), m_fs.m_buffer.ReceiveUInt32());
+    }
+    std::vector<std::pair<DWORD, DWORD>> Tags()
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        return m_tags;
+    }
+    int Count(DWORD nTag)
+    {
+        int n = 0;
+        for (auto& t : Tags())
+            n += t.first == nTag;
+        return n;
+    }
+
+    FakeSender& m_fs;
+
+private:
+    void Loop()
+    {
+        try
+        {
+            for (;;)
+            {
+                DWORD nTag = m_fs.m_buffer.ReceiveUInt32();
+                {
+                    std::lock_guard<std::mutex> lock(m_mutex);
+                    m_tags.push_back({ nTag, ::GetTickCount() });
+                }
+                if (nTag == TAG_SF)
+                    m_handler(*this, m_fs.m_buffer.ReceiveUInt32());
+                else if (nTag != TAG_AL)
+                    ADD_FAILURE() << "unexpected tag " << std::hex << nTag;
+            }
+        }
+        catch (CSocketBufferException&)
+        {
+            // The receiver has closed the connection.
+        }
+    }
+
+    HANDLER m_handler;
+    std::thread m_thread;
+    std::mutex m_mutex;
+    std::vector<std::pair<DWORD, DWORD>> m_tags;
+};
+
+class ServerWndTest : public ::testing::Test
+{
+public:
+    void SetUp() override
+    {
+        AfxSocketInit();
+        InternalFormat();
+        SetPassword(PASSWORD);
+        SetRSA(false);
+        m_nBigFormat = ::RegisterClipboardFormatW(BIG_NAME);
+        PutSentinelOnClipboard();
+        TakeLog();
+    }
+    void TearDown() override
+    {
+        ReceiverThreadList.StopAll(TRUE);
+        m_pReceiver.Reset();
+        ::CloseClipboard();
+    }
+
+    // A receiver on its own thread, as the listener starts it, connected to
+    // Fs(), through the greeting and the directory: text "x" with its data,
+    // then CF_DIB and the registered format as placeholders.
+    void Open()
+    {
+        // A new sender each time: a used one still holds its keystream.
+        m_pfs.reset(new FakeSender());
+        Listener listener;
+        ASSERT_TRUE(Fs().Connect(listener.m_nPort));
+        SOCKET hSocket = listener.AcceptHandle();
+        ASSERT_NE(INVALID_SOCKET, hSocket);
+        CReceiverThread* p = new CReceiverThread(0);
+        p->m_hSocket = hSocket;
+        m_pReceiver = p;
+        ASSERT_TRUE(StartWorkerThread(&ReceiverThreadList, p, ReceiverThreadProc));
+        Fs().ReadGreeting(PASSWORD);
+        // The sender's own id for the registered format is some other number.
+        Fs().SendHB(PASSWORD, Directory({ { 4, CF_UNICODETEXT, L"CF_UNICODETEXT" },
+                                          { 0, CF_DIB, L"CF_DIB" },
+                                          { 0, 0xC123, BIG_NAME } }));
+        ASSERT_EQ(DWORD(REPLY_OK), Fs().Reply());
+        Fs().m_buffer.SendUInt32(TAG_DB);
+        Fs().m_buffer.SendBytes(reinterpret_cast<const BYTE*>(L"x"), 4);
+        ASSERT_EQ(DWORD(REPLY_OK), Fs().Reply());
+    }
+    // Until the placeholders are offered: the line, and the window as owner.
+    // bReception: the text's reception line comes first.
+    void WaitOffered(bool bReception = true)
+    {
+        std::vector<std::wstring> lines;
+        ASSERT_TRUE(WaitUntil([&] {
+            auto more = TakeLog();
+            lines.insert(lines.end(), more.begin(), more.end());
+            return HasLine(lines, { L"【受信可能】" });
+        })) << Join(lines);
+        ASSERT_EQ(bReception ? 2u : 1u, lines.size()) << Join(lines);
+        if (bReception)
+        {
+            EXPECT_NE(std::wstring::npos, lines[0].find(L"  (1 KB) フォーマット: CF_UNICODETEXT")) << Join(lines);
+        }
+        EXPECT_NE(std::wstring::npos, lines.back().find(std::wstring(L" フォーマット: CF_DIB,  ") + BIG_NAME))
+            << Join(lines);
+        m_hWnd = Receiver()->m_hServerWnd;
+        ASSERT_TRUE(m_hWnd != NULL);
+        EXPECT_EQ(m_hWnd, ::GetClipboardOwner());
+        EXPECT_EQ(1, ReceiverThreadList.GetStatus());
+    }
+    FakeSender& Fs() { return *m_pfs; }
+    CReceiverThread* Receiver() { return static_cast<CReceiverThread*>(m_pReceiver.Get()); }
+
+    std::unique_ptr<FakeSender> m_pfs;
+    CSocketedThreadPtr m_pReceiver;
+    HWND m_hWnd = NULL;
+    UINT m_nBigFormat = 0;
+};
+
+TEST_F(ServerWndTest, PasteFetchesTheOneFormatOnceAndLaterPastesCostNothing)
+{
+    ASSERT_NO_FATAL_FAILURE(Open());
+    ASSERT_NO_FATAL_FAILURE(WaitOffered());
+    // Offered, not fetched: the directory's formats and the marker, and the
+    // text that came with the copy, are there without a request.
+    for (UINT f : { UINT(CF_DIB), m_nBigFormat, InternalFormat() })
+        EXPECT_TRUE(::IsClipboardFormatAvailable(f)) << f;
+    std::vector<BYTE> got;
+    ASSERT_TRUE(Paste(CF_UNICODETEXT, got));
+    EXPECT_EQ(L'x', got.size() >= 2 ? got[0] : 0);
+
+    const std::vector<BYTE> data = Pattern(3 * 1024 * 1024 + 5, 7);
+    std::atomic<int> nStateWhileServing(-1);
+    CRequestPeer peer(Fs());
+    peer.Start([&](CRequestPeer& p, DWORD nIndex) {
+        EXPECT_EQ(2u, nIndex) << "the record's place in the directory";
+        nStateWhileServing = Receiver()->m_nState.load();
+        p.Serve(data);
+    });
+    ASSERT_TRUE(Paste(m_nBigFormat, got));
+    EXPECT_TRUE(got == data) << "got " << got.size() << " bytes";
+    EXPECT_EQ(2, nStateWhileServing.load());
+    EXPECT_EQ(1, Receiver()->m_nState.load());
+    auto lines = TakeLog();
+    ASSERT_EQ(1u, lines.size()) << Join(lines);
+    EXPECT_NE(std::wstring::npos, lines[0].find(std::wstring(L"】") + Receiver()->m_strPeerName.GetString() +
+                                                 L"  (3073 KB) フォーマット: " + BIG_NAME))
+        << Join(lines);
+    EXPECT_EQ(0u, lines[0].find(L"【正常受信】")) << Join(lines);
+
+    // Again: the clipboard holds the data now, the receiver isn't asked.
+    ASSERT_TRUE(Paste(m_nBigFormat, got));
+    EXPECT_TRUE(got == data);
+    size_t nTags = peer.Tags().size();
+    ASSERT_TRUE(WaitUntil([&] { return peer.Tags().size() >= nTags + 1; }, 3000)) << "keep-alives go on";
+    EXPECT_EQ(1, peer.Count(TAG_SF));
+    EXPECT_TRUE(TakeLog().empty());
+
+    ReceiverThreadList.StopAll(TRUE);
+    peer.Join();
+}
+
+TEST_F(ServerWndTest, KeepAliveAboutEverySecond)
+{
+    ASSERT_NO_FATAL_FAILURE(Open());
+    CRequestPeer peer(Fs());
+    peer.Start([](CRequestPeer&, DWORD) { ADD_FAILURE() << "no request was made"; });
+    ASSERT_TRUE(WaitUntil([&] { return peer.Count(TAG_AL) >= 4; }, 6000));
+    auto tags = peer.Tags();
+    for (size_t i = 1; i < tags.size(); ++i)
+    {
+        DWORD nGap = tags[i].second - tags[i - 1].second;
+        EXPECT_TRUE(nGap >= 990 && nGap <= 1250) << "gap " << i << ": " << nGap << " ms";
+    }
+    ReceiverThreadList.StopAll(TRUE);
+    peer.Join();
+}
+
+TEST_F(ServerWndTest, BusyClipboardIsRetriedUntilReleased)
+{
+    // Held by a window of this thread, as another program would.
+    HWND hHolder = ::CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, NULL, NULL, NULL);
+    ASSERT_TRUE(::OpenClipboard(hHolder));
+    ASSERT_NO_FATAL_FAILURE(Open());
+    ASSERT_TRUE(WaitUntil([&] { return Receiver()->m_hServerWnd.load() != NULL; }));
+    ::Sleep(300);
+    auto lines = TakeLog();
+    EXPECT_TRUE(lines.size() == 1 && lines[0].find(L"【正常受信】") == 0) << "retries are silent:" << Join(lines);
+    EXPECT_EQ(2, ReceiverThreadList.GetStatus());
+    DWORD nReleased = ::GetTickCount();
+    ::CloseClipboard();
+    ::DestroyWindow(hHolder);
+    ASSERT_TRUE(WaitUntil([&] { return ::GetClipboardOwner() == Receiver()->m_hServerWnd.load(); }, 2000));
+    EXPECT_LT(::GetTickCount() - nReleased, 500u);
+    ASSERT_NO_FATAL_FAILURE(WaitOffered(false));
+    ::Sleep(100);
+    EXPECT_TRUE(TakeLog().empty()) << "one offer line only";
+}
+
+// The ways a holding receiver ends: its window goes with it, without a line;
+// what came with the copy stays on the clipboard, the placeholders that were
+// never fetched give nothing.
+TEST_F(ServerWndTest, EndingTakesTheWindowAndLeavesTheDataThatCame)
+{
+    struct
+    {
+        const char* pszName;
+        std::function<void(ServerWndTest&)> end;
+    } cases[] = {
+        { "stopped (a new copy, a new connection, the program's end)",
+          [](ServerWndTest&) { ReceiverThreadList.StopAll(TRUE); } },
+        { "the sender has gone", [](ServerWndTest& t) { t.Fs().m_socket.Close(); } },
+    };
+    for (auto& c : cases)
+    {
+        SCOPED_TRACE(c.pszName);
+        PutSentinelOnClipboard();
+        ASSERT_NO_FATAL_FAILURE(Open());
+        ASSERT_NO_FATAL_FAILURE(WaitOffered());
+        c.end(*this);
+        ASSERT_TRUE(WaitUntil(NoReceivers, 5000));
+        EXPECT_FALSE(::IsWindow(m_hWnd));
+        EXPECT_TRUE(Receiver()->m_hServerWnd.load() == NULL);
+        EXPECT_TRUE(TakeLog().empty());
+        std::vector<BYTE> got;
+        DWORD nMs = 0;
+        EXPECT_FALSE(Paste(m_nBigFormat, got, &nMs));
+        EXPECT_LT(nMs, 1000u);
+        EXPECT_FALSE(Paste(CF_DIB, got));
+        ASSERT_TRUE(Paste(CF_UNICODETEXT, got));
+        EXPECT_EQ(L'x', got.size() >= 2 ? got[0] : 0);
+        EXPECT_TRUE(::IsClipboardFormatAvailable(InternalFormat()));
+        m_pReceiver.Reset();
+    }
+}
+
+// A sender that falls silent in the middle of a request: the paste gives up
+// after the limit with a line, and the connection ends. A stop meanwhile ends
+// it at once, without a line.
+TEST_F(ServerWndTest, SilentSenderMidRequestEndsThePaste)
+{
+    struct
+    {
+        const char* pszName;
+        bool bStop;
+        DWORD nMinMs, nMaxMs;
+    } cases[] = {
+        { "silent after part of the data", false, 19500, 23000 },
+        { "stopped while waiting", true, 0, 2000 },
+    };
+    for (auto& c : cases)
+    {
+        SCOPED_TRACE(c.pszName);
+        PutSentinelOnClipboard();
+        ASSERT_NO_FATAL_FAILURE(Open());
+        ASSERT_NO_FATAL_FAILURE(WaitOffered());
+        CRequestPeer peer(Fs());
+        peer.Start([](CRequestPeer& p, DWORD) {
+            p.SendDL(100000);
+            EXPECT_EQ(DWORD(REPLY_OK), p.m_fs.m_buffer.ReceiveUInt32());
+            p.m_fs.m_buffer.SendUInt32(TAG_DB);
+            std::vector<BYTE> part = Pattern(1000, 1);
+            p.m_fs.m_buffer.SendBytes(part.data(), DWORD(part.size()));
+        });
+        std::thread stopper;
+        if (c.bStop)
+            stopper = std::thread([] {
+                ::Sleep(500);
+                ReceiverThreadList.StopAll(TRUE);
+            });
+        std::vector<BYTE> got;
+        DWORD nMs = 0;
+        EXPECT_FALSE(Paste(CF_DIB, got, &nMs));
+        EXPECT_TRUE(nMs >= c.nMinMs && nMs <= c.nMaxMs) << nMs << " ms";
+        if (stopper.joinable())
+            stopper.join();
+        ASSERT_TRUE(WaitUntil(NoReceivers, 5000));
+        auto lines = TakeLog();
+        if (c.bStop)
+        {
+            EXPECT_TRUE(lines.empty()) << Join(lines);
+        }
+        else
+        {
+            ASSERT_EQ(1u, lines.size()) << Join(lines);
+            EXPECT_EQ(0u, lines[0].find(L"【受信エラー】")) << Join(lines);
+            EXPECT_NE(std::wstring::npos, lines[0].find(L"応答がないため受信を中止しました。フォーマット: CF_DIB"))
+                << Join(lines);
+        }
+        peer.Join();
+        m_pReceiver.Reset();
+    }
+}
+
+TEST_F(ServerWndTest, RefusedHandOverKeepsTheBlockForTheNextPaste)
+{
+    ASSERT_NO_FATAL_FAILURE(Open());
+    ASSERT_NO_FATAL_FAILURE(WaitOffered());
+    CRequestPeer peer(Fs());
+    // This system refuses an empty block; a size of 0 is a valid answer.
+    peer.Start([](CRequestPeer& p, DWORD) { p.Serve({}); });
+    std::vector<BYTE> got;
+    if (Paste(CF_DIB, got))
+        GTEST_SKIP() << "the clipboard took an empty block here";
+    auto lines = TakeLog();
+    ASSERT_EQ(2u, lines.size()) << Join(lines);
+    EXPECT_EQ(0u, lines[0].find(L"【正常受信】")) << Join(lines);
+    EXPECT_EQ(L"【エラー】 受信したデータの貼り付けに失敗しました。時間がかかりすぎたためかもしれません。"
+              L"受信したデータは保持されていますので貼り付けをやり直してみてください。",
+              lines[1]);
+    EXPECT_EQ(1, Receiver()->m_nState.load());
+    CReceiverThread* p = Receiver();
+    EXPECT_TRUE(p->m_pData->GetAt(1)->m_hGlobal != NULL) << "the block is held";
+
+    // The next paste takes the held block, without a request; refused again,
+    // it gives the clipboard line.
+    EXPECT_FALSE(Paste(CF_DIB, got));
+    lines = TakeLog();
+    ASSERT_EQ(1u, lines.size()) << Join(lines);
+    EXPECT_NE(std::wstring::npos, lines[0].find(L"クリップボードを開けないため受信データを処理できません。"))
+        << Join(lines);
+    EXPECT_EQ(1, peer.Count(TAG_SF));
+    ReceiverThreadList.StopAll(TRUE);
+    peer.Join();
+}
+
+}  // namespace
