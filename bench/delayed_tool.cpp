@@ -1,0 +1,173 @@
+// Helper of the delayed-rendering benchmark and two-computer tests: what must
+// run on the Windows side.
+//
+//   delayed_tool paste <format> [file]
+//       opens the clipboard and takes the format as a pasting program does;
+//       prints the seconds from the request to the data in hand and the
+//       size; writes the bytes to file. Exit 1 when no data came.
+//   delayed_tool formats
+//       the names of the formats on the clipboard, one a line, without
+//       asking for any data (so no placeholder is fetched)
+//   delayed_tool owner
+//       "window" while the clipboard has an owner window that exists, else
+//       "none"
+//   delayed_tool keystream <MB>
+//       XOR rate of this build's connection keystream (seeded as a
+//       connection's first key is), MB/s
+//
+// <format> is CF_UNICODETEXT, CF_TEXT, CF_DIB, CF_RIFF, CF_WAVE, a number,
+// or the name of a registered format.
+
+#include "afx/Afx.h"
+#include "crypto/CGRand.h"
+#include <shellapi.h>
+#include <stdio.h>
+#include <string.h>
+#include <string>
+#include <vector>
+
+namespace {
+
+double Now()
+{
+    LARGE_INTEGER f, c;
+    ::QueryPerformanceFrequency(&f);
+    ::QueryPerformanceCounter(&c);
+    return double(c.QuadPart) / double(f.QuadPart);
+}
+
+UINT FormatId(const wchar_t* pszName)
+{
+    static const struct { UINT nId; const wchar_t* pszName; } standard[] = {
+        { CF_TEXT, L"CF_TEXT" }, { CF_DIB, L"CF_DIB" }, { CF_RIFF, L"CF_RIFF" },
+        { CF_WAVE, L"CF_WAVE" }, { CF_UNICODETEXT, L"CF_UNICODETEXT" }, { CF_TIFF, L"CF_TIFF" },
+    };
+    for (auto& s : standard)
+        if (wcscmp(s.pszName, pszName) == 0)
+            return s.nId;
+    wchar_t* pEnd = NULL;
+    unsigned long n = wcstoul(pszName, &pEnd, 0);
+    if (*pszName != 0 && pEnd != NULL && *pEnd == 0)
+        return UINT(n);
+    return ::RegisterClipboardFormatW(pszName);
+}
+
+bool OpenClipboardSoon()
+{
+    for (int i = 0; i < 200; ++i)
+    {
+        if (::OpenClipboard(NULL))
+            return true;
+        ::Sleep(10);
+    }
+    return false;
+}
+
+int Paste(const wchar_t* pszFormat, const wchar_t* pszFile)
+{
+    UINT nFormat = FormatId(pszFormat);
+    if (!OpenClipboardSoon())
+    {
+        fwprintf(stderr, L"delayed_tool: can't open the clipboard\n");
+        return 1;
+    }
+    double t0 = Now();
+    HANDLE h = ::GetClipboardData(nFormat);
+    const BYTE* p = h != NULL ? static_cast<const BYTE*>(::GlobalLock(h)) : NULL;
+    SIZE_T nSize = h != NULL ? ::GlobalSize(h) : 0;
+    double t1 = Now();
+    int rc = 0;
+    if (h == NULL || (p == NULL && nSize != 0))
+    {
+        fwprintf(stderr, L"delayed_tool: no data for %ls\n", pszFormat);
+        rc = 1;
+    }
+    else
+    {
+        if (pszFile != NULL)
+        {
+            FILE* f = _wfopen(pszFile, L"wb");
+            if (f == NULL || fwrite(p, 1, nSize, f) != nSize)
+                rc = 1;
+            if (f != NULL)
+                fclose(f);
+        }
+        printf("%.6f %llu\n", t1 - t0, static_cast<unsigned long long>(nSize));
+    }
+    if (p != NULL)
+        ::GlobalUnlock(h);
+    ::CloseClipboard();
+    if (rc != 0)
+        printf("%.6f none\n", t1 - t0);
+    return rc;
+}
+
+int Formats()
+{
+    if (!OpenClipboardSoon())
+        return 1;
+    for (UINT n = ::EnumClipboardFormats(0); n != 0; n = ::EnumClipboardFormats(n))
+    {
+        wchar_t szName[256] = L"";
+        if (::GetClipboardFormatNameW(n, szName, 256) <= 0)
+            swprintf(szName, 256, L"%u", n);
+        char sz[1024];
+        ::WideCharToMultiByte(CP_UTF8, 0, szName, -1, sz, sizeof(sz), NULL, NULL);
+        printf("%s\n", sz);
+    }
+    ::CloseClipboard();
+    return 0;
+}
+
+int Owner()
+{
+    HWND h = ::GetClipboardOwner();
+    printf(h != NULL && ::IsWindow(h) ? "window\n" : "none\n");
+    return 0;
+}
+
+int Keystream(int nMB)
+{
+    // A connection's first key: 32 bytes of seed.
+    BYTE seed[32];
+    for (int i = 0; i < 32; ++i)
+        seed[i] = BYTE(i * 37 + 11);
+    CGRand g;
+    g.Seed(seed, 32);
+    // Pieces of the size the stream enciphers at once.
+    std::vector<BYTE> buf(1 << 20, 0x5A);
+    size_t nTotal = size_t(nMB) << 20;
+    double t0 = Now();
+    for (size_t nDone = 0; nDone < nTotal; nDone += buf.size())
+        g.Xor(buf.data(), buf.data(), buf.size());
+    double t = Now() - t0;
+    printf("%.1f\n", double(nTotal) / (1 << 20) / t);
+    return 0;
+}
+
+int Usage()
+{
+    fwprintf(stderr, L"usage: delayed_tool paste <format> [file] | formats | owner | keystream <MB>\n");
+    return 2;
+}
+
+}  // namespace
+
+int main()
+{
+    // Arguments as UTF-16: format names and paths pass whole.
+    int argc = 0;
+    wchar_t** argv = ::CommandLineToArgvW(::GetCommandLineW(), &argc);
+    if (argv == NULL || argc < 2)
+        return Usage();
+    std::wstring cmd = argv[1];
+    if (cmd == L"paste" && (argc == 3 || argc == 4))
+        return Paste(argv[2], argc == 4 ? argv[3] : NULL);
+    if (cmd == L"formats" && argc == 2)
+        return Formats();
+    if (cmd == L"owner" && argc == 2)
+        return Owner();
+    if (cmd == L"keystream" && argc == 3)
+        return Keystream(_wtoi(argv[2]));
+    return Usage();
+}
