@@ -9,6 +9,7 @@
 #include "net/CDestinationDataArray.h"
 #include "net/CListenerThread.h"
 #include "res/resource.h"
+#include "ui/SettingsSheet.h"
 
 // Built after the sender list and before the listener and receiver lists;
 // at exit those two go first, then the application, then the sender list.
@@ -131,16 +132,10 @@ BOOL CBrinmoorApp::InitInstance()
         AfxMessageBox(DamagedSettingsMessage(bPasswordDamaged, bKeyDamaged), MB_OK);
         bShowSheet = TRUE;
     }
-    if (bShowSheet)
-    {
-        if (RunSettingsSheet() != IDOK)
-            return FALSE;
-        // The sheet may have changed them; the listener uses these values.
-        m_nPort = static_cast<int>(GetProfileInt(L"Network", L"Port", 60125));
-        m_nServer = static_cast<int>(GetProfileInt(L"Network", L"Server", 2));
-        m_bSettingInitialized = TRUE;
-        WriteProfileInt(L"Network", L"SettingInitialized", 1);
-    }
+    // The sheet re-reads "Port" and "Server" on OK, for the listener, and
+    // stores "SettingInitialized"; Cancel ends the program.
+    if (bShowSheet && !RunStartupSettingsSheet())
+        return FALSE;
 
     CMainFrame* pFrame = new CMainFrame;
     m_pMainWnd = pFrame;
@@ -176,13 +171,6 @@ BOOL CBrinmoorApp::InitInstance()
         pFrame->ShowBalloon(L"このアイコンをダブルクリックするとVarnelのウィンドウが開きます。");
     pFrame->UpdateWindow();
     return TRUE;
-}
-
-INT_PTR CBrinmoorApp::RunSettingsSheet()
-{
-    // The first-run sheet (network, send-method and display pages) is not part
-    // of this build yet: start-up goes on as though it ended with OK.
-    return IDOK;
 }
 
 int CBrinmoorApp::ExitInstance()

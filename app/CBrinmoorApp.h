@@ -63,10 +63,6 @@ public:
     // The watcher's thread, waited for at exit so that it is gone before the
     // event handles are closed.
     HANDLE m_hWatcherThread;
-
-private:
-    // The first-run or repair settings sheet; IDOK or IDCANCEL.
-    INT_PTR RunSettingsSheet();
 };
 
 extern CBrinmoorApp theApp;

@@ -38,10 +38,17 @@ regget() {
 }
 regdel() { W reg delete "HKCU\\$1" /f >/dev/null 2>&1; }
 
-# start_program: the first copy, in the background ($app_pid); waits for its frame.
+# answer_sheet [BUTTON]: presses a button (default OK) of the first-run or
+# repair settings sheet "設定".
+answer_sheet() {
+  W "$window" click "設定" "${1:-1}" 30000 >/dev/null || fail "no settings sheet"
+}
+# start_program [sheet]: the first copy, in the background ($app_pid); with
+# "sheet", a first run: its settings sheet is answered with OK. Waits for the frame.
 start_program() {
   W "$program" >"$dir/program.log" 2>&1 &
   app_pid=$!
+  [ "${1:-}" = sheet ] && answer_sheet
   W "$window" wait "$frame_title" 30000 >/dev/null || fail "the main frame did not appear"
 }
 # frame_state: visible / hidden / none.

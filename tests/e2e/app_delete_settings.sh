@@ -29,7 +29,7 @@ regadd "$old\\Network" Port REG_DWORD "$port"
 regadd "$old\\Network" SettingInitialized REG_DWORD 1
 regadd "$old\\Settings" OnStart REG_DWORD 2
 
-start_program
+start_program sheet
 [ "$(regget "$new\\Settings" OnStart)" = 0x2 ] || fail "not migrated on the first start"
 
 # Cancel: the program stays.
@@ -52,7 +52,7 @@ key_exists "$old" || fail "the previous release's key went too"
 # The next start migrates again, now with the value added since.
 regadd "$old\\Network" Server REG_DWORD 0
 regdel "$old\\Settings"
-start_program
+start_program sheet
 [ "$(regget "$new\\Network" Server)" = 0x0 ] || fail "not migrated again after the deletion"
 [ -z "$(regget "$new\\Settings" OnStart)" ] || fail "a deleted old value came back"
 

@@ -30,7 +30,7 @@ PY
 W regedit /S "$(W winepath -w "$dir/large.reg" 2>/dev/null | tr -d '\r')" >/dev/null 2>&1
 [ -n "$(regget "$old\\Settings" OverOneMB)" ] || fail "could not store the large test value"
 
-start_program
+start_program sheet
 [ "$(regget "$new\\Frame" Left)" = 0x21 ] || fail "Frame\\Left not migrated"
 [ "$(regget "$new\\Network" Port)" = "$(printf '0x%x' "$port")" ] || fail "Network\\Port not migrated"
 [ "$(regget "$new\\Network" Destination)" = '1,"peer",60125,0' ] || fail "Destination not migrated"
@@ -48,9 +48,9 @@ sleep 1
 [ "$(frame_state)" = hidden ] || fail "the migrated OnStart was not used"
 end_program
 
-# Later starts don't migrate again.
-regadd "$old\\Network" Server REG_DWORD 0
+# Later starts don't migrate again. (A name that no settings page writes.)
+regadd "$old\\Settings" AddedLater REG_DWORD 0
 start_program
-[ -z "$(regget "$new\\Network" Server)" ] || fail "migrated on a later start"
+[ -z "$(regget "$new\\Settings" AddedLater)" ] || fail "migrated on a later start"
 end_program
 echo "app_migration: ok"

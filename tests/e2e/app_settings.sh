@@ -14,14 +14,23 @@ start_with_box() {
   local text
   text=$(W "$window" msgbox Varnel3 1 30000) || fail "no damaged-settings box"
   [ "$text" = "$1" ] || fail "box text: $text"
+  answer_sheet
   W "$window" wait "$frame_title" 30000 >/dev/null || fail "no main frame after the box"
 }
 
 regadd "$key\\Network" Port REG_DWORD "$port"
 
-# First run: no box, and "SettingInitialized" is stored.
+# First run cancelled: the program ends without a window and stores nothing.
 regadd "$key\\Settings" OnStart REG_DWORD 2
-start_program
+W "$program" >"$dir/program.log" 2>&1 &
+app_pid=$!
+answer_sheet 2
+for ((i = 0; i < 100; i++)); do kill -0 "$app_pid" 2>/dev/null || break; sleep 0.2; done
+kill -0 "$app_pid" 2>/dev/null && fail "the program went on after the first-run sheet was cancelled"
+[ -z "$(regget "$key\\Network" SettingInitialized)" ] || fail "a cancelled first run stored SettingInitialized"
+
+# First run: the sheet, no box, and "SettingInitialized" is stored.
+start_program sheet
 [ "$(regget "$key\\Network" SettingInitialized)" = 0x1 ] || fail "first run did not store SettingInitialized"
 end_program
 
@@ -36,20 +45,25 @@ timeout 30 env $(computer_env "$dir") wine "$program"
 [ $? -ne 124 ] || fail "the second copy did not end at once"
 text=$(W "$window" msgbox Varnel3 1 30000) || fail "the box went away"
 [ "$text" = "$head"$'\r\n'"・パスワード" ] || fail "box text: $text"
+answer_sheet
 W "$window" wait "$frame_title" 30000 >/dev/null || fail "no main frame after the box"
 sleep 1
 [ "$(frame_state)" = hidden ] || fail "a start signal sent before the frame existed opened it"
 end_program
 
-# Both, and RSA on without a key: RSA stays stored as it was.
+# Both, and RSA on without a key: RSA stays stored as it was. (The repair
+# sheet's OK stored a sound password, so it is damaged here once more.)
+regadd "$key\\Network" Password REG_BINARY "$garbage"
 regadd "$key\\Network" RSA REG_DWORD 1
 start_with_box "$head"$'\r\n'"・パスワード"$'\r\n'"・RSA暗号化"
-[ "$(regget "$key\\Network" RSA)" = 0x1 ] || fail "the stored RSA setting changed"
+# The damaged key turned the mode off, and the repair sheet's OK stored that.
+[ "$(regget "$key\\Network" RSA)" = 0x0 ] || fail "the repair sheet did not store RSA off"
 end_program
 
 # RSA on without a key alone, with "SettingInitialized" still 0 before.
 W reg delete "HKCU\\$key\\Network" /v Password /f >/dev/null 2>&1
 regadd "$key\\Network" SettingInitialized REG_DWORD 0
+regadd "$key\\Network" RSA REG_DWORD 1
 start_with_box "$head"$'\r\n'"・RSA暗号化"
 [ "$(regget "$key\\Network" SettingInitialized)" = 0x1 ] || fail "SettingInitialized not stored after the box"
 end_program
