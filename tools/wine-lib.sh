@@ -9,10 +9,12 @@ export WINEDEBUG=${WINEDEBUG:--all}
 export WINEDLLOVERRIDES="mscoree,mshtml=;winedbg.exe=d"
 
 # A fresh prefix takes ~10 s, a copy ~2 s: make one template, copy it per computer.
+# Bump when the template's contents change, so an old one is made anew.
+VARNEL_TEMPLATE_VERSION=2
 wine_template() {
   (
     flock 9
-    if [ ! -f "$VARNEL_WINE_TEMPLATE/.ready" ]; then
+    if [ "$(cat "$VARNEL_WINE_TEMPLATE/.ready" 2>/dev/null)" != "$VARNEL_TEMPLATE_VERSION" ]; then
       rm -rf "$VARNEL_WINE_TEMPLATE"
       mkdir -p "$VARNEL_WINE_TEMPLATE"
       export WINEPREFIX="$VARNEL_WINE_TEMPLATE" LANG=ja_JP.UTF-8
@@ -22,8 +24,11 @@ wine_template() {
         wine reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontSubstitutes' \
           /v "$f" /d IPAGothic /f >/dev/null 2>&1
       done
+      # There is no window manager on these displays: unmanaged windows are
+      # hidden and closed at once, instead of after Wine's 2 s wait for one.
+      wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
       wineserver -w
-      touch "$VARNEL_WINE_TEMPLATE/.ready"
+      echo "$VARNEL_TEMPLATE_VERSION" >"$VARNEL_WINE_TEMPLATE/.ready"
     fi
   ) 9>"$VARNEL_WINE_TEMPLATE.lock"
 }
