@@ -5,6 +5,9 @@
 //       opens the clipboard and takes the format as a pasting program does;
 //       prints the seconds from the request to the data in hand and the
 //       size; writes the bytes to file. Exit 1 when no data came.
+//   delayed_tool put <format> <file>
+//       puts the file's bytes on the clipboard; prints the seconds that
+//       opening, emptying, SetClipboardData and closing took
 //   delayed_tool formats
 //       the names of the formats on the clipboard, one a line, without
 //       asking for any data (so no placeholder is fetched)
@@ -102,6 +105,36 @@ int Paste(const wchar_t* pszFormat, const wchar_t* pszFile)
     return rc;
 }
 
+int Put(const wchar_t* pszFormat, const wchar_t* pszFile)
+{
+    UINT nFormat = FormatId(pszFormat);
+    FILE* f = _wfopen(pszFile, L"rb");
+    if (f == NULL)
+        return 1;
+    fseek(f, 0, SEEK_END);
+    long nSize = ftell(f);
+    fseek(f, 0, SEEK_SET);
+    HGLOBAL h = ::GlobalAlloc(GMEM_MOVEABLE, SIZE_T(nSize));
+    BYTE* p = h != NULL ? static_cast<BYTE*>(::GlobalLock(h)) : NULL;
+    bool bRead = p != NULL && fread(p, 1, size_t(nSize), f) == size_t(nSize);
+    fclose(f);
+    if (p != NULL)
+        ::GlobalUnlock(h);
+    if (!bRead)
+        return 1;
+    double t0 = Now();
+    if (!OpenClipboardSoon())
+        return 1;
+    ::EmptyClipboard();
+    bool bSet = ::SetClipboardData(nFormat, h) != NULL;
+    ::CloseClipboard();
+    double t1 = Now();
+    if (!bSet)
+        return 1;
+    printf("%.6f\n", t1 - t0);
+    return 0;
+}
+
 int Formats()
 {
     if (!OpenClipboardSoon())
@@ -147,7 +180,7 @@ int Keystream(int nMB)
 
 int Usage()
 {
-    fwprintf(stderr, L"usage: delayed_tool paste <format> [file] | formats | owner | keystream <MB>\n");
+    fwprintf(stderr, L"usage: delayed_tool paste <format> [file] | put <format> <file> | formats | owner | keystream <MB>\n");
     return 2;
 }
 
@@ -163,6 +196,8 @@ int main()
     std::wstring cmd = argv[1];
     if (cmd == L"paste" && (argc == 3 || argc == 4))
         return Paste(argv[2], argc == 4 ? argv[3] : NULL);
+    if (cmd == L"put" && argc == 4)
+        return Put(argv[2], argv[3]);
     if (cmd == L"formats" && argc == 2)
         return Formats();
     if (cmd == L"owner" && argc == 2)
