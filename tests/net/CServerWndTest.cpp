@@ -214,7 +214,8 @@ public:
         m_hWnd = Receiver()->m_hServerWnd;
         ASSERT_TRUE(m_hWnd != NULL);
         EXPECT_EQ(m_hWnd, ::GetClipboardOwner());
-        EXPECT_EQ(1, ReceiverThreadList.GetStatus());
+        // The state follows the line.
+        EXPECT_TRUE(WaitUntil([] { return ReceiverThreadList.GetStatus() == 1; }, 2000));
     }
     FakeSender& Fs() { return *m_pfs; }
     CReceiverThread* Receiver() { return static_cast<CReceiverThread*>(m_pReceiver.Get()); }
@@ -278,7 +279,9 @@ TEST_F(ServerWndTest, KeepAliveAboutEverySecond)
     for (size_t i = 1; i < tags.size(); ++i)
     {
         DWORD nGap = tags[i].second - tags[i - 1].second;
-        EXPECT_TRUE(nGap >= 990 && nGap <= 1250) << "gap " << i << ": " << nGap << " ms";
+        // Never more often than once a second; the upper bound only leaves
+        // room for a busy machine.
+        EXPECT_TRUE(nGap >= 990 && nGap <= 2000) << "gap " << i << ": " << nGap << " ms";
     }
     ReceiverThreadList.StopAll(TRUE);
     peer.Join();
@@ -299,7 +302,7 @@ TEST_F(ServerWndTest, BusyClipboardIsRetriedUntilReleased)
     ::CloseClipboard();
     ::DestroyWindow(hHolder);
     ASSERT_TRUE(WaitUntil([&] { return ::GetClipboardOwner() == Receiver()->m_hServerWnd.load(); }, 2000));
-    EXPECT_LT(::GetTickCount() - nReleased, 500u);
+    EXPECT_LT(::GetTickCount() - nReleased, 1500u) << "retried, not left for good";
     ASSERT_NO_FATAL_FAILURE(WaitOffered(false));
     ::Sleep(100);
     EXPECT_TRUE(TakeLog().empty()) << "one offer line only";
@@ -353,8 +356,10 @@ TEST_F(ServerWndTest, SilentSenderMidRequestEndsThePaste)
         bool bStop;
         DWORD nMinMs, nMaxMs;
     } cases[] = {
-        { "silent after part of the data", false, 19500, 23000 },
-        { "stopped while waiting", true, 0, 2000 },
+        // Not before the limit, and well before the 30 s after which Windows
+        // gives up on its own.
+        { "silent after part of the data", false, 19500, 28000 },
+        { "stopped while waiting", true, 0, 3000 },
     };
     for (auto& c : cases)
     {
