@@ -176,6 +176,12 @@ BOOL CReceiverThread::RenderFormat(UINT nFormat)
         return FALSE;
     }
 
+    // A receiver being stopped asks nothing more: after a malformed answer
+    // its stream is out of step, and a paste that is delivered before the
+    // window's stop message must not wait on it.
+    if (m_bStop)
+        return FALSE;
+
     // The socket calls below don't retrieve window messages, so a second
     // WM_RENDERFORMAT (or a keep-alive) can't cut into this exchange: it waits
     // in its sender's SendMessage until this one is over.

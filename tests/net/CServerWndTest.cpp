@@ -437,4 +437,33 @@ TEST_F(ServerWndTest, RefusedHandOverKeepsTheBlockForTheNextPaste)
     peer.Join();
 }
 
+// A receiver that is being stopped (say after a malformed answer, its stream
+// out of step) makes no request for a paste that reaches it before its
+// window's stop message.
+TEST(ServerWndStoppingTest, StoppedReceiverAsksNothing)
+{
+    AfxSocketInit();
+    CAdoPtr<CReceiverThread> pReceiver(new CReceiverThread(0));
+    CSocketX sender;
+    ConnectPair(sender, pReceiver->m_socket);
+    CByteArray key;
+    key.SetSize(32);
+    pReceiver->m_buffer.SetKey(NULL, key);
+    pReceiver->m_pData = new CBDFArray();
+    CBDF* pRecord = new CBDF();
+    pRecord->m_nFormat = CF_DIB;
+    pRecord->m_strName = L"CF_DIB";
+    pReceiver->m_pData->Add(pRecord);
+    TakeLog();
+    pReceiver->Stop();
+    DWORD nStart = ::GetTickCount();
+    EXPECT_FALSE(pReceiver->RenderFormat(CF_DIB));
+    EXPECT_LT(::GetTickCount() - nStart, 1000u);
+    ::Sleep(100);
+    u_long nPending = 1;
+    ::ioctlsocket(sender.m_socket.m_hSocket, FIONREAD, &nPending);
+    EXPECT_EQ(0u, nPending) << "nothing went on the wire";
+    EXPECT_TRUE(TakeLog().empty());
+}
+
 }  // namespace
