@@ -147,7 +147,7 @@ BOOL CBrinmoorApp::InitInstance()
         // A failed creation has already deleted the frame object, as a
         // destroyed frame does.
         m_pMainWnd = NULL;
-        AfxMessageBox(L"メインウィンドウを作成できません。", MB_OK);
+        ReportStartupFailure(L"メインウィンドウを作成できません。");
         return FALSE;
     }
     m_hWndWatcherTarget = pFrame->GetSafeHwnd();
@@ -187,6 +187,19 @@ int CBrinmoorApp::ExitInstance()
     if (m_bDeleteSettings)
         Unregister();
     return nResult;
+}
+
+void ReportStartupFailure(LPCWSTR pszText)
+{
+    // A main window that was created and then refused its creation has
+    // posted WM_QUIT on its way out; the box's own message loop would take
+    // it and close the box before the user could read it. The program ends
+    // after the box anyway, so the request is dropped.
+    MSG msg;
+    while (::PeekMessageW(&msg, NULL, WM_QUIT, WM_QUIT, PM_REMOVE))
+    {
+    }
+    AfxMessageBox(pszText, MB_OK);
 }
 
 UINT StartEventWatcherProc(LPVOID /*pParam*/)

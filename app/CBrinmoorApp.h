@@ -67,6 +67,10 @@ public:
 
 extern CBrinmoorApp theApp;
 
+// The message box of a start-up that ends here, also when the loss of the
+// main window has already asked the message loop to end.
+void ReportStartupFailure(LPCWSTR pszText);
+
 // Thread procedure of the start-event watcher; ignores its parameter.
 UINT StartEventWatcherProc(LPVOID pParam);
 

@@ -127,6 +127,56 @@ protected:
     AFX_MESSAGEBOX_HOOK m_pfnOldBox = NULL;
 };
 
+// A main frame that refuses its creation, as the main dialog failing would.
+class CRefusingFrame : public CFrameWnd {
+protected:
+    afx_msg int OnCreate(LPCREATESTRUCT) { return -1; }
+    DECLARE_MESSAGE_MAP()
+};
+
+BEGIN_MESSAGE_MAP(CRefusingFrame, CFrameWnd)
+    ON_WM_CREATE()
+END_MESSAGE_MAP()
+
+// Presses OK on the first message box of thread nThreadId that shows within 3 s.
+void AnswerMessageBox(DWORD nThreadId, std::atomic<bool>* pAnswered)
+{
+    for (int i = 0; i < 300 && !*pAnswered; i++) {
+        EnumThreadWindows(nThreadId, [](HWND hWnd, LPARAM lParam) -> BOOL {
+            wchar_t szClass[16] = {};
+            GetClassNameW(hWnd, szClass, 16);
+            if (wcscmp(szClass, L"#32770") != 0 || !IsWindowVisible(hWnd))
+                return TRUE;
+            PostMessageW(hWnd, WM_COMMAND, IDOK, 0);
+            *reinterpret_cast<std::atomic<bool>*>(lParam) = true;
+            return FALSE;
+        }, reinterpret_cast<LPARAM>(pAnswered));
+        Sleep(10);
+    }
+}
+
+// The frame that can't be created has asked the message loop to end on its
+// way out; the start-up's message about it must still stay until answered.
+TEST(StartupFailure, MessageStaysAfterTheMainFrameRefusedItsCreation)
+{
+    CRefusingFrame* pFrame = new CRefusingFrame;
+    theApp.m_pMainWnd = pFrame;
+    EXPECT_FALSE(pFrame->LoadFrame(IDR_MAINFRAME, WS_OVERLAPPEDWINDOW, NULL, NULL));
+    EXPECT_EQ(nullptr, theApp.m_pMainWnd);
+    MSG msg;
+    EXPECT_TRUE(PeekMessageW(&msg, NULL, WM_QUIT, WM_QUIT, PM_NOREMOVE)) << "no end of the loop was asked";
+
+    std::atomic<bool> bAnswered(false);
+    std::thread answer(AnswerMessageBox, GetCurrentThreadId(), &bAnswered);
+    ReportStartupFailure(L"start-up failure");
+    bool bShown = bAnswered;
+    bAnswered = true;
+    answer.join();
+    EXPECT_TRUE(bShown) << "the box closed before anyone could read it";
+    while (PeekMessageW(&msg, NULL, WM_QUIT, WM_QUIT, PM_REMOVE)) {
+    }
+}
+
 TEST(CMainFrameTray, IconTableByWorkerStates)
 {
     struct CASE {
