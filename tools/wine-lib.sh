@@ -38,7 +38,8 @@ computer_start() {
   local dir=$1
   wine_template || return 1
   mkdir -p "$dir"
-  cp -a "$VARNEL_WINE_TEMPLATE" "$dir/prefix" || return 1
+  # A shared lock: the template is not made anew while it is being copied.
+  ( flock -s 9 && cp -a "$VARNEL_WINE_TEMPLATE" "$dir/prefix" ) 9>"$VARNEL_WINE_TEMPLATE.lock" || return 1
   rm -f "$dir/prefix/.ready"
   local fifo="$dir/displayfd"
   rm -f "$fifo"; mkfifo "$fifo"
