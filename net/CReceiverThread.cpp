@@ -345,6 +345,11 @@ BOOL CReceiverThread::ReadFormatDirectory(int nLength, const BYTE* pDirectory)
         int nCount = static_cast<int>(readUInt32());
         if (nCount <= 0)
             return TRUE;
+        if (nCount > MAX_DIRECTORY_ITEMS)
+        {
+            ReportError(RECEIVER_ERROR_FORMAT);
+            return FALSE;
+        }
         ULONGLONG nTotal = 0;
         for (int i = 0; i < nCount; ++i)
         {

@@ -34,6 +34,11 @@ enum
     MAX_MODULUS_BITS = 8 * MAX_ENCRYPTED_KEY_LENGTH,
     SESSION_KEY_LENGTH = 160,
     MAX_NAME_LENGTH = 0xFFFF,
+    // A sender's records are the formats of one clipboard, one per format id,
+    // and ids are 16-bit: a directory announcing more items is not one. The
+    // bound keeps a peer from making the receiver build, offer and log
+    // millions of records (2 GB of directory holds 134 million items).
+    MAX_DIRECTORY_ITEMS = 0x10000,
 };
 
 // Formats whose clipboard data is a GDI object or a handle inside a block,

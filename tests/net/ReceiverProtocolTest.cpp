@@ -173,6 +173,12 @@ TEST_F(ReceiverProtocolTest, EveryRefusedStepEndsWithItsLine)
               fs.SendHB(PASSWORD, Directory(items));
           },
           TEXT_MEMORY },
+        { "more items than clipboard format ids", false,
+          [](FakeSender& fs) {
+              std::vector<ITEM> items(0x10001, ITEM{ 0, CF_UNICODETEXT, L"T" });
+              fs.SendHB(PASSWORD, Directory(items));
+          },
+          TEXT_FORMAT },
         { "data tag not D", false,
           [&](FakeSender& fs) {
               fs.SendHB(PASSWORD, Directory({ text }));
