@@ -25,6 +25,13 @@ BOOL CAsyncSocket::Create(UINT nSocketPort, int nSocketType, long lEvent, LPCWST
         ::WSASetLastError(WSAEISCONN);
         return FALSE;
     }
+    // A port read from the settings is not range-checked; one beyond 16 bits
+    // must fail, not wrap round to another port.
+    if (nSocketPort > 65535)
+    {
+        ::WSASetLastError(WSAEINVAL);
+        return FALSE;
+    }
     SOCKET h = ::socket(AF_INET, nSocketType, 0);
     if (h == INVALID_SOCKET)
         return FALSE;

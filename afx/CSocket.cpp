@@ -121,7 +121,9 @@ BOOL CSocket::Connect(LPCWSTR lpszHostAddress, UINT nHostPort)
     sockaddr_in addr = {};
     addr.sin_family = AF_INET;
     addr.sin_port = htons(static_cast<u_short>(nHostPort));
-    if (lpszHostAddress == NULL)
+    // A destination's port is not range-checked where it is typed or stored;
+    // one beyond 16 bits must fail, not reach another port.
+    if (lpszHostAddress == NULL || nHostPort > 65535)
     {
         ::WSASetLastError(WSAEINVAL);
         return FALSE;

@@ -63,27 +63,41 @@ TEST_F(SocketTest, SendsAndReceivesByAddressAndByName)
 TEST_F(SocketTest, ConnectErrors)
 {
     // Only loopback: no name that would need a resolver on the network.
-    struct { LPCWSTR pszHost; bool bClosedPort; int nError; } cases[] = {
-        { L"127.0.0.1", true, WSAECONNREFUSED },
-        { L"localhost", true, WSAECONNREFUSED },
-        { L"", false, 0 },   // any error
+    // A port beyond 16 bits must not wrap round to the listener's port.
+    enum { WRAPPED, ZERO, CLOSED };
+    struct { LPCWSTR pszHost; int nPort; int nError; } cases[] = {
+        { L"127.0.0.1", WRAPPED, WSAEINVAL },
+        { L"", ZERO, 0 },   // any error
+        { L"127.0.0.1", CLOSED, WSAECONNREFUSED },
+        { L"localhost", CLOSED, WSAECONNREFUSED },
     };
     for (auto& c : cases)
     {
         CSocket s;
         ASSERT_TRUE(s.Create());
         UINT nPort = m_nPort;
-        if (c.bClosedPort)
+        if (c.nPort == CLOSED)
             m_listener.Close();
-        else
+        else if (c.nPort == ZERO)
             nPort = 0;
-        EXPECT_FALSE(s.Connect(c.pszHost, nPort)) << c.pszHost;
+        else
+            nPort = m_nPort + 65536;
+        EXPECT_FALSE(s.Connect(c.pszHost, nPort)) << c.pszHost << " port " << nPort;
         int nError = WSAGetLastError();
         if (c.nError != 0)
-            EXPECT_EQ(c.nError, nError) << c.pszHost;
+            EXPECT_EQ(c.nError, nError) << c.pszHost << " port " << nPort;
         else
-            EXPECT_NE(0, nError) << c.pszHost;
+            EXPECT_NE(0, nError) << c.pszHost << " port " << nPort;
     }
+}
+
+TEST_F(SocketTest, PortBeyond16BitsIsRefusedNotWrapped)
+{
+    // 65536 would wrap to 0, "any port", and bind.
+    CSocket s;
+    EXPECT_FALSE(s.Create(65536));
+    EXPECT_EQ(WSAEINVAL, WSAGetLastError());
+    EXPECT_EQ(INVALID_SOCKET, s.m_hSocket);
 }
 
 TEST_F(SocketTest, CancelInterruptsBlockedCallsFromAnotherThread)
