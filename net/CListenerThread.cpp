@@ -23,8 +23,30 @@ UINT ListenerThreadProc(LPVOID pParam)
     return 0;
 }
 
+namespace {
+BOOL CALLBACK CloseMessageBox(HWND hWnd, LPARAM)
+{
+    wchar_t szClass[8] = L"";
+    ::GetClassNameW(hWnd, szClass, 8);
+    // A box with only an OK button ends on WM_CLOSE as on OK.
+    if (wcscmp(szClass, L"#32770") == 0)
+        ::PostMessageW(hWnd, WM_CLOSE, 0, 0);
+    return TRUE;
+}
+}
+
+void CListenerThread::Stop()
+{
+    m_bStop = 1;
+    // Posts only: Stop runs under the list's lock and must not wait.
+    DWORD nThreadId = m_nThreadId;
+    if (nThreadId != 0)
+        ::EnumThreadWindows(nThreadId, CloseMessageBox, 0);
+}
+
 void CListenerThread::Run()
 {
+    m_nThreadId = ::GetCurrentThreadId();
     AfxSocketInit();
     PushServerStatus(m_nProtocolIndex, L"起動中");
     if (!m_socket.Create(static_cast<UINT>(m_nPort)))

@@ -3,6 +3,7 @@
 #include "net/CListenerThread.h"
 #include "net/CSocketedThreadList.h"
 #include "app/CBrinmoorApp.h"
+#include <thread>
 
 using namespace nettest;
 
@@ -38,30 +39,52 @@ BOOL CALLBACK CollectText(HWND hWnd, LPARAM lParam)
 
 TEST(ListenerThread, TakenPortShowsStatusAndMessageBox)
 {
-    Listener taken;   // holds the port on 127.0.0.1
-    theApp.m_nPort = taken.m_nPort;
-    TakeStatus();
-    StartListenerThread();
+    // The listener waits in the box until OK is pressed, or until the end of
+    // the program stops it (which waits for the listener).
+    for (bool bStop : { false, true })
+    {
+        SCOPED_TRACE(bStop ? "ended by the stop" : "ended by OK");
+        Listener taken;   // holds the port on 127.0.0.1
+        theApp.m_nPort = taken.m_nPort;
+        TakeStatus();
+        StartListenerThread();
 
-    FOUND found;
-    ASSERT_TRUE(WaitUntil([&] {
-        ::EnumWindows(FindMessageBox, reinterpret_cast<LPARAM>(&found));
-        return found.hWnd != NULL;
-    })) << "no message box";
-    std::wstring text;
-    ::EnumChildWindows(found.hWnd, CollectText, reinterpret_cast<LPARAM>(&text));
-    CString expected;
-    expected.Format(L"受信用ポート(%d)を開けません(WinSockエラー %d)", taken.m_nPort, WSAEADDRINUSE);
-    EXPECT_EQ(std::wstring(expected.GetString()), text);
-    // The listener waits for the box; pressing OK ends it.
-    EXPECT_EQ(1, ListenerThreadList.GetCountLocked());
-    ::PostMessageW(found.hWnd, WM_COMMAND, IDOK, 0);
-    EXPECT_TRUE(WaitUntil([] { return ListenerThreadList.GetCountLocked() == 0; }));
+        FOUND found;
+        ASSERT_TRUE(WaitUntil([&] {
+            ::EnumWindows(FindMessageBox, reinterpret_cast<LPARAM>(&found));
+            return found.hWnd != NULL;
+        })) << "no message box";
+        std::wstring text;
+        ::EnumChildWindows(found.hWnd, CollectText, reinterpret_cast<LPARAM>(&text));
+        CString expected;
+        expected.Format(L"受信用ポート(%d)を開けません(WinSockエラー %d)", taken.m_nPort, WSAEADDRINUSE);
+        EXPECT_EQ(std::wstring(expected.GetString()), text);
+        EXPECT_EQ(1, ListenerThreadList.GetCountLocked());
+        if (bStop)
+        {
+            HANDLE hDone = ::CreateEventW(NULL, TRUE, FALSE, NULL);
+            std::thread stopper([&] {
+                ListenerThreadList.StopAll(TRUE);
+                ::SetEvent(hDone);
+            });
+            bool bReturned = ::WaitForSingleObject(hDone, 5000) == WAIT_OBJECT_0;
+            if (!bReturned)
+                ::PostMessageW(found.hWnd, WM_COMMAND, IDOK, 0);   // let the stop end
+            stopper.join();
+            ::CloseHandle(hDone);
+            EXPECT_TRUE(bReturned) << "the stop waited for the box";
+        }
+        else
+        {
+            ::PostMessageW(found.hWnd, WM_COMMAND, IDOK, 0);
+        }
+        EXPECT_TRUE(WaitUntil([] { return ListenerThreadList.GetCountLocked() == 0; }));
 
-    auto status = TakeStatus();
-    ASSERT_EQ(2u, status.size()) << Join(status);
-    EXPECT_EQ(L"起動中", status[0]);
-    EXPECT_EQ(L"停止：" + std::wstring(expected.GetString()), status[1]);
+        auto status = TakeStatus();
+        ASSERT_EQ(2u, status.size()) << Join(status);
+        EXPECT_EQ(L"起動中", status[0]);
+        EXPECT_EQ(L"停止：" + std::wstring(expected.GetString()), status[1]);
+    }
 }
 
 }  // namespace
