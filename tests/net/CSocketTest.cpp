@@ -129,7 +129,10 @@ TEST_F(SocketTest, CancelInterruptsBlockedCallsFromAnotherThread)
             }
             nError = WSAGetLastError();
         });
-        ::Sleep(200);
+        // A busy machine may take a while to get the worker into its call.
+        for (int i = 0; i < 500 && !pTarget->IsBlocking(); ++i)
+            ::Sleep(10);
+        ::Sleep(50);
         EXPECT_TRUE(pTarget->IsBlocking()) << "call " << nCall;
         pTarget->CancelBlockingCall();
         worker.join();
