@@ -49,6 +49,13 @@ computer_start() {
   read -r -t 30 num <"$fifo" || { echo "Xvfb did not start" >&2; return 1; }
   rm -f "$fifo"
   echo ":$num" >"$dir/display"
+  # A session program runs as long as the computer: under Wine the clipboard
+  # goes with the desktop once no program runs, which a real computer's
+  # clipboard doesn't. It is a console waiting on a pipe that nobody writes.
+  mkfifo "$dir/session"
+  sleep 2147483647 >"$dir/session" &
+  echo $! >"$dir/session.pid"
+  env $(computer_env "$dir") wine cmd.exe <"$dir/session" >/dev/null 2>&1 &
 }
 
 # computer_env DIR: the environment of that computer, for `env $(computer_env DIR) wine ...`.
@@ -70,6 +77,9 @@ computer_stop() {
     # Both fail when no server runs any more: nothing to end then.
     WINEPREFIX="$dir/prefix" wineserver -k >/dev/null 2>&1 || true
     WINEPREFIX="$dir/prefix" wineserver -w >/dev/null 2>&1 || true
+  fi
+  if [ -f "$dir/session.pid" ]; then
+    kill "$(cat "$dir/session.pid")" 2>/dev/null || true
   fi
   if [ -f "$dir/xvfb.pid" ]; then
     kill "$(cat "$dir/xvfb.pid")" 2>/dev/null || true
