@@ -55,7 +55,10 @@ void CListenerThread::Run()
         strText.Format(L"受信用ポート(%d)を開けません(WinSockエラー %d)", m_nPort, m_socket.GetError());
         PushServerStatus(m_nProtocolIndex, L"停止：" + strText);
         m_socket.Close();
-        AfxMessageBox(strText, MB_OK);
+        // A listener stopped before its thread got here (the program ending
+        // at once) shows no box: nobody would close it, and the end waits.
+        if (!m_bStop)
+            AfxMessageBox(strText, MB_OK);
         return;
     }
     CString strStatus;

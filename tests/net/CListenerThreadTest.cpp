@@ -87,4 +87,27 @@ TEST(ListenerThread, TakenPortShowsStatusAndMessageBox)
     }
 }
 
+TEST(ListenerThread, StoppedBeforeItRunsShowsNoBox)
+{
+    Listener taken;
+    CAdoPtr<CSocketedThread> hold(new CListenerThread());
+    CListenerThread* pListener = static_cast<CListenerThread*>(hold.Get());
+    pListener->m_nPort = taken.m_nPort;
+    pListener->Stop();
+    TakeStatus();
+    std::thread runner([&] { pListener->Run(); });
+    FOUND found;
+    bool bBox = WaitUntil([&] {
+        ::EnumWindows(FindMessageBox, reinterpret_cast<LPARAM>(&found));
+        return found.hWnd != NULL;
+    }, 1000);
+    if (bBox)
+        ::PostMessageW(found.hWnd, WM_COMMAND, IDOK, 0);
+    runner.join();
+    EXPECT_FALSE(bBox) << "a box while the program ends";
+    auto status = TakeStatus();
+    ASSERT_EQ(2u, status.size()) << Join(status);
+    EXPECT_EQ(0u, status[1].find(L"停止：受信用ポート(")) << Join(status);
+}
+
 }  // namespace
