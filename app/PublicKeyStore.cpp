@@ -1,6 +1,7 @@
 #include "app/PublicKeyStore.h"
 
 #include "app/CBrinmoorApp.h"
+#include "app/SettingsLoad.h"
 #include "crypto/RSAKeyText.h"
 #include "crypto/StoredSecret.h"
 
@@ -31,23 +32,9 @@ BOOL LoadPublicKey(CBrinmoorApp* pApp)
     CSingleLock lock(&pApp->m_mutexKey, TRUE);
     pApp->m_bKeyPresent = FALSE;
 
-    BYTE* pData = NULL;
-    UINT nBytes = 0;
-    if (!pApp->GetProfileBinary(L"Network", KeyValueName(), &pData, &nBytes))
-        return TRUE;  // no key stored: no damage
     CByteArray blob;
-    try
-    {
-        blob.SetSize(nBytes);
-        if (nBytes != 0)
-            memcpy(blob.GetData(), pData, nBytes);
-    }
-    catch (...)
-    {
-        delete[] pData;
-        throw;
-    }
-    delete[] pData;
+    if (!ReadProfileBytes(pApp, L"Network", KeyValueName(), blob))
+        return TRUE;  // no key stored: no damage
 
     CString strText;
     if (!DecodePassword(blob, strText))

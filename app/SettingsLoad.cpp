@@ -10,10 +10,7 @@ const wchar_t DefaultSendFormats[] =
     L"\"HTML Format\",\"Rich Text Format\",\"XML Spreadsheet\",\"Art::GVML ClipFormat\","
     L"\"GIF\",\"JFIF\",\"PNG\"";
 
-namespace {
-
-// FALSE when the value is absent; otherwise the stored bytes.
-BOOL ReadBinary(CBrinmoorApp* pApp, LPCWSTR pszSection, LPCWSTR pszEntry, CByteArray& bytes)
+BOOL ReadProfileBytes(CBrinmoorApp* pApp, LPCWSTR pszSection, LPCWSTR pszEntry, CByteArray& bytes)
 {
     BYTE* pData = NULL;
     UINT nBytes = 0;
@@ -34,8 +31,6 @@ BOOL ReadBinary(CBrinmoorApp* pApp, LPCWSTR pszSection, LPCWSTR pszEntry, CByteA
     return TRUE;
 }
 
-}  // namespace
-
 void LoadSettings(CBrinmoorApp* pApp, BOOL& bPasswordDamaged, BOOL& bKeyDamaged)
 {
     bPasswordDamaged = FALSE;
@@ -45,7 +40,7 @@ void LoadSettings(CBrinmoorApp* pApp, BOOL& bPasswordDamaged, BOOL& bKeyDamaged)
 
     {
         CByteArray blob;
-        if (ReadBinary(pApp, L"Network", L"Password", blob))
+        if (ReadProfileBytes(pApp, L"Network", L"Password", blob))
         {
             CString strPassword;
             CSingleLock lock(&pApp->m_mutexPassword, TRUE);

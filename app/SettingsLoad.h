@@ -14,5 +14,9 @@ extern const wchar_t DefaultSendFormats[];
 // RSA mode off in memory. Both flags are cleared first.
 void LoadSettings(CBrinmoorApp* pApp, BOOL& bPasswordDamaged, BOOL& bKeyDamaged);
 
+// A binary value of the product key: FALSE when it is absent, otherwise TRUE
+// with the stored bytes.
+BOOL ReadProfileBytes(CBrinmoorApp* pApp, LPCWSTR pszSection, LPCWSTR pszEntry, CByteArray& bytes);
+
 // The start-up message that lists the damaged settings.
 CString DamagedSettingsMessage(BOOL bPasswordDamaged, BOOL bKeyDamaged);
