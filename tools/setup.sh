@@ -14,7 +14,7 @@ if [ -n "$missing" ]; then
   $sudo apt-get update -qq
   # No wine32:i386: these machines can't run 32-bit programs, and with it
   # installed wine tries the 32-bit loader first.
-  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends $missing
+  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq $missing
 fi
 # Wine passes command-line arguments through the Unix locale: without a real
 # ja_JP.UTF-8 locale, Japanese arguments to our tools lose their high bits.
