@@ -22,7 +22,7 @@
 // or the name of a registered format.
 
 #include "afx/Afx.h"
-#include "crypto/CGRand.h"
+#include "bench/BenchCommon.h"
 #include <shellapi.h>
 #include <stdio.h>
 #include <string.h>
@@ -30,14 +30,6 @@
 #include <vector>
 
 namespace {
-
-double Now()
-{
-    LARGE_INTEGER f, c;
-    ::QueryPerformanceFrequency(&f);
-    ::QueryPerformanceCounter(&c);
-    return double(c.QuadPart) / double(f.QuadPart);
-}
 
 UINT FormatId(const wchar_t* pszName)
 {
@@ -74,11 +66,11 @@ int Paste(const wchar_t* pszFormat, const wchar_t* pszFile)
         fwprintf(stderr, L"delayed_tool: can't open the clipboard\n");
         return 1;
     }
-    double t0 = Now();
+    double t0 = BenchNow();
     HANDLE h = ::GetClipboardData(nFormat);
     const BYTE* p = h != NULL ? static_cast<const BYTE*>(::GlobalLock(h)) : NULL;
     SIZE_T nSize = h != NULL ? ::GlobalSize(h) : 0;
-    double t1 = Now();
+    double t1 = BenchNow();
     int rc = 0;
     if (h == NULL || (p == NULL && nSize != 0))
     {
@@ -122,13 +114,13 @@ int Put(const wchar_t* pszFormat, const wchar_t* pszFile)
         ::GlobalUnlock(h);
     if (!bRead)
         return 1;
-    double t0 = Now();
+    double t0 = BenchNow();
     if (!OpenClipboardSoon())
         return 1;
     ::EmptyClipboard();
     bool bSet = ::SetClipboardData(nFormat, h) != NULL;
     ::CloseClipboard();
-    double t1 = Now();
+    double t1 = BenchNow();
     if (!bSet)
         return 1;
     printf("%.6f\n", t1 - t0);
@@ -161,20 +153,7 @@ int Owner()
 
 int Keystream(int nMB)
 {
-    // A connection's first key: 32 bytes of seed.
-    BYTE seed[32];
-    for (int i = 0; i < 32; ++i)
-        seed[i] = BYTE(i * 37 + 11);
-    CGRand g;
-    g.Seed(seed, 32);
-    // Pieces of the size the stream enciphers at once.
-    std::vector<BYTE> buf(1 << 20, 0x5A);
-    size_t nTotal = size_t(nMB) << 20;
-    double t0 = Now();
-    for (size_t nDone = 0; nDone < nTotal; nDone += buf.size())
-        g.Xor(buf.data(), buf.data(), buf.size());
-    double t = Now() - t0;
-    printf("%.1f\n", double(nTotal) / (1 << 20) / t);
+    printf("%.1f\n", KeystreamRate(nMB));
     return 0;
 }
 

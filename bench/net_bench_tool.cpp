@@ -16,7 +16,7 @@
 //                                     clipboard; exit 1 on time-out
 
 #include "afx/Afx.h"
-#include "crypto/CGRand.h"
+#include "bench/BenchCommon.h"
 #include "net/CSocketBuffer.h"
 #include <stdio.h>
 #include <string.h>
@@ -24,14 +24,6 @@
 #include <vector>
 
 namespace {
-
-double Now()
-{
-    LARGE_INTEGER f, c;
-    ::QueryPerformanceFrequency(&f);
-    ::QueryPerformanceCounter(&c);
-    return double(c.QuadPart) / double(f.QuadPart);
-}
 
 UINT FormatId(const char* pszName)
 {
@@ -48,18 +40,7 @@ UINT FormatId(const char* pszName)
 
 int Keystream(int nMB)
 {
-    BYTE seed[32];
-    for (int i = 0; i < 32; ++i)
-        seed[i] = BYTE(i * 7 + 1);
-    CGRand g;
-    g.Seed(seed, 32);
-    std::vector<BYTE> buf(64 * 1024);
-    size_t nTotal = size_t(nMB) << 20;
-    double t0 = Now();
-    for (size_t done = 0; done < nTotal; done += buf.size())
-        g.Xor(buf.data(), buf.data(), buf.size());
-    double t = Now() - t0;
-    printf("%.1f\n", double(nTotal) / (1 << 20) / t);
+    printf("%.1f\n", KeystreamRate(nMB));
     return 0;
 }
 
@@ -91,7 +72,7 @@ int Tcp(int nMB)
     });
     SOCKET s = ::accept(l, NULL, NULL);
     std::vector<char> buf(1 << 20);
-    double t0 = Now();
+    double t0 = BenchNow();
     size_t got = 0;
     for (;;)
     {
@@ -100,7 +81,7 @@ int Tcp(int nMB)
             break;
         got += k;
     }
-    double t = Now() - t0;
+    double t = BenchNow() - t0;
     sender.join();
     printf("%.1f\n", double(got) / (1 << 20) / t);
     return got == nTotal ? 0 : 1;
@@ -128,10 +109,10 @@ int Stream(int nMB)
     in.SetKey(NULL, key);
     DWORD nTotal = DWORD(nMB) << 20;
     std::vector<BYTE> src(nTotal, 1), dst(nTotal);
-    double t0 = Now();
+    double t0 = BenchNow();
     std::thread sender([&] { out.SendBytes(src.data(), nTotal); });
     in.ReceiveBytes(nTotal, dst.data());
-    double tEnd = Now();
+    double tEnd = BenchNow();
     sender.join();
     printf("%.1f\n", double(nMB) / (tEnd - t0));
     return 0;
@@ -149,7 +130,7 @@ int Set(UINT nFormat, const void* pData, size_t nBytes)
     ::EmptyClipboard();
     ::SetClipboardData(nFormat, h);
     ::CloseClipboard();
-    printf("%.6f\n", Now());
+    printf("%.6f\n", BenchNow());
     return 0;
 }
 
@@ -183,14 +164,14 @@ int Wait(const char* pszFormat, const char* pszText, int nTimeoutMs)
         ::MultiByteToWideChar(CP_UTF8, 0, pszText, -1, w, 1024);
     printf("ready\n");
     fflush(stdout);
-    double tEnd = Now() + nTimeoutMs / 1000.0;
+    double tEnd = BenchNow() + nTimeoutMs / 1000.0;
     DWORD nSeen = 0;
-    while (Now() < tEnd)
+    while (BenchNow() < tEnd)
     {
         DWORD nSeq = ::GetClipboardSequenceNumber();
         if (nSeq != nSeen && ::IsClipboardFormatAvailable(nMarker) && ::IsClipboardFormatAvailable(nFormat))
         {
-            double t = Now();
+            double t = BenchNow();
             bool bMatch = pszText == NULL;
             if (!bMatch && ::OpenClipboard(NULL))
             {
