@@ -26,20 +26,21 @@ protected:
     {
         ASSERT_TRUE(client.Create());
         std::thread t([&] { EXPECT_TRUE(m_listener.Accept(server)) << WSAGetLastError(); });
-        EXPECT_TRUE(client.Connect(pszHost, m_nPort)) << WSAGetLastError();
+        bool bConnected = client.Connect(pszHost, m_nPort) != FALSE;
+        EXPECT_TRUE(bConnected) << WSAGetLastError();
+        if (!bConnected)
+            m_listener.CancelBlockingCall();  // else the accept waits for ever
         t.join();
     }
 
-    CSocket m_listener;
-    UINT m_nPort = 0;
-};
-
-TEST_F(SocketTest, SendsAndReceivesByAddressAndByName)
-{
-    for (LPCWSTR pszHost : { L"127.0.0.1", L"localhost" })
+    // 3 MB each way is far more than the socket buffers: Send and Receive
+    // must loop over partial transfers.
+    void ExpectTransfer(LPCWSTR pszHost)
     {
         CSocket client, server;
         Connect(client, server, pszHost);
+        if (HasFailure())
+            return;
         std::vector<char> data(3 * 1024 * 1024);
         for (size_t i = 0; i < data.size(); ++i)
             data[i] = static_cast<char>(i * 7);
@@ -49,7 +50,12 @@ TEST_F(SocketTest, SendsAndReceivesByAddressAndByName)
         while (nDone < got.size())
         {
             int n = server.Receive(got.data() + nDone, int(got.size() - nDone));
-            ASSERT_GT(n, 0) << pszHost << ": receive failed with " << WSAGetLastError();
+            if (n <= 0)
+            {
+                ADD_FAILURE() << pszHost << ": receive failed with " << WSAGetLastError();
+                client.CancelBlockingCall();
+                break;
+            }
             nDone += n;
         }
         sender.join();
@@ -58,6 +64,33 @@ TEST_F(SocketTest, SendsAndReceivesByAddressAndByName)
         char c;
         EXPECT_EQ(0, server.Receive(&c, 1)) << pszHost << ": the peer's close reads as 0";
     }
+
+    // Names go to the machine's own resolver, which may not know "localhost".
+    static bool LocalhostResolves()
+    {
+        ADDRINFOW hints = {};
+        hints.ai_family = AF_INET;
+        ADDRINFOW* pResult = NULL;
+        if (::GetAddrInfoW(L"localhost", NULL, &hints, &pResult) != 0)
+            return false;
+        ::FreeAddrInfoW(pResult);
+        return true;
+    }
+
+    CSocket m_listener;
+    UINT m_nPort = 0;
+};
+
+TEST_F(SocketTest, SendsAndReceivesByAddress)
+{
+    ExpectTransfer(L"127.0.0.1");
+}
+
+TEST_F(SocketTest, SendsAndReceivesByName)
+{
+    if (!LocalhostResolves())
+        GTEST_SKIP() << "this machine's resolver doesn't know localhost";
+    ExpectTransfer(L"localhost");
 }
 
 TEST_F(SocketTest, ConnectErrors)
@@ -73,6 +106,8 @@ TEST_F(SocketTest, ConnectErrors)
     };
     for (auto& c : cases)
     {
+        if (wcscmp(c.pszHost, L"localhost") == 0 && !LocalhostResolves())
+            continue;
         CSocket s;
         ASSERT_TRUE(s.Create());
         UINT nPort = m_nPort;

@@ -9,8 +9,26 @@ void ConnectPair(CSocketX& client, CSocketX& server)
     Listener listener;
     ASSERT_TRUE(client.Create());
     std::thread t([&] { EXPECT_TRUE(listener.Accept(server)); });
-    EXPECT_TRUE(client.Connect(L"127.0.0.1", listener.m_nPort)) << client.GetError();
+    bool bConnected = client.Connect(L"127.0.0.1", listener.m_nPort) != FALSE;
+    EXPECT_TRUE(bConnected) << client.GetError();
+    if (!bConnected)
+        listener.Cancel();  // else the accept waits for ever
     t.join();
+}
+
+bool Listener::AcceptWithin(CSocket& s, DWORD nTimeoutMs)
+{
+    HANDLE hDone = ::CreateEventW(NULL, TRUE, FALSE, NULL);
+    std::thread watchdog([&] {
+        if (::WaitForSingleObject(hDone, nTimeoutMs) == WAIT_TIMEOUT)
+            Cancel();
+    });
+    bool bAccepted = m_socket.Accept(s) != FALSE;
+    ::SetEvent(hDone);
+    watchdog.join();
+    ::CloseHandle(hDone);
+    EXPECT_TRUE(bAccepted) << "no connection came within " << nTimeoutMs << " ms";
+    return bAccepted;
 }
 
 static std::wstring StripLine(const CString& line)

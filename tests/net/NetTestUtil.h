@@ -37,16 +37,18 @@ public:
         m_socket.GetSockName(reinterpret_cast<SOCKADDR*>(&addr), &nLength);
         m_nPort = ntohs(addr.sin_port);
     }
-    // Waits for one connection into s.
-    bool Accept(CSocketX& s) { return m_socket.Accept(s.m_socket) != FALSE; }
+    // Waits for one connection into s; a peer that never comes fails the
+    // test after nTimeoutMs instead of hanging it.
+    bool Accept(CSocketX& s, DWORD nTimeoutMs = 60000) { return AcceptWithin(s.m_socket, nTimeoutMs); }
     SOCKET AcceptHandle()
     {
         CSocket s;
-        if (!m_socket.Accept(s))
+        if (!AcceptWithin(s, 60000))
             return INVALID_SOCKET;
         return s.Detach();
     }
     void Cancel() { m_socket.CancelBlockingCall(); }
+    bool AcceptWithin(CSocket& s, DWORD nTimeoutMs);
 
     CSocket m_socket;
     int m_nPort = 0;
