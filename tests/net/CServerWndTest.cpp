@@ -27,46 +27,6 @@ std::vector<BYTE> Pattern(size_t n, BYTE seed)
     return v;
 }
 
-// Opens the clipboard (another thread may hold it a moment) and reads one
-// format as a pasting program does. *pnMs: how long GetClipboardData took.
-bool Paste(UINT nFormat, std::vector<BYTE>& out, DWORD* pnMs = nullptr)
-{
-    out.clear();
-    for (int i = 0; i < 100 && !::OpenClipboard(NULL); ++i)
-        ::Sleep(10);
-    DWORD nStart = ::GetTickCount();
-    HANDLE h = ::GetClipboardData(nFormat);
-    if (pnMs)
-        *pnMs = ::GetTickCount() - nStart;
-    if (h != NULL)
-    {
-        SIZE_T n = ::GlobalSize(h);
-        const BYTE* p = static_cast<const BYTE*>(::GlobalLock(h));
-        if (p != NULL)
-            out.assign(p, p + n);
-        if (p != NULL)
-            ::GlobalUnlock(h);
-    }
-    ::CloseClipboard();
-    return h != NULL;
-}
-
-void PutSentinelOnClipboard()
-{
-    ASSERT_TRUE(::OpenClipboard(NULL));
-    ::EmptyClipboard();
-    HGLOBAL h = ::GlobalAlloc(GMEM_MOVEABLE, 4);
-    memcpy(::GlobalLock(h), L"s\0", 4);
-    ::GlobalUnlock(h);
-    ::SetClipboardData(CF_UNICODETEXT, h);
-    ::CloseClipboard();
-}
-
-bool NoReceivers()
-{
-    return ReceiverThreadList.GetCountLocked() == 0;
-}
-
 // The sender's side once the directory is through: every tag the receiver
 // sends is noted with its time; "SF" is answered by the test's handler.
 class CRequestPeer
@@ -235,7 +195,7 @@ TEST_F(ServerWndTest, PasteFetchesTheOneFormatOnceAndLaterPastesCostNothing)
     for (UINT f : { UINT(CF_DIB), m_nBigFormat, InternalFormat() })
         EXPECT_TRUE(::IsClipboardFormatAvailable(f)) << f;
     std::vector<BYTE> got;
-    ASSERT_TRUE(Paste(CF_UNICODETEXT, got));
+    ASSERT_TRUE(ReadClipboard(CF_UNICODETEXT, got));
     EXPECT_EQ(L'x', got.size() >= 2 ? got[0] : 0);
 
     const std::vector<BYTE> data = Pattern(3 * 1024 * 1024 + 5, 7);
@@ -246,7 +206,7 @@ TEST_F(ServerWndTest, PasteFetchesTheOneFormatOnceAndLaterPastesCostNothing)
         nStateWhileServing = Receiver()->m_nState.load();
         p.Serve(data);
     });
-    ASSERT_TRUE(Paste(m_nBigFormat, got));
+    ASSERT_TRUE(ReadClipboard(m_nBigFormat, got));
     EXPECT_TRUE(got == data) << "got " << got.size() << " bytes";
     EXPECT_EQ(2, nStateWhileServing.load());
     EXPECT_EQ(1, Receiver()->m_nState.load());
@@ -258,7 +218,7 @@ TEST_F(ServerWndTest, PasteFetchesTheOneFormatOnceAndLaterPastesCostNothing)
     EXPECT_EQ(0u, lines[0].find(L"【正常受信】")) << Join(lines);
 
     // Again: the clipboard holds the data now, the receiver isn't asked.
-    ASSERT_TRUE(Paste(m_nBigFormat, got));
+    ASSERT_TRUE(ReadClipboard(m_nBigFormat, got));
     EXPECT_TRUE(got == data);
     size_t nTags = peer.Tags().size();
     ASSERT_TRUE(WaitUntil([&] { return peer.Tags().size() >= nTags + 1; }, 3000)) << "keep-alives go on";
@@ -335,10 +295,10 @@ TEST_F(ServerWndTest, EndingTakesTheWindowAndLeavesTheDataThatCame)
         EXPECT_TRUE(TakeLog().empty());
         std::vector<BYTE> got;
         DWORD nMs = 0;
-        EXPECT_FALSE(Paste(m_nBigFormat, got, &nMs));
+        EXPECT_FALSE(ReadClipboard(m_nBigFormat, got, &nMs));
         EXPECT_LT(nMs, 1000u);
-        EXPECT_FALSE(Paste(CF_DIB, got));
-        ASSERT_TRUE(Paste(CF_UNICODETEXT, got));
+        EXPECT_FALSE(ReadClipboard(CF_DIB, got));
+        ASSERT_TRUE(ReadClipboard(CF_UNICODETEXT, got));
         EXPECT_EQ(L'x', got.size() >= 2 ? got[0] : 0);
         EXPECT_TRUE(::IsClipboardFormatAvailable(InternalFormat()));
         m_pReceiver.Reset();
@@ -383,7 +343,7 @@ TEST_F(ServerWndTest, SilentSenderMidRequestEndsThePaste)
             });
         std::vector<BYTE> got;
         DWORD nMs = 0;
-        EXPECT_FALSE(Paste(CF_DIB, got, &nMs));
+        EXPECT_FALSE(ReadClipboard(CF_DIB, got, &nMs));
         EXPECT_TRUE(nMs >= c.nMinMs && nMs <= c.nMaxMs) << nMs << " ms";
         if (stopper.joinable())
             stopper.join();
@@ -413,7 +373,7 @@ TEST_F(ServerWndTest, RefusedHandOverKeepsTheBlockForTheNextPaste)
     // This system refuses an empty block; a size of 0 is a valid answer.
     peer.Start([](CRequestPeer& p, DWORD) { p.Serve({}); });
     std::vector<BYTE> got;
-    if (Paste(CF_DIB, got))
+    if (ReadClipboard(CF_DIB, got))
         GTEST_SKIP() << "the clipboard took an empty block here";
     auto lines = TakeLog();
     ASSERT_EQ(2u, lines.size()) << Join(lines);
@@ -427,7 +387,7 @@ TEST_F(ServerWndTest, RefusedHandOverKeepsTheBlockForTheNextPaste)
 
     // The next paste takes the held block, without a request; refused again,
     // it gives the clipboard line.
-    EXPECT_FALSE(Paste(CF_DIB, got));
+    EXPECT_FALSE(ReadClipboard(CF_DIB, got));
     lines = TakeLog();
     ASSERT_EQ(1u, lines.size()) << Join(lines);
     EXPECT_NE(std::wstring::npos, lines[0].find(L"クリップボードを開けないため受信データを処理できません。"))

@@ -1,5 +1,6 @@
 #include "NetTestUtil.h"
 #include "app/CBrinmoorApp.h"
+#include "net/CSocketedThreadList.h"
 #include <thread>
 
 namespace nettest {
@@ -130,6 +131,45 @@ UINT InternalFormat()
     if (theApp.m_nInternalFormat == 0)
         theApp.m_nInternalFormat = ::RegisterClipboardFormatW(L"LarkspireBrinmoor2Internal");
     return theApp.m_nInternalFormat;
+}
+
+bool ReadClipboard(UINT nFormat, std::vector<BYTE>& out, DWORD* pnMs)
+{
+    out.clear();
+    for (int i = 0; i < 100 && !::OpenClipboard(NULL); ++i)
+        ::Sleep(10);
+    DWORD nStart = ::GetTickCount();
+    HANDLE h = ::GetClipboardData(nFormat);
+    if (pnMs)
+        *pnMs = ::GetTickCount() - nStart;
+    if (h != NULL)
+    {
+        SIZE_T n = ::GlobalSize(h);
+        const BYTE* p = static_cast<const BYTE*>(::GlobalLock(h));
+        if (p != NULL)
+        {
+            out.assign(p, p + n);
+            ::GlobalUnlock(h);
+        }
+    }
+    ::CloseClipboard();
+    return h != NULL;
+}
+
+void PutSentinelOnClipboard()
+{
+    ASSERT_TRUE(::OpenClipboard(NULL));
+    ::EmptyClipboard();
+    HGLOBAL h = ::GlobalAlloc(GMEM_MOVEABLE, 4);
+    memcpy(::GlobalLock(h), L"s\0", 4);
+    ::GlobalUnlock(h);
+    ::SetClipboardData(CF_UNICODETEXT, h);
+    ::CloseClipboard();
+}
+
+bool NoReceivers()
+{
+    return ReceiverThreadList.GetCountLocked() == 0;
 }
 
 }  // namespace nettest

@@ -81,4 +81,11 @@ void SetPassword(const wchar_t* pszPassword);
 void SetRSA(bool bOn);
 UINT InternalFormat();
 
+// Opens the clipboard (another thread may hold it a moment) and reads one
+// format as a pasting program does. *pnMs: how long GetClipboardData took.
+bool ReadClipboard(UINT nFormat, std::vector<BYTE>& out, DWORD* pnMs = nullptr);
+// A small text that no receiver writes, to see whether one wrote anything.
+void PutSentinelOnClipboard();
+bool NoReceivers();
+
 }  // namespace nettest

@@ -32,22 +32,7 @@ SIZE_T PrivateBytes()
 std::vector<BYTE> ClipboardBytes(UINT nFormat, bool* pbPresent = nullptr)
 {
     std::vector<BYTE> v;
-    bool bPresent = false;
-    for (int i = 0; i < 50 && !::OpenClipboard(NULL); ++i)
-        ::Sleep(20);
-    HANDLE h = ::GetClipboardData(nFormat);
-    if (h != NULL)
-    {
-        bPresent = true;
-        SIZE_T n = ::GlobalSize(h);
-        const BYTE* p = static_cast<const BYTE*>(::GlobalLock(h));
-        if (p != NULL)
-        {
-            v.assign(p, p + n);
-            ::GlobalUnlock(h);
-        }
-    }
-    ::CloseClipboard();
+    bool bPresent = ReadClipboard(nFormat, v);
     if (pbPresent)
         *pbPresent = bPresent;
     return v;
@@ -58,22 +43,6 @@ bool OnClipboard(UINT nFormat)
     bool b = false;
     ClipboardBytes(nFormat, &b);
     return b;
-}
-
-void PutSentinelOnClipboard()
-{
-    ASSERT_TRUE(::OpenClipboard(NULL));
-    ::EmptyClipboard();
-    HGLOBAL h = ::GlobalAlloc(GMEM_MOVEABLE, 4);
-    memcpy(::GlobalLock(h), L"s\0", 4);
-    ::GlobalUnlock(h);
-    ::SetClipboardData(CF_UNICODETEXT, h);
-    ::CloseClipboard();
-}
-
-bool NoReceivers()
-{
-    return ReceiverThreadList.GetCountLocked() == 0;
 }
 
 class ReceiverProtocolTest : public ::testing::Test

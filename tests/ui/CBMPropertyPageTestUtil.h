@@ -7,6 +7,7 @@
 
 #include <deque>
 #include <functional>
+#include <initializer_list>
 #include <string>
 #include <vector>
 
@@ -348,6 +349,19 @@ protected:
         theApp.m_arrSeenFormats.RemoveAll();
         theApp.m_nOnStart = 0;
         theApp.m_bShowBalloonOnClose = TRUE;
+    }
+
+    // Runs a settings sheet of these pages, opened on tab nSelect, while the
+    // script runs.
+    static INT_PTR RunSheet(Script& script, std::initializer_list<CPropertyPage*> pages, UINT nSelect = 0)
+    {
+        CPropertySheet sheet(L"設定", NULL, nSelect);
+        for (CPropertyPage* pPage : pages)
+            sheet.AddPage(pPage);
+        script.Start();
+        INT_PTR r = sheet.DoModal();
+        EXPECT_TRUE(script.Done());
+        return r;
     }
 
     void TearDown() override

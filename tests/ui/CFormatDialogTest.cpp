@@ -20,13 +20,7 @@ protected:
     // opened on the formats page.
     INT_PTR RunPages(Script& script, COptionSendDialog& send, CFormatDialog& formats)
     {
-        CPropertySheet sheet(L"設定", NULL, 1);
-        sheet.AddPage(&send);
-        sheet.AddPage(&formats);
-        script.Start();
-        INT_PTR r = sheet.DoModal();
-        EXPECT_TRUE(script.Done());
-        return r;
+        return RunSheet(script, {&send, &formats}, 1);
     }
     static void Set(CStringArray& arr, const Strings& names)
     {

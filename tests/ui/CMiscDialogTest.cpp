@@ -14,13 +14,8 @@ class CMiscDialogTest : public UiTest
 protected:
     INT_PTR RunPage(Script& script)
     {
-        CPropertySheet sheet(L"設定");
         CMiscDialog page;
-        sheet.AddPage(&page);
-        script.Start();
-        INT_PTR r = sheet.DoModal();
-        EXPECT_TRUE(script.Done());
-        return r;
+        return RunSheet(script, {&page});
     }
 };
 

@@ -23,13 +23,8 @@ protected:
     // Runs a sheet holding only the network page while the script runs.
     INT_PTR RunPage(Script& script)
     {
-        CPropertySheet sheet(L"設定");
         CNetworkDialog page;
-        sheet.AddPage(&page);
-        script.Start();
-        INT_PTR r = sheet.DoModal();
-        EXPECT_TRUE(script.Done());
-        return r;
+        return RunSheet(script, {&page});
     }
 
     static void AddDestination(LPCWSTR name, int port, int enabled, int protocol = 0)

@@ -18,12 +18,7 @@ class COptionSendDialogTest : public UiTest
 protected:
     INT_PTR RunPage(Script& script, COptionSendDialog& page)
     {
-        CPropertySheet sheet(L"設定");
-        sheet.AddPage(&page);
-        script.Start();
-        INT_PTR r = sheet.DoModal();
-        EXPECT_TRUE(script.Done());
-        return r;
+        return RunSheet(script, {&page});
     }
     static void SetSendFormats(const Strings& names)
     {
