@@ -6,65 +6,34 @@
 # build. Each round is a new copy on A, so every paste crosses the wire.
 # Usage: bench/delayed_bench.sh <build dir> [MB] [rounds]
 set -u
-build=$(cd "${1:?build dir}" && pwd)
 mb=${2:-64}
 rounds=${3:-3}
 top=$(cd "$(dirname "$0")/.." && pwd)
-. "$top/tools/wine-lib.sh"
-
-program="$build/Varnel3.exe"
+# The two computers, their programs and the helpers of the network tests.
+. "$top/tests/e2e/net-lib.bash" "${1:?build dir}"
 tool="$build/bench/delayed_tool.exe"
-clipboard="$build/tools/clipboard.exe"
-netconfig="$build/tools/netconfig.exe"
-window="$build/tools/window.exe"
-for f in "$program" "$tool" "$clipboard" "$netconfig" "$window"; do
-  [ -f "$f" ] || { echo "missing $f (build it first)"; exit 1; }
-done
+[ -f "$tool" ] || fail "missing $tool (build it first)"
 
-work=$(mktemp -d "${TMPDIR:-/tmp}/varnel-bench-delayed.XXXXXX")
-A="$work/A"
-B="$work/B"
-trap 'computer_stop "$A"; computer_stop "$B"; rm -rf "$work"' EXIT INT TERM
-computer_start "$A" & pa=$!
-computer_start "$B" & pb=$!
-wait $pa && wait $pb || { echo "could not start the computers"; exit 1; }
-on() { local c=$1; shift; computer_wine "$c" "$@"; }
-free_port() {
-  python3 -c 'import socket; s = socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])'
-}
-port_A=$(free_port)
-port_B=$(free_port)
 name="Varnel Bench Block"
-on "$A" "$netconfig" --port "$port_A" --destination "1,\"127.0.0.1\",$port_B,0" --password bench \
-  --onstart 2 >/dev/null
-on "$A" reg add 'HKCU\Software\Tamberlow\Varnel3\Settings' /v Formats3 /t REG_SZ /d "\"$name\"" /f >/dev/null 2>&1
-on "$B" "$netconfig" --port "$port_B" --password bench --onstart 2 >/dev/null
-on "$A" "$program" >/dev/null 2>&1 &
-on "$B" "$program" >/dev/null 2>&1 &
-for c in "$A" "$B"; do
-  on "$c" "$window" wait "Varnel3 (IPv4" 30000 >/dev/null || { echo "a program did not start"; exit 1; }
-done
-sleep 2
+configure A --port "$port_A" --destination "$(dest "$port_B")" --password bench --onstart 2
+on A reg add 'HKCU\Software\Tamberlow\Varnel3\Settings' /v Formats3 /t REG_SZ /d "\"$name\"" /f >/dev/null 2>&1
+configure B --port "$port_B" --password bench --onstart 2
+start A
+start B
 
-log_B() { on "$B" "$window" text "Varnel3 (IPv4" Edit 2>/dev/null | tr -d '\r'; }
 head -c "$((mb * 1024 * 1024))" /dev/urandom >"$work/record.bin"
 times=()
 for ((r = 1; r <= rounds; r++)); do
-  before=$(log_B | grep -c "【受信可能】")
-  on "$A" "$clipboard" set "$name" "file:Z:$work/record.bin" >/dev/null 2>&1 || { echo "clipboard on A"; exit 1; }
-  ok=
-  for ((i = 0; i < 150; i++)); do
-    [ "$(log_B | grep -c "【受信可能】")" -gt "$before" ] && { ok=1; break; }
-    sleep 0.2
-  done
-  [ -n "$ok" ] || { echo "round $r: the placeholder did not reach B"; exit 1; }
-  out=$(on "$B" "$tool" paste "$name" "Z:$work/got.bin" 2>/dev/null | tr -d '\r') || { echo "round $r: no data"; exit 1; }
-  cmp -s "$work/record.bin" "$work/got.bin" || { echo "round $r: the data differs"; exit 1; }
+  before=$(count B "【受信可能】")
+  on A "$clipboard" set "$name" "file:Z:$work/record.bin" >/dev/null 2>&1 || fail "clipboard on A"
+  wait_count B "【受信可能】" $((before + 1)) 30 || fail "round $r: the placeholder did not reach B"
+  out=$(on B "$tool" paste "$name" "Z:$work/got.bin" 2>/dev/null | tr -d '\r') || fail "round $r: no data"
+  cmp -s "$work/record.bin" "$work/got.bin" || fail "round $r: the data differs"
   times+=("${out%% *}")
   rm -f "$work/got.bin"
 done
 ks=()
-for ((r = 1; r <= 3; r++)); do ks+=("$(on "$A" "$tool" keystream "$mb" | tr -d '\r')"); done
+for ((r = 1; r <= 3; r++)); do ks+=("$(on A "$tool" keystream "$mb" | tr -d '\r')"); done
 
 # What the platform's clipboard costs alone, on the same data: A's sender
 # reads the block from its clipboard, B's receiver hands it to the clipboard,
@@ -72,9 +41,9 @@ for ((r = 1; r <= 3; r++)); do ks+=("$(on "$A" "$tool" keystream "$mb" | tr -d '
 best_of() { printf '%s\n' "$@" | sort -g | head -1; }
 get_A=(); put_B=(); get_B=()
 for ((r = 1; r <= 3; r++)); do
-  o=$(on "$A" "$tool" paste "$name" 2>/dev/null | tr -d '\r'); get_A+=("${o%% *}")
-  put_B+=("$(on "$B" "$tool" put "$name" "Z:$work/record.bin" 2>/dev/null | tr -d '\r')")
-  o=$(on "$B" "$tool" paste "$name" 2>/dev/null | tr -d '\r'); get_B+=("${o%% *}")
+  o=$(on A "$tool" paste "$name" 2>/dev/null | tr -d '\r'); get_A+=("${o%% *}")
+  put_B+=("$(on B "$tool" put "$name" "Z:$work/record.bin" 2>/dev/null | tr -d '\r')")
+  o=$(on B "$tool" paste "$name" 2>/dev/null | tr -d '\r'); get_B+=("${o%% *}")
 done
 platform="$(best_of "${get_A[@]}") $(best_of "${put_B[@]}") $(best_of "${get_B[@]}")"
 

@@ -9,34 +9,15 @@
 #   100 ms debounce included).
 # Usage: bench/net_bench.sh <build dir> [MB] [latency rounds]
 set -u
-build=$(cd "${1:?build dir}" && pwd)
 mb=${2:-256}
 rounds=${3:-15}
 top=$(cd "$(dirname "$0")/.." && pwd)
-. "$top/tools/wine-lib.sh"
-
-program="$build/Varnel3.exe"
+# The two computers, their programs and the helpers of the network tests.
+. "$top/tests/e2e/net-lib.bash" "${1:?build dir}"
 tool="$build/bench/net_bench_tool.exe"
-netconfig="$build/tools/netconfig.exe"
-window="$build/tools/window.exe"
-for f in "$program" "$tool" "$netconfig" "$window"; do
-  [ -f "$f" ] || { echo "missing $f (build it first)"; exit 1; }
-done
-
-work=$(mktemp -d "${TMPDIR:-/tmp}/varnel-bench-net.XXXXXX")
-A="$work/A"
-B="$work/B"
+[ -f "$tool" ] || fail "missing $tool (build it first)"
 relay_pid=
-trap '[ -n "$relay_pid" ] && kill "$relay_pid" 2>/dev/null; computer_stop "$A"; computer_stop "$B"; rm -rf "$work"' EXIT INT TERM
-computer_start "$A" & pa=$!
-computer_start "$B" & pb=$!
-wait $pa && wait $pb || { echo "could not start the computers"; exit 1; }
-on() { local c=$1; shift; computer_wine "$c" "$@"; }
-free_port() {
-  python3 -c 'import socket; s = socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])'
-}
-port_A=$(free_port)
-port_B=$(free_port)
+trap '[ -n "$relay_pid" ] && kill "$relay_pid" 2>/dev/null; cleanup' EXIT INT TERM
 port_R=$(free_port)
 # A relay between the two programs times the connection itself: from A's
 # connect to B's last reply (the wire part of (a), without the clipboards).
@@ -81,16 +62,10 @@ while True:
     a.close(); b.close()
 PY
 relay_pid=$!
-on "$A" "$netconfig" --port "$port_A" --destination "1,\"127.0.0.1\",$port_R,0" --password bench \
-  --delay 0 --onstart 2 >/dev/null
-on "$B" "$netconfig" --port "$port_B" --password bench --onstart 2 >/dev/null
-
-on "$A" "$program" >/dev/null 2>&1 &
-on "$B" "$program" >/dev/null 2>&1 &
-for c in "$A" "$B"; do
-  on "$c" "$window" wait "Varnel3 (IPv4" 30000 >/dev/null || { echo "a program did not start"; exit 1; }
-done
-sleep 2
+configure A --port "$port_A" --destination "$(dest "$port_R")" --password bench --delay 0 --onstart 2
+configure B --port "$port_B" --password bench --onstart 2
+start A
+start B
 
 # The Linux process of the program on computer B.
 receiver_pid() {
@@ -100,16 +75,16 @@ receiver_pid() {
   done
 }
 rpid=$(receiver_pid)
-[ -n "$rpid" ] || { echo "can't find the receiving program"; exit 1; }
+[ -n "$rpid" ] || fail "can't find the receiving program"
 rss_before=$(awk '/^VmRSS/ {print $2}' "/proc/$rpid/status")
 
 # (a): B waits for the marker with CF_WAVE; A puts the record on its clipboard.
 head -c "$((mb * 1024 * 1024))" /dev/urandom >"$work/record.bin"
-on "$B" "$tool" wait CF_WAVE 300000 >"$work/wait.out" 2>/dev/null &
+on B "$tool" wait CF_WAVE 300000 >"$work/wait.out" 2>/dev/null &
 wp=$!
 for ((i = 0; i < 200; i++)); do grep -q ready "$work/wait.out" && break; sleep 0.05; done
-t0=$(on "$A" "$tool" set CF_WAVE "Z:$work/record.bin" | tr -d '\r')
-wait $wp || { echo "the record did not arrive"; exit 1; }
+t0=$(on A "$tool" set CF_WAVE "Z:$work/record.bin" | tr -d '\r')
+wait $wp || fail "the record did not arrive"
 t1=$(tail -1 "$work/wait.out" | tr -d '\r')
 hwm=$(awk '/^VmHWM/ {print $2}' "/proc/$rpid/status")
 e2e=$(python3 -c "print('%.1f' % ($mb / ($t1 - $t0)))")
@@ -120,18 +95,18 @@ wire=$(python3 -c "print('%.1f' % ($mb / $wire_s))")
 secs=$(python3 -c "print('%.2f' % ($t1 - $t0))")
 
 # (b) and (c), the same build on the same machine.
-ks=$(on "$A" "$tool" keystream "$mb" | tr -d '\r')
-tcp=$(on "$A" "$tool" tcp "$mb" | tr -d '\r')
+ks=$(on A "$tool" keystream "$mb" | tr -d '\r')
+tcp=$(on A "$tool" tcp "$mb" | tr -d '\r')
 
 # Latency of a small text.
 lat=()
 for ((r = 1; r <= rounds; r++)); do
   text="latency round $r"
-  on "$B" "$tool" wait CF_UNICODETEXT "$text" 20000 >"$work/lat.out" 2>/dev/null &
+  on B "$tool" wait CF_UNICODETEXT "$text" 20000 >"$work/lat.out" 2>/dev/null &
   wp=$!
   for ((i = 0; i < 200; i++)); do grep -q ready "$work/lat.out" && break; sleep 0.05; done
-  s0=$(on "$A" "$tool" settext "$text" | tr -d '\r')
-  wait $wp || { echo "round $r did not arrive"; exit 1; }
+  s0=$(on A "$tool" settext "$text" | tr -d '\r')
+  wait $wp || fail "round $r did not arrive"
   s1=$(tail -1 "$work/lat.out" | tr -d '\r')
   lat+=("$(python3 -c "print(($s1 - $s0) * 1000)")")
 done

@@ -1,6 +1,7 @@
-# Shared steps of the two-computer network drivers (net_*.sh): computers A and
-# B (each its own prefix, display, clipboard and registry), the program on
-# each, configured through its registry, and polling checks with deadlines.
+# Shared steps of the two-computer network drivers (net_*.sh) and the
+# network benchmarks: computers A and B (each its own prefix, display,
+# clipboard and registry), the program on each, configured through its
+# registry, and polling checks with deadlines.
 # Sourced; not named .sh, so that it is no test of its own.
 set -u
 build=$(cd "$1" && pwd)
