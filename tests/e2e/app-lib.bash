@@ -17,7 +17,15 @@ dir=$(mktemp -d "${TMPDIR:-/tmp}/varnel-e2e-app.XXXXXX")
 trap 'computer_stop "$dir"' EXIT INT TERM
 computer_start "$dir" || { echo "could not start a Wine computer"; exit 1; }
 
-fail() { echo "FAIL: $*"; exit 1; }
+# A failure shows what the program printed (a Wine fault would be there).
+fail() {
+  echo "FAIL: $*"
+  if [ -s "$dir/program.log" ]; then
+    echo "--- the program's output:"
+    tail -n 20 "$dir/program.log"
+  fi
+  exit 1
+}
 W() { computer_wine "$dir" "$@"; }
 # A receive port of its own: runs in parallel must not meet on 60125, where
 # the second listener's "port can't be opened" box would hold its program.
@@ -35,6 +43,24 @@ regadd() {  # regadd KEY NAME TYPE DATA
 regget() {
   W reg query "HKCU\\$1" /v "$2" 2>/dev/null | tr -d '\r' |
     awk -v n="$2" '$1 == n && $2 ~ /^REG_/ { $1 = ""; $2 = ""; sub(/^  */, ""); print; exit }'
+}
+# regbytes KEY NAME: the size in bytes of a binary value, empty when absent.
+# Asked twice before it counts as absent, saying so: a lost answer of reg.exe
+# must not pass for a value the program didn't write.
+regbytes() {
+  local n try
+  for try in 1 2; do
+    n=$(W reg query "HKCU\\$1" /v "$2" 2>/dev/null | tr -d '\r' |
+      awk -v n="$2" '$1 == n && $2 == "REG_BINARY" { print length($3) / 2; exit }')
+    [ -n "$n" ] && { echo "$n"; return 0; }
+    [ "$try" = 1 ] && echo "note: reg query found no $1\\$2; asking again" >&2
+  done
+  return 0
+}
+# regnames KEY: each value's name, type and size of its data as reg prints it.
+regnames() {
+  W reg query "HKCU\\$1" 2>/dev/null | tr -d '\r' |
+    awk '$2 ~ /^REG_/ { print $1, $2, length($3) }'
 }
 regdel() { W reg delete "HKCU\\$1" /f >/dev/null 2>&1; }
 

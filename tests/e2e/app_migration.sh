@@ -28,7 +28,9 @@ with open(sys.argv[1], "w") as f:
     f.write('"Zafter"=dword:00000007\n')
 PY
 W regedit /S "$(W winepath -w "$dir/large.reg" 2>/dev/null | tr -d '\r')" >/dev/null 2>&1
-[ -n "$(regget "$old\\Settings" OverOneMB)" ] || fail "could not store the large test value"
+[ "$(regbytes "$old\\Settings" ExactlyOneMB)" = 1048576 ] &&
+  [ "$(regbytes "$old\\Settings" OverOneMB)" = 1048577 ] ||
+  fail "could not store the large test values: $(regnames "$old\\Settings")"
 
 start_program sheet
 [ "$(regget "$new\\Frame" Left)" = 0x21 ] || fail "Frame\\Left not migrated"
@@ -38,8 +40,9 @@ start_program sheet
 [ -z "$(regget "$new\\Network" Setting)" ] || fail "Setting was migrated"
 [ "$(regget "$new\\Settings" OnStart)" = 0x2 ] || fail "Settings\\OnStart not migrated"
 [ "$(regget "$new\\Settings" Formats3)" = '"PNG"' ] || fail "Formats3 not migrated"
-[ -n "$(regget "$new\\Settings" ExactlyOneMB)" ] || fail "a value of exactly 1 MB was not migrated"
-[ -z "$(regget "$new\\Settings" OverOneMB)" ] || fail "a value over 1 MB was migrated"
+[ "$(regbytes "$new\\Settings" ExactlyOneMB)" = 1048576 ] ||
+  fail "a value of exactly 1 MB was not migrated whole; the new Settings hold: $(regnames "$new\\Settings")"
+[ -z "$(regbytes "$new\\Settings" OverOneMB)" ] || fail "a value over 1 MB was migrated"
 [ "$(regget "$new\\Settings" Zafter)" = 0x7 ] || fail "the value after the large one was not migrated"
 # Not copied, so this was a first run: the first-run step stored it.
 [ "$(regget "$new\\Network" SettingInitialized)" = 0x1 ] || fail "SettingInitialized not stored"
