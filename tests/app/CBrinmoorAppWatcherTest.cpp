@@ -55,13 +55,13 @@ TEST(StartEventWatcher, PostsOpenToTheKeptWindowAndEndsOnStop)
     {
         SCOPED_TRACE(i == 0 ? "first signal" : "second signal");
         SetEvent(theApp.m_hStartEvent);
-        ASSERT_TRUE(ReceiveCommand(hWnd, wParam, lParam, 5000));
+        ASSERT_TRUE(ReceiveCommand(hWnd, wParam, lParam, 15000));
         EXPECT_EQ(static_cast<WPARAM>(ID_TRAY_OPEN), wParam);
         EXPECT_EQ(0, lParam);
     }
 
     SetEvent(theApp.m_hStopEvent);
-    ASSERT_EQ(WAIT_OBJECT_0, WaitForSingleObject(hThread, 5000)) << "the watcher did not end";
+    ASSERT_EQ(WAIT_OBJECT_0, WaitForSingleObject(hThread, 15000)) << "the watcher did not end";
     DWORD dwExit = 99;
     GetExitCodeThread(hThread, &dwExit);
     EXPECT_EQ(0u, dwExit);

@@ -170,7 +170,7 @@ TEST_F(SocketTest, CancelInterruptsBlockedCallsFromAnotherThread)
             nError = WSAGetLastError();
         });
         // A busy machine may take a while to get the worker into its call.
-        for (int i = 0; i < 500 && !pTarget->IsBlocking(); ++i)
+        for (int i = 0; i < 6000 && !pTarget->IsBlocking(); ++i)
             ::Sleep(10);
         ::Sleep(50);
         EXPECT_TRUE(pTarget->IsBlocking()) << "call " << nCall;

@@ -305,7 +305,8 @@ TEST_F(ReceiverProtocolTest, PlaceholdersKeepTheConnectionWithKeepAlives)
         if (i == 0)
             nFirst = ::GetTickCount();
         else
-            EXPECT_GE(::GetTickCount() - nFirst, 900u) << "keep-alives about a second apart";
+            // A late first arrival shortens this gap: only a busy loop fails it.
+            EXPECT_GE(::GetTickCount() - nFirst, 500u) << "keep-alives about a second apart";
     }
     EXPECT_EQ(1, ReceiverThreadList.GetStatus());
     auto lines = TakeLog();
@@ -359,7 +360,7 @@ TEST_F(ReceiverProtocolTest, BusyClipboard)
             ReceiverThreadList.StopAll(FALSE);
             ::CloseClipboard();
         }
-        ASSERT_TRUE(WaitUntil(NoReceivers, 5000));
+        ASSERT_TRUE(WaitUntil(NoReceivers, 15000));
         if (!c.bStop)
             ::CloseClipboard();
         ::DestroyWindow(hHolder);
