@@ -56,7 +56,18 @@ computer_start() {
   mkfifo "$dir/session"
   sleep 2147483647 >"$dir/session" &
   echo $! >"$dir/session.pid"
-  env $(computer_env "$dir") wine cmd.exe <"$dir/session" >/dev/null 2>&1 &
+  env $(computer_env "$dir") wine cmd.exe <"$dir/session" >"$dir/session.out" 2>&1 &
+  # The computer is ready once that console answers: a program started while
+  # the prefix's first one is still coming up can hang for good. The caret
+  # keeps the awaited text out of what the console echoes of its input.
+  echo 'echo session-rea^dy' >"$dir/session"
+  local i
+  for ((i = 0; i < 600; i++)); do
+    grep -q '>session-ready' "$dir/session.out" 2>/dev/null && return 0
+    sleep 0.1
+  done
+  echo "the session program of $dir did not answer within 60 s" >&2
+  return 1
 }
 
 # computer_env DIR: the environment of that computer, for `env $(computer_env DIR) wine ...`.
