@@ -520,6 +520,76 @@ TEST_F(CMainFrameTest, OpeningRestoresAndClosingOnlyHides)
     theApp.m_pMainWnd = pOldMain;
 }
 
+// A key pressed and released as the keyboard posts it to the focused window;
+// the loop's TranslateMessage makes the WM_CHAR.
+void PressKey(UINT vk)
+{
+    HWND hFocus = GetFocus();
+    LPARAM lScan = (LPARAM)MapVirtualKeyW(vk, MAPVK_VK_TO_VSC) << 16;
+    PostMessageW(hFocus, WM_KEYDOWN, vk, lScan | 1);
+    PostMessageW(hFocus, WM_KEYUP, vk, lScan | 1 | (1u << 30) | (1u << 31));
+}
+
+// Runs the program's own message loop until nothing is left in the queue.
+void RunLoopUntilIdle()
+{
+    DWORD dwStart = GetTickCount();
+    MSG msg;
+    while (PeekMessageW(&msg, NULL, 0, 0, PM_NOREMOVE) && GetTickCount() - dwStart < 3000)
+        theApp.PumpMessage();
+}
+
+// Enter and Esc through the real loop and the dialog manager, as the running
+// program gets them, with the focus on each kind of control that is safe to
+// press: the log (whose Enter goes on to the default button), a plain button
+// and the default button 閉じる itself.
+TEST_F(CMainFrameTest, EnterAndEscInTheMainWindowDoNothing)
+{
+    CMainFrame* pFrame = NewFrame();
+    ASSERT_NE(nullptr, pFrame);
+    HWND hFrame = pFrame->m_hWnd;
+    HWND hDialog = pFrame->m_pMainDialog->m_hWnd;
+    HWND hLog = GetDlgItem(hDialog, IDC_MAIN_LOG);
+    CWnd* pOldMain = theApp.m_pMainWnd;
+    theApp.m_pMainWnd = pFrame;
+    pFrame->ShowWithSavedPlacement(SW_SHOW);
+
+    const struct {
+        const char* name;
+        int nFocus;
+    } targets[] = {
+        {"focus in the log", IDC_MAIN_LOG},
+        {"focus on ログをクリア", IDC_MAIN_CLEAR_LOG},
+        {"focus on 閉じる", IDC_MAIN_CLOSE},
+    };
+    for (const auto& t : targets) {
+        for (UINT vk : {(UINT)VK_RETURN, (UINT)VK_ESCAPE}) {
+            const char* key = vk == VK_RETURN ? "Enter" : "Esc";
+            SetWindowTextW(hLog, L"some text");
+            HWND hFocus = GetDlgItem(hDialog, t.nFocus);
+            SetFocus(hFocus);
+            ASSERT_EQ(hFocus, GetFocus()) << t.name;
+            PressKey(vk);
+            RunLoopUntilIdle();
+            EXPECT_TRUE(IsWindowVisible(hFrame)) << t.name << ", " << key << ": the window was closed";
+            wchar_t szLog[32] = {};
+            GetWindowTextW(hLog, szLog, 32);
+            EXPECT_STREQ(L"some text", szLog) << t.name << ", " << key << ": a button was pressed";
+            EXPECT_EQ(hFocus, GetFocus()) << t.name << ", " << key << ": the focus moved";
+            if (!IsWindowVisible(hFrame))
+                pFrame->ShowWindow(SW_SHOW);
+        }
+    }
+
+    // The same loop does press a button: Space on 閉じる hides the window.
+    SetFocus(GetDlgItem(hDialog, IDC_MAIN_CLOSE));
+    PressKey(VK_SPACE);
+    RunLoopUntilIdle();
+    EXPECT_FALSE(IsWindowVisible(hFrame)) << "Space on 閉じる";
+    EXPECT_TRUE(IsWindow(hFrame));
+    theApp.m_pMainWnd = pOldMain;
+}
+
 TEST_F(CMainFrameTest, MinimumTrackingSizeIsTheDialogsInitialSize)
 {
     CMainFrame* pFrame = NewFrame();
