@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <climits>
 #include <functional>
 #include <string>
 #include <thread>
@@ -443,6 +444,46 @@ TEST_F(CMainFrameTest, FirstShowAppliesTheSavedPlacementOrTheDefaultSize)
         WINDOWPLACEMENT wpAgain = {sizeof(wpAgain)};
         pFrame->GetWindowPlacement(&wpAgain);
         EXPECT_EQ(rcNormal, CRect(wpAgain.rcNormalPosition)) << c.name << ": placed again";
+        DestroyWindow(pFrame->m_hWnd);
+    }
+}
+
+// Saved edges whose differences don't fit 32 bits: the true size is
+// negative, which must not wrap round to a size that passes.
+TEST_F(CMainFrameTest, AbsurdSavedPlacementFallsBackToTheDefaultSize)
+{
+    const struct {
+        const char* name;
+        int nLeft, nTop, nRight, nBottom;
+    } cases[] = {
+        {"width and height wrap", 1000000000, 1000000000, -2000000000, -2000000000},
+        {"width wraps", 1000000000, 70, -2000000000, 2000},
+        {"height wraps", 60, 1000000000, 2000, -2000000000},
+        {"wraps once the frame's border is taken off", 0, 0, INT_MIN + 1, INT_MIN + 1},
+        {"the widest edges", INT_MAX, INT_MAX, INT_MIN, INT_MIN},
+    };
+    for (const auto& c : cases) {
+        theApp.WriteProfileString(L"Frame", NULL, NULL);
+        CMainFrame* pFrame = NewFrame();
+        ASSERT_NE(nullptr, pFrame) << c.name;
+        int ncW = 0, ncH = 0;
+        NonClient(pFrame, ncW, ncH);
+        theApp.WriteProfileInt(L"Frame", L"Left", c.nLeft);
+        theApp.WriteProfileInt(L"Frame", L"Top", c.nTop);
+        theApp.WriteProfileInt(L"Frame", L"Right", c.nRight);
+        theApp.WriteProfileInt(L"Frame", L"Bottom", c.nBottom);
+        theApp.WriteProfileInt(L"Frame", L"Initialized", 1);
+        CRect rcBefore;
+        pFrame->GetWindowRect(&rcBefore);
+        pFrame->ShowWithSavedPlacement(SW_SHOW);
+        EXPECT_TRUE(pFrame->IsWindowVisible()) << c.name;
+        WINDOWPLACEMENT wp = {sizeof(wp)};
+        pFrame->GetWindowPlacement(&wp);
+        CRect rcNormal(wp.rcNormalPosition);
+        EXPECT_EQ(rcBefore.left, rcNormal.left) << c.name;
+        EXPECT_EQ(rcBefore.top, rcNormal.top) << c.name;
+        EXPECT_EQ(theApp.m_nDefaultWidth + ncW, rcNormal.Width()) << c.name;
+        EXPECT_EQ(theApp.m_nDefaultHeight + ncH, rcNormal.Height()) << c.name;
         DestroyWindow(pFrame->m_hWnd);
     }
 }
