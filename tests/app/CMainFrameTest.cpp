@@ -395,6 +395,7 @@ TEST_F(CMainFrameTest, FirstShowAppliesTheSavedPlacementOrTheDefaultSize)
         int nExtraWidth, nExtraHeight;   // saved size beyond the minimum window size
         bool bMaximized;
         bool bExpectSaved;               // false: default size at the current position
+        CRect rcAbsurd;                  // saved edges as they stand, when not all 0
     } cases[] = {
         {"never saved", false, 0, 0, false, false},
         {"saved normal", true, 40, 30, false, true},
@@ -402,6 +403,13 @@ TEST_F(CMainFrameTest, FirstShowAppliesTheSavedPlacementOrTheDefaultSize)
         {"saved too narrow", true, -1, 30, false, false},
         {"saved too low", true, 40, -1, false, false},
         {"saved maximised", true, 40, 30, true, true},
+        // Edges whose differences don't fit 32 bits: the true size is negative
+        // and must not wrap round to one that passes.
+        {"width and height wrap", true, 0, 0, false, false, {1000000000, 1000000000, -2000000000, -2000000000}},
+        {"width wraps", true, 0, 0, false, false, {1000000000, 70, -2000000000, 2000}},
+        {"height wraps", true, 0, 0, false, false, {60, 1000000000, 2000, -2000000000}},
+        {"wraps once the frame's border is taken off", true, 0, 0, false, false, {0, 0, INT_MIN + 1, INT_MIN + 1}},
+        {"the widest edges", true, 0, 0, false, false, {INT_MAX, INT_MAX, INT_MIN, INT_MIN}},
     };
     for (const CASE& c : cases) {
         theApp.WriteProfileString(L"Frame", NULL, NULL);
@@ -412,6 +420,8 @@ TEST_F(CMainFrameTest, FirstShowAppliesTheSavedPlacementOrTheDefaultSize)
         ASSERT_TRUE(theApp.m_bDialogSizeKnown);
         CRect rcSaved(60, 70, 60 + theApp.m_nMinWidth + ncW + c.nExtraWidth,
                       70 + theApp.m_nMinHeight + ncH + c.nExtraHeight);
+        if (c.rcAbsurd != CRect())
+            rcSaved = c.rcAbsurd;
         if (c.bSaved) {
             theApp.WriteProfileInt(L"Frame", L"Left", rcSaved.left);
             theApp.WriteProfileInt(L"Frame", L"Top", rcSaved.top);
@@ -444,46 +454,6 @@ TEST_F(CMainFrameTest, FirstShowAppliesTheSavedPlacementOrTheDefaultSize)
         WINDOWPLACEMENT wpAgain = {sizeof(wpAgain)};
         pFrame->GetWindowPlacement(&wpAgain);
         EXPECT_EQ(rcNormal, CRect(wpAgain.rcNormalPosition)) << c.name << ": placed again";
-        DestroyWindow(pFrame->m_hWnd);
-    }
-}
-
-// Saved edges whose differences don't fit 32 bits: the true size is
-// negative, which must not wrap round to a size that passes.
-TEST_F(CMainFrameTest, AbsurdSavedPlacementFallsBackToTheDefaultSize)
-{
-    const struct {
-        const char* name;
-        int nLeft, nTop, nRight, nBottom;
-    } cases[] = {
-        {"width and height wrap", 1000000000, 1000000000, -2000000000, -2000000000},
-        {"width wraps", 1000000000, 70, -2000000000, 2000},
-        {"height wraps", 60, 1000000000, 2000, -2000000000},
-        {"wraps once the frame's border is taken off", 0, 0, INT_MIN + 1, INT_MIN + 1},
-        {"the widest edges", INT_MAX, INT_MAX, INT_MIN, INT_MIN},
-    };
-    for (const auto& c : cases) {
-        theApp.WriteProfileString(L"Frame", NULL, NULL);
-        CMainFrame* pFrame = NewFrame();
-        ASSERT_NE(nullptr, pFrame) << c.name;
-        int ncW = 0, ncH = 0;
-        NonClient(pFrame, ncW, ncH);
-        theApp.WriteProfileInt(L"Frame", L"Left", c.nLeft);
-        theApp.WriteProfileInt(L"Frame", L"Top", c.nTop);
-        theApp.WriteProfileInt(L"Frame", L"Right", c.nRight);
-        theApp.WriteProfileInt(L"Frame", L"Bottom", c.nBottom);
-        theApp.WriteProfileInt(L"Frame", L"Initialized", 1);
-        CRect rcBefore;
-        pFrame->GetWindowRect(&rcBefore);
-        pFrame->ShowWithSavedPlacement(SW_SHOW);
-        EXPECT_TRUE(pFrame->IsWindowVisible()) << c.name;
-        WINDOWPLACEMENT wp = {sizeof(wp)};
-        pFrame->GetWindowPlacement(&wp);
-        CRect rcNormal(wp.rcNormalPosition);
-        EXPECT_EQ(rcBefore.left, rcNormal.left) << c.name;
-        EXPECT_EQ(rcBefore.top, rcNormal.top) << c.name;
-        EXPECT_EQ(theApp.m_nDefaultWidth + ncW, rcNormal.Width()) << c.name;
-        EXPECT_EQ(theApp.m_nDefaultHeight + ncH, rcNormal.Height()) << c.name;
         DestroyWindow(pFrame->m_hWnd);
     }
 }
