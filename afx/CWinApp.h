@@ -20,6 +20,8 @@ public:
     virtual BOOL InitInstance();
     virtual int ExitInstance();  // returns the exit code
     virtual int Run();
+    // One message of Run's loop, waiting for it: FALSE on WM_QUIT.
+    BOOL PumpMessage();
 
     void SetRegistryKey(LPCWSTR lpszRegistryKey);
 

@@ -8,13 +8,19 @@ int CWinApp::Run() {
     MSG msg;
     for (;;) {
         if (!::PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE)) CWnd::DeleteTempMap();  // idle
-        BOOL bResult = ::GetMessageW(&msg, nullptr, 0, 0);
-        if (bResult == 0 || bResult == -1) break;  // WM_QUIT; -1 can't happen with these arguments
-        if (!CWnd::WalkPreTranslateTree(&msg)) {
-            ::TranslateMessage(&msg);
-            ::DispatchMessageW(&msg);
-        }
+        if (!PumpMessage()) break;
     }
     CWnd::DeleteTempMap();
     return ExitInstance();
+}
+
+BOOL CWinApp::PumpMessage() {
+    MSG msg;
+    BOOL bResult = ::GetMessageW(&msg, nullptr, 0, 0);
+    if (bResult == 0 || bResult == -1) return FALSE;  // WM_QUIT; -1 can't happen with these arguments
+    if (!CWnd::WalkPreTranslateTree(&msg)) {
+        ::TranslateMessage(&msg);
+        ::DispatchMessageW(&msg);
+    }
+    return TRUE;
 }

@@ -289,8 +289,10 @@ void CMainFrame::ShowWithSavedPlacement(int nCmdShow)
         ShowWindow(nCmdShow);
         return;
     }
-    if (bInitialized != 0 && nRight - nLeft - ncW >= theApp.m_nMinWidth &&
-        nBottom - nTop - ncH >= theApp.m_nMinHeight) {
+    // In 64 bits: absurd stored edges must not wrap round to a size that passes.
+    long long nSavedWidth = static_cast<long long>(nRight) - nLeft - ncW;
+    long long nSavedHeight = static_cast<long long>(nBottom) - nTop - ncH;
+    if (bInitialized != 0 && nSavedWidth >= theApp.m_nMinWidth && nSavedHeight >= theApp.m_nMinHeight) {
         WINDOWPLACEMENT wp = {};
         wp.length = sizeof(wp);
         wp.flags = bMaximized ? WPF_RESTORETOMAXIMIZED : 0;

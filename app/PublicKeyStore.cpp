@@ -33,8 +33,11 @@ BOOL LoadPublicKey(CBrinmoorApp* pApp)
     pApp->m_bKeyPresent = FALSE;
 
     CByteArray blob;
-    if (!ReadProfileBytes(pApp, L"Network", KeyValueName(), blob))
+    PROFILE_BYTES nFound = ReadProfileBytes(pApp, L"Network", KeyValueName(), blob);
+    if (nFound == PROFILE_BYTES_ABSENT)
         return TRUE;  // no key stored: no damage
+    if (nFound == PROFILE_BYTES_UNREADABLE)
+        return FALSE;
 
     CString strText;
     if (!DecodePassword(blob, strText))

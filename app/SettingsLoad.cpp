@@ -10,12 +10,26 @@ const wchar_t DefaultSendFormats[] =
     L"\"HTML Format\",\"Rich Text Format\",\"XML Spreadsheet\",\"Art::GVML ClipFormat\","
     L"\"GIF\",\"JFIF\",\"PNG\"";
 
-BOOL ReadProfileBytes(CBrinmoorApp* pApp, LPCWSTR pszSection, LPCWSTR pszEntry, CByteArray& bytes)
+namespace {
+
+BOOL ProfileValueExists(CBrinmoorApp* pApp, LPCWSTR pszSection, LPCWSTR pszEntry)
+{
+    HKEY hKey = pApp->GetSectionKey(pszSection, FALSE);
+    if (hKey == NULL)
+        return FALSE;
+    LONG r = ::RegQueryValueExW(hKey, pszEntry, NULL, NULL, NULL, NULL);
+    ::RegCloseKey(hKey);
+    return r == ERROR_SUCCESS;
+}
+
+}  // namespace
+
+PROFILE_BYTES ReadProfileBytes(CBrinmoorApp* pApp, LPCWSTR pszSection, LPCWSTR pszEntry, CByteArray& bytes)
 {
     BYTE* pData = NULL;
     UINT nBytes = 0;
     if (!pApp->GetProfileBinary(pszSection, pszEntry, &pData, &nBytes))
-        return FALSE;
+        return ProfileValueExists(pApp, pszSection, pszEntry) ? PROFILE_BYTES_UNREADABLE : PROFILE_BYTES_ABSENT;
     try
     {
         bytes.SetSize(nBytes);
@@ -28,7 +42,7 @@ BOOL ReadProfileBytes(CBrinmoorApp* pApp, LPCWSTR pszSection, LPCWSTR pszEntry, 
         throw;
     }
     delete[] pData;
-    return TRUE;
+    return PROFILE_BYTES_READ;
 }
 
 void LoadSettings(CBrinmoorApp* pApp, BOOL& bPasswordDamaged, BOOL& bKeyDamaged)
@@ -40,11 +54,12 @@ void LoadSettings(CBrinmoorApp* pApp, BOOL& bPasswordDamaged, BOOL& bKeyDamaged)
 
     {
         CByteArray blob;
-        if (ReadProfileBytes(pApp, L"Network", L"Password", blob))
+        PROFILE_BYTES nFound = ReadProfileBytes(pApp, L"Network", L"Password", blob);
+        if (nFound != PROFILE_BYTES_ABSENT)
         {
             CString strPassword;
             CSingleLock lock(&pApp->m_mutexPassword, TRUE);
-            if (DecodePassword(blob, strPassword))
+            if (nFound == PROFILE_BYTES_READ && DecodePassword(blob, strPassword))
                 pApp->m_strPassword = strPassword;
             else
                 bPasswordDamaged = TRUE;

@@ -14,9 +14,17 @@ extern const wchar_t DefaultSendFormats[];
 // RSA mode off in memory. Both flags are cleared first.
 void LoadSettings(CBrinmoorApp* pApp, BOOL& bPasswordDamaged, BOOL& bKeyDamaged);
 
-// A binary value of the product key: FALSE when it is absent, otherwise TRUE
-// with the stored bytes.
-BOOL ReadProfileBytes(CBrinmoorApp* pApp, LPCWSTR pszSection, LPCWSTR pszEntry, CByteArray& bytes);
+// What ReadProfileBytes found.
+enum PROFILE_BYTES
+{
+    PROFILE_BYTES_ABSENT,       // no value of that name
+    PROFILE_BYTES_READ,         // the stored bytes are in bytes
+    PROFILE_BYTES_UNREADABLE,   // a value of another type than binary, or over the read limit
+};
+
+// A binary value of the product key. A value that is there but can't be read
+// as binary is reported as such, so that it counts as damaged, not as absent.
+PROFILE_BYTES ReadProfileBytes(CBrinmoorApp* pApp, LPCWSTR pszSection, LPCWSTR pszEntry, CByteArray& bytes);
 
 // The start-up message that lists the damaged settings.
 CString DamagedSettingsMessage(BOOL bPasswordDamaged, BOOL bKeyDamaged);

@@ -49,10 +49,14 @@ void CListenerThread::Run()
     m_nThreadId = ::GetCurrentThreadId();
     AfxSocketInit();
     PushServerStatus(m_nProtocolIndex, L"起動中");
-    if (!m_socket.Create(static_cast<UINT>(m_nPort)))
+    // Port 0 would bind a port the system picks, which no peer knows; the
+    // stored port has no range check of its own.
+    BOOL bPortValid = m_nPort >= 1 && m_nPort <= 65535;
+    if (!bPortValid || !m_socket.Create(static_cast<UINT>(m_nPort)))
     {
         CString strText;
-        strText.Format(L"受信用ポート(%d)を開けません(WinSockエラー %d)", m_nPort, m_socket.GetError());
+        strText.Format(L"受信用ポート(%d)を開けません(WinSockエラー %d)", m_nPort,
+                       bPortValid ? m_socket.GetError() : WSAEINVAL);
         PushServerStatus(m_nProtocolIndex, L"停止：" + strText);
         m_socket.Close();
         // A listener stopped before its thread got here (the program ending

@@ -1,8 +1,7 @@
 #include "ui/CDestinationDialog.h"
 
-#include <stdlib.h>
-
 #include "res/SettingsResource.h"
+#include "ui/PortField.h"
 
 CDestinationDialog::CDestinationDialog(CWnd* pParent)
     : CDialog(IDD_DESTINATION_DIALOG, pParent), m_nPort(0), m_nProtocol(1)
@@ -57,9 +56,13 @@ void CDestinationDialog::OnOK()
         AfxMessageBox(L"コンピュータ名を指定してください。", MB_OK);
         return;
     }
-    CString strPort;
-    m_editPort.GetWindowText(strPort);
+    // Before any member changes: a refused port leaves them as the caller set them.
+    CDataExchange dx(this, TRUE);
+    int nPort = 0;
+    DDV_PortField(&dx, IDC_DEST_PORT, nPort);
+    if (dx.m_bFailed)
+        return;
     m_strName = strName;
-    m_nPort = (int)_wtol(strPort);
+    m_nPort = nPort;
     CDialog::OnOK();
 }

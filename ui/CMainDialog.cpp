@@ -119,6 +119,17 @@ void CMainDialog::OnCancel()
 {
 }
 
+BOOL CMainDialog::PreTranslateMessage(MSG* pMsg)
+{
+    // OnOK alone can't keep Enter away: the dialog manager turns it into a
+    // click on the focused or the default push button (閉じる), and the log
+    // passes its Enter on to that button and its Esc to the dialog as WM_CLOSE.
+    if (pMsg->message == WM_KEYDOWN &&
+        (pMsg->wParam == VK_RETURN || pMsg->wParam == VK_ESCAPE))
+        return TRUE;
+    return CDialog::PreTranslateMessage(pMsg);
+}
+
 void CMainDialog::OnSize(UINT nType, int cx, int cy)
 {
     CDialog::OnSize(nType, cx, cy);

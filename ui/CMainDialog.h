@@ -34,6 +34,8 @@ protected:
     // Enter and Esc do nothing in the main window.
     void OnOK() override;
     void OnCancel() override;
+    // Stops Enter and Esc before the dialog manager sees them.
+    BOOL PreTranslateMessage(MSG* pMsg) override;
 
     afx_msg void OnSize(UINT nType, int cx, int cy);
     afx_msg void OnSettings();

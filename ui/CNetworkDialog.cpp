@@ -1,7 +1,5 @@
 #include "ui/CNetworkDialog.h"
 
-#include <stdlib.h>
-
 #include "app/CBrinmoorApp.h"
 #include "app/EventLog.h"
 #include "crypto/CGeneratingRSAKeyDialog.h"
@@ -10,6 +8,7 @@
 #include "res/SettingsResource.h"
 #include "ui/CDestinationDialog.h"
 #include "ui/CPasswordDialog.h"
+#include "ui/PortField.h"
 
 namespace {
 
@@ -77,6 +76,10 @@ void CNetworkDialog::DoDataExchange(CDataExchange* pDX)
     DDX_Control(pDX, IDC_NET_PASSWORD_STATE, m_staticPassword);
     DDX_CBIndex(pDX, IDC_NET_SERVER, m_nServer);
     DDX_Control(pDX, IDC_NET_RSA, m_comboRSA);
+    // Taken from the controls on leaving the page and on Apply and OK, so a
+    // port that isn't one is refused before anything is applied.
+    int nPort = 0;
+    DDV_PortField(pDX, IDC_NET_PORT, nPort);
 }
 
 BOOL CNetworkDialog::OnInitDialog()
@@ -276,7 +279,8 @@ void CNetworkDialog::OnOK()
 
     CString strPort;
     m_editPort.GetWindowText(strPort);
-    int nPort = (int)_wtol(strPort);
+    int nPort = 0;
+    ParsePortText(strPort, nPort);   // the data exchange has refused any other text
 
     int nRows = m_listDestinations.GetCount();
     for (int i = 0; i < nRows && i < m_pDestinations->m_arrDestinations.GetSize(); i++)

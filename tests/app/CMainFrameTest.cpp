@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <climits>
 #include <functional>
 #include <string>
 #include <thread>
@@ -394,6 +395,7 @@ TEST_F(CMainFrameTest, FirstShowAppliesTheSavedPlacementOrTheDefaultSize)
         int nExtraWidth, nExtraHeight;   // saved size beyond the minimum window size
         bool bMaximized;
         bool bExpectSaved;               // false: default size at the current position
+        CRect rcAbsurd;                  // saved edges as they stand, when not all 0
     } cases[] = {
         {"never saved", false, 0, 0, false, false},
         {"saved normal", true, 40, 30, false, true},
@@ -401,6 +403,13 @@ TEST_F(CMainFrameTest, FirstShowAppliesTheSavedPlacementOrTheDefaultSize)
         {"saved too narrow", true, -1, 30, false, false},
         {"saved too low", true, 40, -1, false, false},
         {"saved maximised", true, 40, 30, true, true},
+        // Edges whose differences don't fit 32 bits: the true size is negative
+        // and must not wrap round to one that passes.
+        {"width and height wrap", true, 0, 0, false, false, {1000000000, 1000000000, -2000000000, -2000000000}},
+        {"width wraps", true, 0, 0, false, false, {1000000000, 70, -2000000000, 2000}},
+        {"height wraps", true, 0, 0, false, false, {60, 1000000000, 2000, -2000000000}},
+        {"wraps once the frame's border is taken off", true, 0, 0, false, false, {0, 0, INT_MIN + 1, INT_MIN + 1}},
+        {"the widest edges", true, 0, 0, false, false, {INT_MAX, INT_MAX, INT_MIN, INT_MIN}},
     };
     for (const CASE& c : cases) {
         theApp.WriteProfileString(L"Frame", NULL, NULL);
@@ -411,6 +420,8 @@ TEST_F(CMainFrameTest, FirstShowAppliesTheSavedPlacementOrTheDefaultSize)
         ASSERT_TRUE(theApp.m_bDialogSizeKnown);
         CRect rcSaved(60, 70, 60 + theApp.m_nMinWidth + ncW + c.nExtraWidth,
                       70 + theApp.m_nMinHeight + ncH + c.nExtraHeight);
+        if (c.rcAbsurd != CRect())
+            rcSaved = c.rcAbsurd;
         if (c.bSaved) {
             theApp.WriteProfileInt(L"Frame", L"Left", rcSaved.left);
             theApp.WriteProfileInt(L"Frame", L"Top", rcSaved.top);
@@ -517,6 +528,76 @@ TEST_F(CMainFrameTest, OpeningRestoresAndClosingOnlyHides)
     Pump(100);
     EXPECT_TRUE(IsWindow(hFrame));
     EXPECT_FALSE(IsWindowVisible(hFrame)) << "close button";
+    theApp.m_pMainWnd = pOldMain;
+}
+
+// A key pressed and released as the keyboard posts it to the focused window;
+// the loop's TranslateMessage makes the WM_CHAR.
+void PressKey(UINT vk)
+{
+    HWND hFocus = GetFocus();
+    LPARAM lScan = (LPARAM)MapVirtualKeyW(vk, MAPVK_VK_TO_VSC) << 16;
+    PostMessageW(hFocus, WM_KEYDOWN, vk, lScan | 1);
+    PostMessageW(hFocus, WM_KEYUP, vk, lScan | 1 | (1u << 30) | (1u << 31));
+}
+
+// Runs the program's own message loop until nothing is left in the queue.
+void RunLoopUntilIdle()
+{
+    DWORD dwStart = GetTickCount();
+    MSG msg;
+    while (PeekMessageW(&msg, NULL, 0, 0, PM_NOREMOVE) && GetTickCount() - dwStart < 3000)
+        theApp.PumpMessage();
+}
+
+// Enter and Esc through the real loop and the dialog manager, as the running
+// program gets them, with the focus on each kind of control that is safe to
+// press: the log (whose Enter goes on to the default button), a plain button
+// and the default button 閉じる itself.
+TEST_F(CMainFrameTest, EnterAndEscInTheMainWindowDoNothing)
+{
+    CMainFrame* pFrame = NewFrame();
+    ASSERT_NE(nullptr, pFrame);
+    HWND hFrame = pFrame->m_hWnd;
+    HWND hDialog = pFrame->m_pMainDialog->m_hWnd;
+    HWND hLog = GetDlgItem(hDialog, IDC_MAIN_LOG);
+    CWnd* pOldMain = theApp.m_pMainWnd;
+    theApp.m_pMainWnd = pFrame;
+    pFrame->ShowWithSavedPlacement(SW_SHOW);
+
+    const struct {
+        const char* name;
+        int nFocus;
+    } targets[] = {
+        {"focus in the log", IDC_MAIN_LOG},
+        {"focus on ログをクリア", IDC_MAIN_CLEAR_LOG},
+        {"focus on 閉じる", IDC_MAIN_CLOSE},
+    };
+    for (const auto& t : targets) {
+        for (UINT vk : {(UINT)VK_RETURN, (UINT)VK_ESCAPE}) {
+            const char* key = vk == VK_RETURN ? "Enter" : "Esc";
+            SetWindowTextW(hLog, L"some text");
+            HWND hFocus = GetDlgItem(hDialog, t.nFocus);
+            SetFocus(hFocus);
+            ASSERT_EQ(hFocus, GetFocus()) << t.name;
+            PressKey(vk);
+            RunLoopUntilIdle();
+            EXPECT_TRUE(IsWindowVisible(hFrame)) << t.name << ", " << key << ": the window was closed";
+            wchar_t szLog[32] = {};
+            GetWindowTextW(hLog, szLog, 32);
+            EXPECT_STREQ(L"some text", szLog) << t.name << ", " << key << ": a button was pressed";
+            EXPECT_EQ(hFocus, GetFocus()) << t.name << ", " << key << ": the focus moved";
+            if (!IsWindowVisible(hFrame))
+                pFrame->ShowWindow(SW_SHOW);
+        }
+    }
+
+    // The same loop does press a button: Space on 閉じる hides the window.
+    SetFocus(GetDlgItem(hDialog, IDC_MAIN_CLOSE));
+    PressKey(VK_SPACE);
+    RunLoopUntilIdle();
+    EXPECT_FALSE(IsWindowVisible(hFrame)) << "Space on 閉じる";
+    EXPECT_TRUE(IsWindow(hFrame));
     theApp.m_pMainWnd = pOldMain;
 }
 

@@ -85,6 +85,9 @@ VALUE ForeignSecret(LPCWSTR name, LPCWSTR text)
 
 const wchar_t kKeyText[] = L"c0ffee11 00000003";
 
+// One byte over what the framework reads of a value.
+const size_t kOverReadLimit = 16u * 1024 * 1024 + 1;
+
 struct EXPECTED
 {
     BOOL bSettingInitialized = FALSE;
@@ -154,6 +157,23 @@ std::vector<CASE> Cases()
         {"a password blob shorter than 64 bytes is damaged",
          {{L"Network", L"Password", REG_BINARY, Bytes(63, 0)}},
          [](EXPECTED& e) { e.bPasswordDamaged = TRUE; }},
+        // Another type, or a size over the framework's read limit: a value
+        // that is there but can't be read is damage, never an absent one.
+        {"a password stored as text is damaged", {Text(L"Network", L"Password", L"secret")},
+         [](EXPECTED& e) { e.bPasswordDamaged = TRUE; }},
+        {"a password stored as a DWORD is damaged", {Dword(L"Network", L"Password", 1)},
+         [](EXPECTED& e) { e.bPasswordDamaged = TRUE; }},
+        {"a password over the read limit is damaged",
+         {{L"Network", L"Password", REG_BINARY, Bytes(kOverReadLimit, 0x41)}},
+         [](EXPECTED& e) { e.bPasswordDamaged = TRUE; }},
+        {"RSA on with a key stored as text: damaged",
+         {Dword(L"Network", L"RSA", 1), Text(L"Network", L"PublicKey1280", kKeyText)},
+         [](EXPECTED& e) { e.bKeyDamaged = TRUE; }},
+        {"RSA on with a key over the read limit: damaged",
+         {Dword(L"Network", L"RSA", 1), {L"Network", L"PublicKey1280", REG_BINARY, Bytes(kOverReadLimit, 0x41)}},
+         [](EXPECTED& e) { e.bKeyDamaged = TRUE; }},
+        {"RSA off with a key stored as text: no damage, no key",
+         {Text(L"Network", L"PublicKey1280", kKeyText)}, [](EXPECTED&) {}},
         {"RSA on without a key: damaged, RSA off",
          {Dword(L"Network", L"RSA", 1)}, [](EXPECTED& e) { e.bKeyDamaged = TRUE; }},
         {"RSA on with a key: the key is held",
@@ -306,6 +326,34 @@ TEST_F(SettingsLoad, SavedKeyLoadsBack)
     EXPECT_TRUE(theApp.m_bKeyPresent);
     EXPECT_EQ(0, CBigNum::Compare(modulus, theApp.m_bnModulus));
     EXPECT_EQ(0, CBigNum::Compare(exponent, theApp.m_bnPrivateExponent));
+}
+
+// An unreadable key is FALSE (damage when RSA is on), an absent one TRUE.
+TEST_F(SettingsLoad, KeyOfAnotherTypeOrOverTheReadLimitIsUnreadable)
+{
+    const struct
+    {
+        const char* what;
+        bool bStored;
+        VALUE value;
+        BOOL bLoaded;
+    } cases[] = {
+        {"absent", false, {}, TRUE},
+        {"text", true, Text(L"Network", L"PublicKey1280", kKeyText), FALSE},
+        {"a DWORD", true, Dword(L"Network", L"PublicKey1280", 1), FALSE},
+        {"over the read limit", true, {L"Network", L"PublicKey1280", REG_BINARY, Bytes(kOverReadLimit, 0x41)},
+         FALSE},
+    };
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE(c.what);
+        DeleteProfile();
+        if (c.bStored)
+            Store(c.value.section, c.value.name, c.value.type, c.value.data);
+        theApp.m_bKeyPresent = TRUE;
+        EXPECT_EQ(c.bLoaded, LoadPublicKey(&theApp));
+        EXPECT_FALSE(theApp.m_bKeyPresent);
+    }
 }
 
 TEST(DamagedSettingsMessage, ListsEachDamagedSetting)

@@ -68,6 +68,12 @@ start_with_box "$head"$'\r\n'"・RSA暗号化"
 [ "$(regget "$key\\Network" SettingInitialized)" = 0x1 ] || fail "SettingInitialized not stored after the box"
 end_program
 
+# A password of another type than binary is damaged too, not absent.
+regadd "$key\\Network" Password REG_SZ secret
+start_with_box "$head"$'\r\n'"・パスワード"
+[ "$(regbytes "$key\\Network" Password)" -ge 64 ] || fail "the repair sheet did not store a password blob"
+end_program
+
 # Nothing damaged and set up: no box at all.
 W reg delete "HKCU\\$key\\Network" /v RSA /f >/dev/null 2>&1
 start_program

@@ -87,6 +87,73 @@ TEST(ListenerThread, TakenPortShowsStatusAndMessageBox)
     }
 }
 
+// Whether something accepts connections on 127.0.0.1:nPort.
+bool Accepts(int nPort)
+{
+    SOCKET s = ::socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
+    sockaddr_in addr = {};
+    addr.sin_family = AF_INET;
+    addr.sin_port = htons(static_cast<u_short>(nPort));
+    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    bool bConnected = ::connect(s, reinterpret_cast<const sockaddr*>(&addr), sizeof(addr)) == 0;
+    ::closesocket(s);
+    return bConnected;
+}
+
+// A port of 0 would listen on a port the system picks, one above 65535 on
+// its lower 16 bits: neither is reachable as the stored port, so neither may
+// look like a running server.
+TEST(ListenerThread, PortOutsideOneTo65535IsAPortThatCantBeOpened)
+{
+    int nFree = FreePort();
+    const struct
+    {
+        const char* what;
+        int nPort;
+        int nWrapsTo;   // the port its lower 16 bits name, checked when free
+    } cases[] = {
+        {"0", 0, -1},
+        {"65536", 65536, -1},
+        {"a free port + 65536", nFree + 65536, nFree},
+        {"-1", -1, -1},
+    };
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE(c.what);
+        theApp.m_nPort = c.nPort;
+        TakeStatus();
+        StartListenerThread();
+
+        FOUND found;
+        bool bBox = WaitUntil([&] {
+            ::EnumWindows(FindMessageBox, reinterpret_cast<LPARAM>(&found));
+            return found.hWnd != NULL;
+        }, 3000);
+        EXPECT_TRUE(bBox) << "no message box";
+        CString expected;
+        expected.Format(L"受信用ポート(%d)を開けません(WinSockエラー %d)", c.nPort, WSAEINVAL);
+        if (bBox)
+        {
+            std::wstring text;
+            ::EnumChildWindows(found.hWnd, CollectText, reinterpret_cast<LPARAM>(&text));
+            EXPECT_EQ(std::wstring(expected.GetString()), text);
+        }
+        if (c.nWrapsTo > 0)
+        {
+            EXPECT_FALSE(Accepts(c.nWrapsTo)) << "listening on port " << c.nWrapsTo;
+        }
+        if (bBox)
+            ::PostMessageW(found.hWnd, WM_COMMAND, IDOK, 0);
+        else
+            ListenerThreadList.StopAll(TRUE);
+        EXPECT_TRUE(WaitUntil([] { return ListenerThreadList.GetCountLocked() == 0; }));
+
+        auto status = TakeStatus();
+        EXPECT_EQ((std::vector<std::wstring>{L"起動中", L"停止：" + std::wstring(expected.GetString())}), status)
+            << Join(status);
+    }
+}
+
 TEST(ListenerThread, StoppedBeforeItRunsShowsNoBox)
 {
     Listener taken;

@@ -67,6 +67,7 @@ struct BOX
 {
     std::wstring text;
     UINT type;
+    std::wstring caption;
 };
 
 struct MessageBoxes
@@ -81,9 +82,9 @@ inline MessageBoxes& Boxes()
     return boxes;
 }
 
-inline int RecordingMessageBox(HWND, LPCWSTR text, LPCWSTR, UINT type)
+inline int RecordingMessageBox(HWND, LPCWSTR text, LPCWSTR caption, UINT type)
 {
-    Boxes().shown.push_back({text ? text : L"", type});
+    Boxes().shown.push_back({text ? text : L"", type, caption ? caption : L""});
     if (!Boxes().answers.empty()) {
         int a = Boxes().answers.front();
         Boxes().answers.pop_front();
@@ -188,6 +189,37 @@ inline void PressApply(HWND hSheet) { Notify(hSheet, kApplyButton, BN_CLICKED); 
 inline void PressOK(HWND hSheet) { PostNotify(hSheet, IDOK, BN_CLICKED); }
 inline void PressCancel(HWND hSheet) { PostNotify(hSheet, IDCANCEL, BN_CLICKED); }
 inline void PressHelp(HWND hSheet) { Notify(hSheet, IDHELP, BN_CLICKED); }
+
+// ---- typing -----------------------------------------------------------------
+
+// Replaces an edit's text as a user does: focus, select all, then one WM_CHAR
+// per character (a backspace first takes the selection away).
+inline void TypeInto(HWND hEdit, const std::wstring& text)
+{
+    SetFocus(hEdit);
+    SendMessageW(hEdit, EM_SETSEL, 0, -1);
+    SendMessageW(hEdit, WM_CHAR, VK_BACK, 1);
+    for (wchar_t ch : text)
+        SendMessageW(hEdit, WM_CHAR, ch, 1);
+}
+
+// Port field texts and what they give: 0 for a text that must be refused.
+struct PORT_TEXT
+{
+    LPCWSTR text;
+    int nPort;
+};
+
+inline const std::vector<PORT_TEXT>& PortTexts()
+{
+    static const std::vector<PORT_TEXT> texts = {
+        {L"abc", 0}, {L"0", 0},   {L"65536", 0}, {L"70000", 0}, {L"-5", 0},    {L"", 0},
+        {L" 80", 0}, {L"80x", 0}, {L"1", 1},     {L"65535", 65535}, {L"080", 80},
+    };
+    return texts;
+}
+
+const wchar_t kPortRefused[] = L"ポートには1から65535までの数字を指定してください。";
 
 // ---- check lists ----------------------------------------------------------
 

@@ -6,6 +6,7 @@
 
 #include "crypto/StoredSecret.h"
 #include "res/SettingsResource.h"
+#include "ui/CMiscDialog.h"
 #include "ui/CNetworkDialog.h"
 
 using namespace uitest;
@@ -129,7 +130,7 @@ TEST_F(CNetworkDialogTest, OkWritesEverySettingAndTheLiveValues)
     AddDestination(L"pc1", 60125, 1);
     Script script;
     script.On(L"設定", [&](HWND h) {
-        SetDlgItemTextW(CurrentPage(h), IDC_NET_PORT, L" 123ab");
+        SetDlgItemTextW(CurrentPage(h), IDC_NET_PORT, L"123");
         PressOK(h);
     });
     EXPECT_EQ(IDOK, RunPage(script));
@@ -157,6 +158,68 @@ TEST_F(CNetworkDialogTest, OkWritesEverySettingAndTheLiveValues)
     EXPECT_EQ(60125, theApp.m_nPort);
 }
 
+// A port that isn't a port is refused where it is typed: on leaving the page,
+// by Apply and by OK. Each time the box names the range, the text stays, the
+// field has the focus and nothing is written.
+TEST_F(CNetworkDialogTest, PortThatIsNoPortIsRefusedWhereItIsTyped)
+{
+    for (const PORT_TEXT& t : PortTexts()) {
+        SCOPED_TRACE(testing::PrintToString(std::wstring(t.text)));
+        DeleteProfile();
+        ResetLiveSettings();
+        theApp.m_bSettingInitialized = FALSE;   // no restart notice among the boxes
+        Boxes() = MessageBoxes();
+        const char* steps[] = {"leaving the page", "Apply", "OK"};
+        bool stayed[3] = {}, focused[3] = {};
+        std::wstring kept[3];
+        CNetworkDialog page;
+        CMiscDialog misc;
+        Script script;
+        script.On(L"設定", [&](HWND h) {
+            HWND hPage = CurrentPage(h);
+            HWND hPort = GetDlgItem(hPage, IDC_NET_PORT);
+            TypeInto(hPort, t.text);
+            if (t.nPort != 0) {
+                SendMessageW(GetDlgItem(h, IDOK), BM_CLICK, 0, 0);
+                return;
+            }
+            for (int i = 0; i < 3; i++) {
+                if (i == 0)
+                    SelectTab(h, 1);
+                else
+                    SendMessageW(GetDlgItem(h, i == 1 ? kApplyButton : IDOK), BM_CLICK, 0, 0);
+                stayed[i] = FindTopWindow(L"設定") == h && CurrentPage(h) == hPage;
+                focused[i] = GetFocus() == hPort;
+                kept[i] = ItemText(hPage, IDC_NET_PORT);
+            }
+            PressCancel(h);
+        });
+        INT_PTR r = RunSheet(script, {&page, &misc});
+        DWORD v = 0;
+        if (t.nPort != 0) {
+            EXPECT_EQ(IDOK, r);
+            EXPECT_TRUE(Boxes().shown.empty());
+            EXPECT_TRUE(ReadDword(L"Network", L"Port", &v));
+            EXPECT_EQ((DWORD)t.nPort, v);
+            continue;
+        }
+        EXPECT_EQ(IDCANCEL, r);
+        for (int i = 0; i < 3; i++) {
+            EXPECT_TRUE(stayed[i]) << steps[i];
+            EXPECT_TRUE(focused[i]) << steps[i];
+            EXPECT_EQ(t.text, kept[i]) << steps[i];
+        }
+        EXPECT_EQ(3u, Boxes().shown.size());
+        for (const BOX& b : Boxes().shown) {
+            EXPECT_EQ(kPortRefused, b.text);
+            EXPECT_EQ((UINT)MB_OK, b.type & 0xF);
+            EXPECT_EQ(L"Varnel3", b.caption);
+        }
+        EXPECT_FALSE(ValueExists(L"Network", L"Port"));
+        EXPECT_FALSE(ValueExists(L"Network", L"Password"));
+    }
+}
+
 TEST_F(CNetworkDialogTest, UnselectableServerIsStoredAsMinusOne)
 {
     // A stored "Server" outside 0..2 selects nothing, and that is what is applied.
@@ -181,7 +244,7 @@ TEST_F(CNetworkDialogTest, RestartNoticeWhenPortOrServerDiffersFromStartUp)
         {"changed port", TRUE, L"61000", true},
         {"start-up port again", TRUE, L"60125", false},
         {"first run", FALSE, L"61000", false},
-        {"empty field is 0", TRUE, L"", true},
+        {"the smallest port", TRUE, L"1", true},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.label);
