@@ -12,12 +12,12 @@ if [ -z "${DISPLAY:-}" ]; then
   echo "no \$DISPLAY: started Xvfb on :77" >&2
   sleep 1
 fi
-# The dialogs name Windows' Japanese UI fonts; point them at IPA P Gothic,
-# once, in the Wine prefix in use.
+# The dialogs name Windows' Japanese UI fonts; point them at BIZ UDPGothic
+# (as tools/wine-lib.sh does), in the Wine prefix in use.
 subst='HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontSubstitutes'
-if ! wine reg query "$subst" /v "MS UI Gothic" >/dev/null 2>&1; then
+if ! wine reg query "$subst" /v "MS UI Gothic" 2>/dev/null | grep -q "BIZ UDPGothic"; then
   for f in "MS UI Gothic" "MS Shell Dlg" "MS Shell Dlg 2"; do
-    wine reg add "$subst" /v "$f" /d IPAPGothic /f >/dev/null 2>&1 || true
+    wine reg add "$subst" /v "$f" /d "BIZ UDPGothic" /f >/dev/null 2>&1 || true
   done
 fi
 exec wine "$top/build-x86_64/Varnel3.exe"

@@ -3,7 +3,7 @@
 # Quick when they are all there already.
 set -eu
 pkgs="g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix mingw-w64-tools binutils-mingw-w64-x86-64
- wine wine64 xvfb xauth fonts-ipafont-gothic cmake ninja-build googletest imagemagick openssl
+ wine wine64 xvfb xauth fonts-ipafont-gothic fonts-morisawa-bizud-gothic cmake ninja-build googletest imagemagick openssl
  python3 procps psmisc util-linux locales iproute2"
 missing=""
 for p in $pkgs; do

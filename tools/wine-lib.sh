@@ -10,7 +10,7 @@ export WINEDLLOVERRIDES="mscoree,mshtml=;winedbg.exe=d"
 
 # A fresh prefix takes ~10 s, a copy ~2 s: make one template, copy it per computer.
 # Bump when the template's contents change, so an old one is made anew.
-VARNEL_TEMPLATE_VERSION=3
+VARNEL_TEMPLATE_VERSION=4
 wine_template() {
   (
     flock 9
@@ -20,10 +20,11 @@ wine_template() {
       export WINEPREFIX="$VARNEL_WINE_TEMPLATE" LANG=ja_JP.UTF-8
       wine wineboot -i >/dev/null 2>&1
       # Japanese dialogs draw only once the UI fonts map to an installed Japanese
-      # font; the proportional IPA P Gothic is closest to the UI fonts in width.
+      # font. BIZ UDPGothic's kana are narrow enough for the labels sized for
+      # the UI fonts; the IPA and VL fonts' full-width kana cut them.
       for f in "MS UI Gothic" "MS Shell Dlg" "MS Shell Dlg 2"; do
         wine reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontSubstitutes' \
-          /v "$f" /d IPAPGothic /f >/dev/null 2>&1
+          /v "$f" /d "BIZ UDPGothic" /f >/dev/null 2>&1
       done
       # There is no window manager on these displays: unmanaged windows are
       # hidden and closed at once, instead of after Wine's 2 s wait for one.

@@ -506,6 +506,36 @@ TEST_F(CNetworkDialogTest, RsaChoiceWithKeyNeedsNoGeneration)
     }
 }
 
+TEST_F(CNetworkDialogTest, RsaListDropsDownWithEveryChoice)
+{
+    DeleteProfile();
+    ResetLiveSettings();
+    int count = 0, itemHeight = 0, listHeight = 0;
+    BOOL dropped = FALSE;
+    Script script;
+    script.On(L"設定", [&](HWND h) {
+        HWND hCombo = GetDlgItem(CurrentPage(h), IDC_NET_RSA);
+        SendMessageW(hCombo, CB_SHOWDROPDOWN, TRUE, 0);
+        dropped = (BOOL)SendMessageW(hCombo, CB_GETDROPPEDSTATE, 0, 0);
+        COMBOBOXINFO info = {sizeof(info)};
+        if (GetComboBoxInfo(hCombo, &info)) {
+            RECT rc = {};
+            GetClientRect(info.hwndList, &rc);
+            listHeight = rc.bottom - rc.top;
+        }
+        count = (int)SendMessageW(hCombo, CB_GETCOUNT, 0, 0);
+        itemHeight = (int)SendMessageW(hCombo, CB_GETITEMHEIGHT, 0, 0);
+        SendMessageW(hCombo, CB_SHOWDROPDOWN, FALSE, 0);
+        PressCancel(h);
+    });
+    EXPECT_EQ(IDCANCEL, RunPage(script));
+    EXPECT_TRUE(dropped);
+    EXPECT_EQ(3, count);
+    EXPECT_GT(itemHeight, 0);
+    // Every choice shows without scrolling.
+    EXPECT_GE(listHeight, count * itemHeight);
+}
+
 TEST_F(CNetworkDialogTest, KeyGenerationOutcomeSetsTheChoice)
 {
     // The generation is cancelled at once; a fast computer may still finish
