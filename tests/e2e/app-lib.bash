@@ -37,7 +37,9 @@ port=$(free_port)
 frame_title="Varnel3 (IPv4"
 
 regadd() {  # regadd KEY NAME TYPE DATA
-  W reg add "HKCU\\$1" /v "$2" /t "$3" /d "$4" /f >/dev/null 2>&1 || fail "reg add $1 $2"
+  local out
+  out=$(W reg add "HKCU\\$1" /v "$2" /t "$3" /d "$4" /f 2>&1) ||
+    fail "reg add $1 $2 (exit $?): $(printf '%s' "$out" | tr -d '\r' | tail -n 3)"
 }
 # regget KEY NAME: the value's data as reg query prints it, empty when absent.
 regget() {
