@@ -83,11 +83,7 @@ public:
     void WaitOffered(bool bReception = true)
     {
         std::vector<std::wstring> lines;
-        ASSERT_TRUE(WaitUntil([&] {
-            auto more = TakeLog();
-            lines.insert(lines.end(), more.begin(), more.end());
-            return HasLine(lines, { L"【受信可能】" });
-        })) << Join(lines);
+        ASSERT_TRUE(Gather(TakeLog, lines, L"【受信可能】")) << Join(lines);
         ASSERT_EQ(bReception ? 2u : 1u, lines.size()) << Join(lines);
         if (bReception)
         {

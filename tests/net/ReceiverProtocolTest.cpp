@@ -53,17 +53,8 @@ protected:
     {
         AfxSocketInit();
         InternalFormat();
-        theApp.m_nPort = FreePort();
-        TakeStatus();
-        StartListenerThread();
-        CString running;
-        running.Format(L"稼働中　ポート %d", theApp.m_nPort);
         std::vector<std::wstring> status;
-        ASSERT_TRUE(WaitUntil([&] {
-            auto more = TakeStatus();
-            status.insert(status.end(), more.begin(), more.end());
-            return HasLine(status, { running.GetString() });
-        })) << Join(status);
+        ASSERT_TRUE(StartListenerOnFreePort(status)) << Join(status);
         EXPECT_EQ(L"起動中", status.front());
     }
     static void TearDownTestSuite()
@@ -386,11 +377,7 @@ TEST_F(ReceiverProtocolTest, ConnectionsWithoutACopyLeaveTheHeldPlaceholders)
     holder.SendHB(PASSWORD, Directory(items));
     ASSERT_EQ(DWORD(REPLY_OK), holder.Reply());
     std::vector<std::wstring> lines;
-    ASSERT_TRUE(WaitUntil([&] {
-        auto more = TakeLog();
-        lines.insert(lines.end(), more.begin(), more.end());
-        return HasLine(lines, { L"【受信可能】" });
-    })) << Join(lines);
+    ASSERT_TRUE(Gather(TakeLog, lines, L"【受信可能】")) << Join(lines);
     CRequestPeer peer(holder);
     peer.Start([&](CRequestPeer& p, DWORD nIndex) { p.Serve(data(nIndex)); });
 
@@ -470,11 +457,7 @@ TEST_F(ReceiverProtocolTest, LogLinesNameWholeNamesAndOnlyWhatIsOffered)
         }
         else
         {
-            ASSERT_TRUE(WaitUntil([&] {
-                auto more = TakeLog();
-                lines.insert(lines.end(), more.begin(), more.end());
-                return HasLine(lines, { L"【受信可能】" });
-            })) << Join(lines);
+            ASSERT_TRUE(Gather(TakeLog, lines, L"【受信可能】")) << Join(lines);
         }
         ASSERT_EQ(c.strOffered.empty() ? 1u : 2u, lines.size()) << Join(lines);
         EXPECT_EQ(0u, lines[0].find(L"【正常受信】")) << Join(lines);

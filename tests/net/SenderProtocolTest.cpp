@@ -2,7 +2,6 @@
 // refusal, every reply code, the request loop and the log lines.
 #include "FakePeer.h"
 #include "net/CSenderThread.h"
-#include "net/CListenerThread.h"
 #include "net/CSocketedThreadList.h"
 #include "net/CDestinationDataArray.h"
 #include "app/CBrinmoorApp.h"
@@ -502,17 +501,8 @@ TEST_F(SenderProtocolTest, DestinationsDecideTheSenders)
 // line each, and it stays in the list; the others are sent to.
 TEST_F(SenderProtocolTest, OwnReceiverIsSkippedAndKept)
 {
-    theApp.m_nPort = FreePort();
-    TakeStatus();
-    StartListenerThread();
-    CString running;
-    running.Format(L"稼働中　ポート %d", theApp.m_nPort);
     std::vector<std::wstring> status;
-    ASSERT_TRUE(WaitUntil([&] {
-        auto more = TakeStatus();
-        status.insert(status.end(), more.begin(), more.end());
-        return HasLine(status, { running.GetString() });
-    })) << Join(status);
+    ASSERT_TRUE(StartListenerOnFreePort(status)) << Join(status);
     PutSentinelOnClipboard();
 
     std::vector<std::wstring> selves = { L"127.0.0.1", L"127.0.0.2", L"localhost" };
