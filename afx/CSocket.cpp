@@ -116,9 +116,9 @@ BOOL CSocket::WaitFor(long lEvents)
     }
 }
 
-BOOL CSocket::Connect(LPCWSTR lpszHostAddress, UINT nHostPort)
+BOOL CSocket::ResolveIPv4(LPCWSTR lpszHostAddress, UINT nHostPort, sockaddr_in& addr)
 {
-    sockaddr_in addr = {};
+    addr = sockaddr_in();
     addr.sin_family = AF_INET;
     addr.sin_port = htons(static_cast<u_short>(nHostPort));
     // A destination's port is not range-checked where it is typed or stored;
@@ -128,21 +128,28 @@ BOOL CSocket::Connect(LPCWSTR lpszHostAddress, UINT nHostPort)
         ::WSASetLastError(WSAEINVAL);
         return FALSE;
     }
-    if (::InetPtonW(AF_INET, lpszHostAddress, &addr.sin_addr) != 1)
+    if (::InetPtonW(AF_INET, lpszHostAddress, &addr.sin_addr) == 1)
+        return TRUE;
+    ADDRINFOW hints = {};
+    hints.ai_family = AF_INET;
+    hints.ai_socktype = SOCK_STREAM;
+    ADDRINFOW* pResult = NULL;
+    int nError = ::GetAddrInfoW(lpszHostAddress, NULL, &hints, &pResult);
+    if (nError != 0 || pResult == NULL)
     {
-        ADDRINFOW hints = {};
-        hints.ai_family = AF_INET;
-        hints.ai_socktype = SOCK_STREAM;
-        ADDRINFOW* pResult = NULL;
-        int nError = ::GetAddrInfoW(lpszHostAddress, NULL, &hints, &pResult);
-        if (nError != 0 || pResult == NULL)
-        {
-            ::WSASetLastError(nError != 0 ? nError : WSAHOST_NOT_FOUND);
-            return FALSE;
-        }
-        addr.sin_addr = reinterpret_cast<const sockaddr_in*>(pResult->ai_addr)->sin_addr;
-        ::FreeAddrInfoW(pResult);
+        ::WSASetLastError(nError != 0 ? nError : WSAHOST_NOT_FOUND);
+        return FALSE;
     }
+    addr.sin_addr = reinterpret_cast<const sockaddr_in*>(pResult->ai_addr)->sin_addr;
+    ::FreeAddrInfoW(pResult);
+    return TRUE;
+}
+
+BOOL CSocket::Connect(LPCWSTR lpszHostAddress, UINT nHostPort)
+{
+    sockaddr_in addr;
+    if (!ResolveIPv4(lpszHostAddress, nHostPort, addr))
+        return FALSE;
     return Connect(reinterpret_cast<const SOCKADDR*>(&addr), sizeof(addr));
 }
 

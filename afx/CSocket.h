@@ -19,6 +19,9 @@ public:
 
     // Connects to a dotted IPv4 address or a computer name (resolved to IPv4).
     BOOL Connect(LPCWSTR lpszHostAddress, UINT nHostPort);
+    // The IPv4 address and port that Connect would use; FALSE with the
+    // thread's socket error set.
+    static BOOL ResolveIPv4(LPCWSTR lpszHostAddress, UINT nHostPort, sockaddr_in& addr);
     BOOL Connect(const SOCKADDR* lpSockAddr, int nSockAddrLen);
     // Waits for a connection and hands it to rConnectedSocket (attached with
     // the same events as this socket).

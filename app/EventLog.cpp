@@ -36,7 +36,19 @@ CString FormatLogLine(__time64_t tNow, LPCWSTR pszText)
 
 void AddLog(LPCWSTR pszText)
 {
-    CString* pLine = new CString(FormatLogLine(_time64(NULL), pszText));
+    AddLog(CString(pszText != NULL ? pszText : L""));
+}
+
+void AddLog(const CString& strText)
+{
+    CString strVisible(strText);
+    for (int i = 0; i < strVisible.GetLength(); ++i)
+    {
+        wchar_t ch = strVisible.GetAt(i);
+        if (ch < 0x20)
+            strVisible.SetAt(i, static_cast<wchar_t>(0x2400 + ch));
+    }
+    CString* pLine = new CString(FormatLogLine(_time64(NULL), strVisible));
     LogQueue.Push(pLine);
     // Posted after the queue's lock is released, so the dialog never waits on it.
     HWND hWnd = MainDialogWnd.load();

@@ -19,8 +19,12 @@ extern CQueue<CServerStatusQueueItem*> ServerStatusQueue;
 extern std::atomic<HWND> MainDialogWnd;
 
 // Queues one event-log line "MM/DD hh:mm:ss " + text + "\r\n" (local time) and
-// tells the main dialog. Any thread; NULL counts as empty text.
+// tells the main dialog. Any thread; NULL counts as empty text. The text is
+// taken whole: a character below U+0020 (a NUL or a line break in a name from
+// the network) shows as its control picture (U+2400 + code) and neither cuts
+// nor breaks the line.
 void AddLog(LPCWSTR pszText);
+void AddLog(const CString& strText);
 
 // Queues a server-status text for the IPv4 (0) or IPv6 (non-zero) line and
 // tells the main dialog. Any thread; NULL counts as empty text.

@@ -113,8 +113,8 @@ void CListenerThread::AcceptLoop()
             return;
         }
 
-        // The newest connection replaces the ones before it.
-        ReceiverThreadList.StopAll(FALSE);
+        // The older receivers are stopped by this one once its copy is
+        // accepted: a peer without the password must not end them.
         SOCKET hSocket = accepted.m_socket.Detach();
         CReceiverThread* pReceiver = NULL;
         try

@@ -1,5 +1,6 @@
 #include "net/CReceiverThread.h"
 #include "net/Protocol.h"
+#include "net/CSocketedThreadList.h"
 #include "app/CBrinmoorApp.h"
 #include "app/CGlobalLockGuard.h"
 #include "app/EventLog.h"
@@ -22,7 +23,7 @@ const DWORD FIRST_DIRECTORY_PIECE = 4096;
 
 CReceiverThread::CReceiverThread(int nProtocolIndex)
     : m_hServerWnd(NULL), m_hSocket(INVALID_SOCKET), m_nProtocolIndex(nProtocolIndex), m_bRSA(0),
-      m_buffer(&m_socket)
+      m_buffer(&m_socket), m_pfnHandOver(::SetClipboardData)
 {
 }
 
@@ -221,6 +222,8 @@ void CReceiverThread::Converse()
     directory.reset();
     if (!bParsed)
         return;
+    // The copy is accepted: it replaces the ones that came before it.
+    ReceiverThreadList.StopAll(FALSE, this);
     m_buffer.SendUInt32(REPLY_OK);
     SetStatus(2);
 
@@ -233,6 +236,9 @@ void CReceiverThread::Converse()
         CBDF* pRecord = m_pData->GetAt(i);
         if (pRecord->m_nSize == 0)
         {
+            // The offer line names only what the clipboard will be offered.
+            if (!CanOffer(pRecord))
+                continue;
             if (bPlaceholders)
                 m_strDelayedFormats += L",  ";
             m_strDelayedFormats += pRecord->m_strName;
@@ -434,6 +440,14 @@ BOOL CReceiverThread::ReadFormatDirectory(int nLength, const BYTE* pDirectory)
     return TRUE;
 }
 
+BOOL CReceiverThread::CanOffer(const CBDF* pRecord)
+{
+    // A format whose data is a GDI object or a handle can't be made from
+    // bytes; such records keep their place (and index) but stay off the
+    // clipboard. Id 0 is a name that could not be registered here.
+    return pRecord != NULL && pRecord->m_nFormat != 0 && !IsHandleClipboardFormat(pRecord->m_nFormat);
+}
+
 BOOL CReceiverThread::PutOnClipboard(CWnd* pOwner)
 {
     HGLOBAL hMarker = ::GlobalAlloc(BLOCK_FLAGS, 1);
@@ -463,10 +477,7 @@ BOOL CReceiverThread::PutOnClipboard(CWnd* pOwner)
     for (INT_PTR i = 0; i < nCount; ++i)
     {
         CBDF* pRecord = m_pData->GetAt(i);
-        // A format whose data is a GDI object or a handle can't be made from
-        // bytes; such records keep their place (and index) but stay off the
-        // clipboard. Id 0 is a name that could not be registered here.
-        if (pRecord == NULL || pRecord->m_nFormat == 0 || IsHandleClipboardFormat(pRecord->m_nFormat))
+        if (!CanOffer(pRecord))
             continue;
         if (pRecord->m_hGlobal != NULL)
         {

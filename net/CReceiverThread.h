@@ -56,6 +56,9 @@ public:
     CString m_strRSAMark;
     CString m_strDelayedFormats;
     CSocketBuffer m_buffer;
+    // Hands a fetched block to the clipboard during a render: SetClipboardData;
+    // tests put one here that refuses.
+    HANDLE(WINAPI* m_pfnHandOver)(UINT, HANDLE);
 
     // Frees a block from malloc (the directory while it arrives).
     struct FreeDeleter
@@ -64,6 +67,10 @@ public:
     };
 
 private:
+    // Whether the record goes onto this computer's clipboard at all.
+    static BOOL CanOffer(const CBDF* pRecord);
+    // The line for a format the sender has no data for; FALSE, the render's result.
+    BOOL LogNoData(const CBDF* pRecord);
     void Converse();
     BOOL ReceiveDirectory(DWORD nLength, std::unique_ptr<BYTE, FreeDeleter>& directory);
     // Holds the placeholders until stopped (delayed rendering).

@@ -143,6 +143,14 @@ void CReceiverThread::ServeDelayedFormats()
     // The window, if it still exists, goes with the object.
 }
 
+BOOL CReceiverThread::LogNoData(const CBDF* pRecord)
+{
+    AddLog(L"【受信エラー" + m_strRSAMark + L"】" + m_strPeerName + L" 受信できません。フォーマット: " +
+           pRecord->m_strName);
+    SetStatus(1);
+    return FALSE;
+}
+
 BOOL CReceiverThread::RenderFormat(UINT nFormat)
 {
     INT_PTR nIndex = -1;
@@ -167,7 +175,7 @@ BOOL CReceiverThread::RenderFormat(UINT nFormat)
     {
         // Fetched earlier and refused by the clipboard then: hand it over now,
         // without asking the sender again.
-        if (::SetClipboardData(nFormat, pRecord->m_hGlobal) != NULL)
+        if (m_pfnHandOver(nFormat, pRecord->m_hGlobal) != NULL)
         {
             pRecord->m_hGlobal = NULL;
             return TRUE;
@@ -195,12 +203,7 @@ BOOL CReceiverThread::RenderFormat(UINT nFormat)
         m_buffer.Send(request);
         DWORD nAnswer = ReceiveUInt32WithinLimit(m_buffer);
         if (nAnswer == REPLY_NO_DATA)
-        {
-            AddLog(L"【受信エラー" + m_strRSAMark + L"】" + m_strPeerName + L" 受信できません。フォーマット: " +
-                   pRecord->m_strName);
-            SetStatus(1);
-            return FALSE;
-        }
+            return LogNoData(pRecord);
         if (nAnswer != TAG_DL)
         {
             ReportError(RECEIVER_ERROR_FORMAT);
@@ -236,11 +239,18 @@ BOOL CReceiverThread::RenderFormat(UINT nFormat)
             ReceiveWithinLimit(m_buffer, static_cast<DWORD>(nSize), static_cast<BYTE*>(guard.Get()));
         }
         m_buffer.SendUInt32(REPLY_OK);
+        if (nSize == 0)
+        {
+            // An empty block pastes nothing: the sender had no data for it.
+            ::GlobalFree(hBlock);
+            hBlock = NULL;
+            return LogNoData(pRecord);
+        }
         AddLog(L"【正常受信" + m_strRSAMark + L"】" + m_strPeerName + L"  (" + FormatKB(nSize) +
                L" KB) フォーマット: " + pRecord->m_strName);
         SetStatus(1);
         // The pasting program holds the clipboard open for this.
-        if (::SetClipboardData(nFormat, hBlock) != NULL)
+        if (m_pfnHandOver(nFormat, hBlock) != NULL)
             return TRUE;
         AddLog(L"【エラー】 受信したデータの貼り付けに失敗しました。時間がかかりすぎたためかもしれません。"
                L"受信したデータは保持されていますので貼り付けをやり直してみてください。");

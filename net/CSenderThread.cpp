@@ -15,6 +15,24 @@ struct FreeDeleter
 {
     void operator()(BYTE* p) const { free(p); }
 };
+
+// This computer's own listener at that address: its receiver would empty the
+// very clipboard the copy comes from, and the next capture there would stop
+// the sender that still serves its placeholders.
+BOOL IsOwnReceiver(const sockaddr_in& addr)
+{
+    if (ntohs(addr.sin_port) != theApp.m_nPort || ListenerThreadList.GetCountLocked() == 0)
+        return FALSE;
+    // Only this computer's own addresses (loopback among them) can be bound.
+    SOCKET hProbe = ::socket(AF_INET, SOCK_DGRAM, IPPROTO_UDP);
+    if (hProbe == INVALID_SOCKET)
+        return FALSE;
+    sockaddr_in local = addr;
+    local.sin_port = 0;
+    BOOL bLocal = ::bind(hProbe, reinterpret_cast<const sockaddr*>(&local), sizeof(local)) == 0;
+    ::closesocket(hProbe);
+    return bLocal;
+}
 }
 
 CSenderThread::CSenderThread() : m_nPort(0), m_bRSA(0), m_buffer(&m_socket) {}
@@ -142,7 +160,15 @@ void CSenderThread::DoSession()
     }
     SetStatus(2);
 
-    if (!m_socket.Connect(m_strHost, m_nPort))
+    sockaddr_in addr;
+    BOOL bResolved = !m_socket.IsAborted() && CSocket::ResolveIPv4(m_strHost, static_cast<UINT>(m_nPort), addr);
+    if (bResolved && IsOwnReceiver(addr))
+    {
+        AddLog(L"【送信なし】" + m_strHost + HostPortSuffix() +
+               L"送信先はこのコンピューター自身の受信ポートのため送信しません。");
+        return;
+    }
+    if (!bResolved || !m_socket.Connect(addr))
     {
         ReportError(m_socket.GetError(), SENDER_ERROR_CONNECT);
         return;

@@ -11,7 +11,17 @@ BOOL CSocketX::Connect(LPCWSTR lpszHost, int nPort)
 {
     if (m_bAborted)
         return FALSE;
-    if (!m_socket.Connect(lpszHost, static_cast<UINT>(nPort)))
+    sockaddr_in addr;
+    if (!CSocket::ResolveIPv4(lpszHost, static_cast<UINT>(nPort), addr))
+        return FALSE;
+    return Connect(addr);
+}
+
+BOOL CSocketX::Connect(const sockaddr_in& addr)
+{
+    if (m_bAborted)
+        return FALSE;
+    if (!m_socket.Connect(reinterpret_cast<const SOCKADDR*>(&addr), sizeof(addr)))
         return FALSE;
     // Small messages (requests, replies) must not wait for the peer's delayed
     // acknowledgement; the bytes on the wire are the same either way.

@@ -17,6 +17,7 @@ public:
     BOOL Create(UINT nPort = 0);
     // Blocking connect to a computer name or a dotted IPv4 address.
     BOOL Connect(LPCWSTR lpszHost, int nPort);
+    BOOL Connect(const sockaddr_in& addr);
     // Sends the whole count; the count or SOCKET_ERROR.
     int Send(const void* lpData, int nCount);
     // At most nCount bytes; the count, 0 when the peer closed, or SOCKET_ERROR.

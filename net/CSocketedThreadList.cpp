@@ -47,7 +47,7 @@ void CSocketedThreadList::Remove(CSocketedThread* pThread)
     PostThreadStateChanged();
 }
 
-void CSocketedThreadList::StopAll(BOOL bWait)
+void CSocketedThreadList::StopAll(BOOL bWait, CSocketedThread* pNewer)
 {
     CList<CSocketedThreadPtr, CSocketedThreadPtr&> snapshot(10);
     {
@@ -55,6 +55,8 @@ void CSocketedThreadList::StopAll(BOOL bWait)
         for (POSITION pos = GetHeadPosition(); pos != NULL;)
         {
             CSocketedThreadPtr& p = GetNext(pos);
+            if (p.Get() == pNewer)
+                break;
             p->Stop();
             snapshot.AddTail(p);
         }

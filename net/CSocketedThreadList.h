@@ -16,8 +16,9 @@ public:
     void Add(CSocketedThread* pThread);
     void Remove(CSocketedThread* pThread);
     // Stops every worker in the list now. With bWait, returns once all of
-    // them have finished; without, gives up after about 100 ms.
-    void StopAll(BOOL bWait);
+    // them have finished; without, gives up after about 100 ms. With
+    // pNewer, only the workers added before it (all when it isn't listed).
+    void StopAll(BOOL bWait, CSocketedThread* pNewer = NULL);
     // 2 if any worker transfers, else 1 if any holds or waits, else 0.
     int GetStatus();
     int GetCountLocked();

@@ -164,6 +164,33 @@ TEST_F(EventLogWindow, NothingIsPostedWithoutAMainDialogAndLinesWait)
     delete pSecond;
 }
 
+// A name from the network may hold any character: none of them cuts the line
+// short or breaks it in two.
+TEST_F(EventLogWindow, ControlCharactersShowAsTheirPictures)
+{
+    MainDialogWnd = m_hWnd;
+    const struct
+    {
+        const wchar_t* pszText;
+        int nLength;
+        const wchar_t* pszExpected;
+    } cases[] = {
+        {L"フォーマット: a\0b,  CF_DIB", 20, L"フォーマット: a\u2400b,  CF_DIB"},
+        {L"\0", 1, L"\u2400"},
+        {L"x\r\ny\tz\x1f", 7, L"x\u240d\u240ay\u2409z\u241f"},
+        {L"~ stays", 7, L"~ stays"},
+    };
+    for (const auto& c : cases)
+    {
+        AddLog(CString(c.pszText, c.nLength));
+        CString* pLine = LogQueue.Pop();
+        ASSERT_TRUE(pLine != NULL) << Narrow(c.pszExpected);
+        EXPECT_EQ(Narrow(CString(c.pszExpected) + L"\r\n"), Narrow(pLine->Mid(15)));
+        delete pLine;
+        EXPECT_EQ(1, CountPosted(UWM_LOGQUEUED));
+    }
+}
+
 TEST_F(EventLogWindow, PushServerStatusQueuesFlagAndTextAndPosts)
 {
     MainDialogWnd = m_hWnd;

@@ -3,6 +3,7 @@
 // retry on a busy clipboard, and every way the window goes. The test thread
 // plays the pasting program.
 #include "FakePeer.h"
+#include "CRequestPeer.h"
 #include "net/CListenerThread.h"
 #include "net/CReceiverThread.h"
 #include "net/CSocketedThreadList.h"
@@ -27,87 +28,10 @@ std::vector<BYTE> Pattern(size_t n, BYTE seed)
     return v;
 }
 
-// The sender's side once the directory is through: every tag the receiver
-// sends is noted with its time; "SF" is answered by the test's handler.
-class CRequestPeer
+HANDLE WINAPI RefuseHandOver(UINT, HANDLE)
 {
-public:
-    typedef std::function<void(CRequestPeer&, DWORD nIndex)> HANDLER;
-
-    explicit CRequestPeer(FakeSender& fs) : m_fs(fs) {}
-    ~CRequestPeer() { Join(); }
-
-    void Start(HANDLER handler)
-    {
-        m_handler = handler;
-        m_thread = std::thread([this] { Loop(); });
-    }
-    // Ends once the receiver closes the connection.
-    void Join()
-    {
-        if (m_thread.joinable())
-            m_thread.join();
-    }
-    void SendDL(ULONGLONG nSize)
-    {
-        CSendBuffer sb;
-        sb.AppendString(L"DL");
-        sb.AppendUInt64(nSize);
-        m_fs.m_buffer.Send(sb);
-    }
-    // "DL", the reply, "DB" and the data, the reply: one whole answer.
-    void Serve(const std::vector<BYTE>& data)
-    {
-        SendDL(data.size());
-        EXPECT_EQ(DWORD(REPLY_OK), m_fs.m_buffer.ReceiveUInt32());
-        m_fs.m_buffer.SendUInt32(TAG_DB);
-        m_fs.m_buffer.SendBytes(data.data(), DWORD(data.size()));
-        EXPECT_EQ(DWORD(REPLY_OK), m_fs.m_buffer.ReceiveUInt32());
-    }
-    std::vector<std::pair<DWORD, DWORD>> Tags()
-    {
-        std::lock_guard<std::mutex> lock(m_mutex);
-        return m_tags;
-    }
-    int Count(DWORD nTag)
-    {
-        int n = 0;
-        for (auto& t : Tags())
-            n += t.first == nTag;
-        return n;
-    }
-
-    FakeSender& m_fs;
-
-private:
-    void Loop()
-    {
-        try
-        {
-            for (;;)
-            {
-                DWORD nTag = m_fs.m_buffer.ReceiveUInt32();
-                {
-                    std::lock_guard<std::mutex> lock(m_mutex);
-                    m_tags.push_back({ nTag, ::GetTickCount() });
-                }
-                if (nTag == TAG_SF)
-                    m_handler(*this, m_fs.m_buffer.ReceiveUInt32());
-                else if (nTag != TAG_AL)
-                    ADD_FAILURE() << "unexpected tag " << std::hex << nTag;
-            }
-        }
-        catch (CSocketBufferException&)
-        {
-            // The receiver has closed the connection.
-        }
-    }
-
-    HANDLER m_handler;
-    std::thread m_thread;
-    std::mutex m_mutex;
-    std::vector<std::pair<DWORD, DWORD>> m_tags;
-};
+    return NULL;
+}
 
 class ServerWndTest : public ::testing::Test
 {
@@ -159,11 +83,7 @@ public:
     void WaitOffered(bool bReception = true)
     {
         std::vector<std::wstring> lines;
-        ASSERT_TRUE(WaitUntil([&] {
-            auto more = TakeLog();
-            lines.insert(lines.end(), more.begin(), more.end());
-            return HasLine(lines, { L"【受信可能】" });
-        })) << Join(lines);
+        ASSERT_TRUE(Gather(TakeLog, lines, L"【受信可能】")) << Join(lines);
         ASSERT_EQ(bReception ? 2u : 1u, lines.size()) << Join(lines);
         if (bReception)
         {
@@ -225,6 +145,35 @@ TEST_F(ServerWndTest, PasteFetchesTheOneFormatOnceAndLaterPastesCostNothing)
     EXPECT_EQ(1, peer.Count(TAG_SF));
     EXPECT_TRUE(TakeLog().empty());
 
+    ReceiverThreadList.StopAll(TRUE);
+    peer.Join();
+}
+
+// A sender that announces an empty block for a placeholder has nothing to
+// give: the paste gets nothing, one line, and a later paste asks again.
+TEST_F(ServerWndTest, EmptyAnswerPastesNothing)
+{
+    ASSERT_NO_FATAL_FAILURE(Open());
+    ASSERT_NO_FATAL_FAILURE(WaitOffered());
+    CRequestPeer peer(Fs());
+    peer.Start([&](CRequestPeer& p, DWORD nIndex) {
+        EXPECT_EQ(1u, nIndex);
+        p.Serve({});
+    });
+    for (int nPaste = 1; nPaste <= 2; ++nPaste)
+    {
+        SCOPED_TRACE(nPaste);
+        std::vector<BYTE> got;
+        EXPECT_FALSE(ReadClipboard(CF_DIB, got) && !got.empty()) << "got " << got.size() << " bytes";
+        EXPECT_EQ(nPaste, peer.Count(TAG_SF));
+        // The render ran while the paste waited: its lines are all queued.
+        auto lines = TakeLog();
+        ASSERT_EQ(1u, lines.size()) << Join(lines);
+        EXPECT_EQ(L"【受信エラー】" + std::wstring(Receiver()->m_strPeerName.GetString()) +
+                      L" 受信できません。フォーマット: CF_DIB",
+                  lines[0]);
+    }
+    EXPECT_EQ(1, Receiver()->m_nState.load());
     ReceiverThreadList.StopAll(TRUE);
     peer.Join();
 }
@@ -370,11 +319,11 @@ TEST_F(ServerWndTest, RefusedHandOverKeepsTheBlockForTheNextPaste)
     ASSERT_NO_FATAL_FAILURE(Open());
     ASSERT_NO_FATAL_FAILURE(WaitOffered());
     CRequestPeer peer(Fs());
-    // This system refuses an empty block; a size of 0 is a valid answer.
-    peer.Start([](CRequestPeer& p, DWORD) { p.Serve({}); });
+    peer.Start([](CRequestPeer& p, DWORD) { p.Serve({ 1, 2, 3 }); });
+    // The clipboard refuses every hand-over, as when the paste gave up waiting.
+    Receiver()->m_pfnHandOver = RefuseHandOver;
     std::vector<BYTE> got;
-    if (ReadClipboard(CF_DIB, got))
-        GTEST_SKIP() << "the clipboard took an empty block here";
+    EXPECT_FALSE(ReadClipboard(CF_DIB, got));
     auto lines = TakeLog();
     ASSERT_EQ(2u, lines.size()) << Join(lines);
     EXPECT_EQ(0u, lines[0].find(L"【正常受信】")) << Join(lines);

@@ -131,6 +131,31 @@ TEST(SocketedThreadList, FinishedWorkerIsNotAborted)
     EXPECT_EQ(1, list.GetCountLocked()) << "only the worker's own thread removes it";
 }
 
+// The workers added before the given one are stopped; it and the later ones
+// go on. One that isn't listed counts as newer than all.
+TEST(SocketedThreadList, StopAllBeforeANewerWorker)
+{
+    struct { int nNewer; std::vector<int> stopped; } cases[] = {
+        { 0, { 0, 0, 0 } }, { 1, { 1, 0, 0 } }, { 2, { 1, 1, 0 } }, { -1, { 1, 1, 1 } },
+    };
+    for (auto& c : cases)
+    {
+        SCOPED_TRACE(c.nNewer);
+        CSocketedThreadList list;
+        std::vector<CAdoPtr<CSocketedThread>> workers;
+        for (int i = 0; i < 3; ++i)
+        {
+            workers.push_back(new CSocketedThread());
+            workers.back()->m_bFinished = 1;
+            list.Add(workers.back());
+        }
+        CAdoPtr<CSocketedThread> unlisted(new CSocketedThread());
+        list.StopAll(FALSE, c.nNewer < 0 ? unlisted.Get() : workers[c.nNewer].Get());
+        for (int i = 0; i < 3; ++i)
+            EXPECT_EQ(c.stopped[i], workers[i]->m_bStop.load()) << "worker " << i;
+    }
+}
+
 TEST(SocketedThreadList, WorkerWhoseThreadCannotStartIsFinishedAndRemoved)
 {
     CSocketedThreadList list;

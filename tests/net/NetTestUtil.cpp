@@ -1,6 +1,7 @@
 #include "NetTestUtil.h"
 #include "app/CBrinmoorApp.h"
 #include "net/CSocketedThreadList.h"
+#include "net/CListenerThread.h"
 #include <thread>
 
 namespace nettest {
@@ -76,6 +77,28 @@ bool WaitUntil(const std::function<bool()>& pred, DWORD nTimeoutMs)
             return false;
         ::Sleep(5);
     }
+}
+
+bool Gather(const std::function<std::vector<std::wstring>()>& take, std::vector<std::wstring>& seen,
+            const std::wstring& part, DWORD nTimeoutMs)
+{
+    return WaitUntil(
+        [&] {
+            auto more = take();
+            seen.insert(seen.end(), more.begin(), more.end());
+            return HasLine(seen, { part });
+        },
+        nTimeoutMs);
+}
+
+bool StartListenerOnFreePort(std::vector<std::wstring>& status)
+{
+    theApp.m_nPort = FreePort();
+    TakeStatus();
+    StartListenerThread();
+    CString running;
+    running.Format(L"稼働中　ポート %d", theApp.m_nPort);
+    return Gather(TakeStatus, status, running.GetString());
 }
 
 std::string Narrow(const std::wstring& s)

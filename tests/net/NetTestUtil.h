@@ -70,6 +70,13 @@ std::vector<std::wstring> TakeLog();
 std::vector<std::wstring> TakeStatus();
 // Waits up to nTimeoutMs for pred to hold, polling.
 bool WaitUntil(const std::function<bool()>& pred, DWORD nTimeoutMs = 10000);
+// Gathers what take returns (TakeLog, TakeStatus) into seen until some entry
+// contains part.
+bool Gather(const std::function<std::vector<std::wstring>()>& take, std::vector<std::wstring>& seen,
+            const std::wstring& part, DWORD nTimeoutMs = 10000);
+// Starts the program's listener on a free port (theApp.m_nPort) and waits
+// until it runs; status gets the texts it showed.
+bool StartListenerOnFreePort(std::vector<std::wstring>& status);
 // Joins lines for failure messages.
 std::string Narrow(const std::wstring& s);
 std::string Join(const std::vector<std::wstring>& lines);

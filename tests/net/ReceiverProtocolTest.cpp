@@ -2,6 +2,7 @@
 // check and bound, the replies, and what lands on the clipboard.
 #define PSAPI_VERSION 2
 #include "FakePeer.h"
+#include "CRequestPeer.h"
 #include "net/CListenerThread.h"
 #include "net/CReceiverThread.h"
 #include "net/CSocketedThreadList.h"
@@ -52,17 +53,8 @@ protected:
     {
         AfxSocketInit();
         InternalFormat();
-        theApp.m_nPort = FreePort();
-        TakeStatus();
-        StartListenerThread();
-        CString running;
-        running.Format(L"稼働中　ポート %d", theApp.m_nPort);
         std::vector<std::wstring> status;
-        ASSERT_TRUE(WaitUntil([&] {
-            auto more = TakeStatus();
-            status.insert(status.end(), more.begin(), more.end());
-            return HasLine(status, { running.GetString() });
-        })) << Join(status);
+        ASSERT_TRUE(StartListenerOnFreePort(status)) << Join(status);
         EXPECT_EQ(L"起動中", status.front());
     }
     static void TearDownTestSuite()
@@ -329,9 +321,158 @@ TEST_F(ReceiverProtocolTest, NewConnectionStopsTheReceiverBefore)
     FakeSender second;
     Connect(second);
     second.ReadGreeting(PASSWORD);
-    EXPECT_TRUE(first.ClosedByPeer()) << "the older receiver ends";
+    second.SendHB(PASSWORD, Directory({ { 0, CF_DIB, L"CF_DIB" } }));
+    EXPECT_EQ(DWORD(REPLY_OK), second.Reply());
+    EXPECT_TRUE(first.ClosedByPeer()) << "the older receiver ends once the new copy is accepted";
     second.m_socket.Close();
     ASSERT_TRUE(WaitUntil(NoReceivers));
+}
+
+// A connection whose copy is never accepted (no password, garbage, an early
+// close) leaves the receiver that holds placeholders serving them.
+TEST_F(ReceiverProtocolTest, ConnectionsWithoutACopyLeaveTheHeldPlaceholders)
+{
+    const struct
+    {
+        const char* pszName;
+        std::function<void(FakeSender&)> script;
+    } cases[] = {
+        { "closed before the greeting is read", [](FakeSender&) {} },
+        { "closed after the greeting", [](FakeSender& fs) { fs.ReadGreeting(PASSWORD); } },
+        { "garbage after the greeting",
+          [](FakeSender& fs) {
+              fs.ReadGreeting(PASSWORD);
+              BYTE abJunk[64];
+              for (int i = 0; i < 64; ++i)
+                  abJunk[i] = BYTE(i * 37 + 11);
+              fs.m_socket.Send(abJunk, sizeof(abJunk));
+          } },
+        { "another password",
+          [](FakeSender& fs) {
+              fs.ReadGreeting(L"wrong");
+              fs.SendHB(L"wrong", Directory({ { 0, CF_DIB, L"CF_DIB" } }));
+          } },
+        { "the password and a malformed directory",
+          [](FakeSender& fs) {
+              fs.ReadGreeting(PASSWORD);
+              fs.SendHB(PASSWORD, {}, 0);
+          } },
+    };
+    const size_t nCases = sizeof(cases) / sizeof(cases[0]);
+    // One placeholder per case: a paste that worked leaves its data on the
+    // clipboard, so each case pastes a format not asked for before.
+    std::vector<ITEM> items;
+    std::vector<UINT> formats;
+    for (size_t i = 0; i < nCases; ++i)
+    {
+        std::wstring strName = L"Varnel Test Held " + std::to_wstring(i);
+        formats.push_back(::RegisterClipboardFormatW(strName.c_str()));
+        items.push_back({ 0, UINT(0xC100 + i), strName });
+    }
+    auto data = [](DWORD nIndex) { return std::vector<BYTE>(100 + nIndex, BYTE('a' + nIndex)); };
+
+    FakeSender holder;
+    Connect(holder);
+    holder.ReadGreeting(PASSWORD);
+    holder.SendHB(PASSWORD, Directory(items));
+    ASSERT_EQ(DWORD(REPLY_OK), holder.Reply());
+    std::vector<std::wstring> lines;
+    ASSERT_TRUE(Gather(TakeLog, lines, L"【受信可能】")) << Join(lines);
+    CRequestPeer peer(holder);
+    peer.Start([&](CRequestPeer& p, DWORD nIndex) { p.Serve(data(nIndex)); });
+
+    for (size_t i = 0; i < nCases; ++i)
+    {
+        SCOPED_TRACE(cases[i].pszName);
+        {
+            FakeSender stranger;
+            Connect(stranger);
+            // The greeting shows that its receiver runs; whatever the new
+            // connection can do to the older one has been done by then.
+            fd_set readable;
+            FD_ZERO(&readable);
+            FD_SET(stranger.m_socket.m_socket.m_hSocket, &readable);
+            timeval wait = { 10, 0 };
+            ASSERT_EQ(1, ::select(0, &readable, NULL, NULL, &wait)) << "no greeting";
+            cases[i].script(stranger);
+        }
+        ASSERT_TRUE(WaitUntil([] { return ReceiverThreadList.GetCountLocked() == 1; }))
+            << "the stranger's receiver ends, the holder stays";
+        std::vector<BYTE> got;
+        EXPECT_TRUE(ReadClipboard(formats[i], got) && got == data(DWORD(i))) << "got " << got.size() << " bytes";
+    }
+    EXPECT_EQ(int(nCases), peer.Count(TAG_SF));
+    ReceiverThreadList.StopAll(TRUE);
+    peer.Join();
+}
+
+// Names from the sender are shown whole, and the offer line names only what
+// the clipboard is offered (a handle-valued format is not).
+TEST_F(ReceiverProtocolTest, LogLinesNameWholeNamesAndOnlyWhatIsOffered)
+{
+    const std::wstring strNulData(L"Varnel Test\0Data", 16);
+    const std::wstring strNulHeld(L"Varnel Test\0Held", 16);
+    const struct
+    {
+        const char* pszName;
+        std::vector<ITEM> items;
+        std::wstring strReceived;   // the reception line's names
+        std::wstring strOffered;    // the offer line's names; empty: no offer, the connection ends
+    } cases[] = {
+        { "data and placeholders",
+          { { 2, 0xC201, strNulData },
+            { 2, CF_UNICODETEXT, L"CF_UNICODETEXT" },
+            { 0, CF_BITMAP, L"CF_BITMAP" },
+            { 0, 0xC202, strNulHeld },
+            { 0, CF_DIB, L"CF_DIB" } },
+          L"フォーマット: Varnel Test\u2400Data,  CF_UNICODETEXT",
+          L"フォーマット: Varnel Test\u2400Held,  CF_DIB" },
+        { "only a handle-valued placeholder",
+          { { 2, CF_UNICODETEXT, L"CF_UNICODETEXT" }, { 0, CF_BITMAP, L"CF_BITMAP" } },
+          L"フォーマット: CF_UNICODETEXT",
+          L"" },
+    };
+    for (auto& c : cases)
+    {
+        SCOPED_TRACE(c.pszName);
+        FakeSender fs;
+        Connect(fs);
+        fs.ReadGreeting(PASSWORD);
+        fs.SendHB(PASSWORD, Directory(c.items));
+        ASSERT_EQ(DWORD(REPLY_OK), fs.Reply());
+        for (auto& it : c.items)
+        {
+            if (it.nSize == 0)
+                continue;
+            fs.m_buffer.SendUInt32(TAG_DB);
+            fs.m_buffer.SendBytes(reinterpret_cast<const BYTE*>("xy"), 2);
+        }
+        ASSERT_EQ(DWORD(REPLY_OK), fs.Reply());
+        std::vector<std::wstring> lines;
+        if (c.strOffered.empty())
+        {
+            EXPECT_TRUE(fs.ClosedByPeer()) << "nothing to hold";
+            ASSERT_TRUE(WaitUntil(NoReceivers));
+            lines = TakeLog();
+        }
+        else
+        {
+            ASSERT_TRUE(Gather(TakeLog, lines, L"【受信可能】")) << Join(lines);
+        }
+        ASSERT_EQ(c.strOffered.empty() ? 1u : 2u, lines.size()) << Join(lines);
+        EXPECT_EQ(0u, lines[0].find(L"【正常受信】")) << Join(lines);
+        EXPECT_TRUE(lines[0].size() >= c.strReceived.size() &&
+                    lines[0].compare(lines[0].size() - c.strReceived.size(), std::wstring::npos, c.strReceived) == 0)
+            << Join(lines);
+        if (!c.strOffered.empty())
+        {
+            EXPECT_EQ(0u, lines[1].find(L"【受信可能】")) << Join(lines);
+            EXPECT_TRUE(lines[1].size() >= c.strOffered.size() &&
+                        lines[1].compare(lines[1].size() - c.strOffered.size(), std::wstring::npos, c.strOffered) == 0)
+                << Join(lines);
+        }
+        ReceiverThreadList.StopAll(TRUE);
+    }
 }
 
 // The receiver has its data but the clipboard is held by someone else.

@@ -106,9 +106,14 @@ TEST_F(RenderFormatTest, EmptyBlockIsAccepted)
         EXPECT_EQ(DWORD(REPLY_OK), m_senderBuffer.ReceiveUInt32());
     });
     EXPECT_FALSE(m_pReceiver->m_bStop.load());
+    // Nothing to paste: as when the sender has no data, one line says so.
+    EXPECT_FALSE(b);
+    EXPECT_EQ(1, m_pReceiver->m_nState.load());
+    EXPECT_TRUE(::GetClipboardData(CF_DIB) == NULL);
+    EXPECT_TRUE(m_pReceiver->m_pData->GetAt(0)->m_hGlobal == NULL) << "nothing held for the next paste";
     auto lines = TakeLog();
-    EXPECT_TRUE(HasLine(lines, { L"【正常受信】  (0 KB) フォーマット: CF_DIB" })) << Join(lines);
-    (void)b;
+    ASSERT_EQ(1u, lines.size()) << Join(lines);
+    EXPECT_EQ(L"【受信エラー】 受信できません。フォーマット: CF_DIB", lines[0]);
 }
 
 TEST_F(RenderFormatTest, AnswersThatKeepTheConnection)

@@ -7,6 +7,7 @@
 #include "app/CBrinmoorApp.h"
 #include "crypto/PasswordHash.h"
 #include "crypto/RSACrypt.h"
+#include <algorithm>
 #include <functional>
 
 using namespace nettest;
@@ -493,6 +494,70 @@ TEST_F(SenderProtocolTest, DestinationsDecideTheSenders)
         delete theApp.m_pDestinations;
     }
     theApp.m_pDestinations = pOld;
+}
+
+// A destination that is this computer's own receiver (by loopback, by
+// another loopback address, by name, by its own address) gets no copy: one
+// line each, and it stays in the list; the others are sent to.
+TEST_F(SenderProtocolTest, OwnReceiverIsSkippedAndKept)
+{
+    std::vector<std::wstring> status;
+    ASSERT_TRUE(StartListenerOnFreePort(status)) << Join(status);
+    PutSentinelOnClipboard();
+
+    std::vector<std::wstring> selves = { L"127.0.0.1", L"127.0.0.2", L"localhost" };
+    char szHost[256] = "";
+    addrinfo hints = {};
+    hints.ai_family = AF_INET;
+    addrinfo* pResult = NULL;
+    if (::gethostname(szHost, sizeof(szHost)) == 0 && ::getaddrinfo(szHost, NULL, &hints, &pResult) == 0)
+    {
+        selves.push_back(std::wstring(CString(szHost).GetString()));
+        for (addrinfo* p = pResult; p != NULL; p = p->ai_next)
+        {
+            wchar_t szAddress[32];
+            ::InetNtopW(AF_INET, &reinterpret_cast<sockaddr_in*>(p->ai_addr)->sin_addr, szAddress, 32);
+            if (std::find(selves.begin(), selves.end(), szAddress) == selves.end())
+                selves.push_back(szAddress);
+        }
+        ::freeaddrinfo(pResult);
+    }
+    Listener other;   // another computer's receiver
+    const std::wstring strOwnPort = std::to_wstring(theApp.m_nPort);
+    std::wstring text;
+    for (auto& h : selves)
+        text += L"1,\"" + h + L"\"," + strOwnPort + L",0;";
+    text += L"1,\"127.0.0.1\"," + std::to_wstring(other.m_nPort) + L",0";
+    CDestinationDataArray* pOld = theApp.m_pDestinations;
+    theApp.m_pDestinations = CDestinationDataArray::FromString(text.c_str());
+
+    CAdoPtr<CBDFArray> pData(new CBDFArray());
+    pData->Add(Record(CF_UNICODETEXT, L"CF_UNICODETEXT", TEXT, 6));
+    StartSenderThreads(pData);
+    {
+        CSocketX peer;
+        EXPECT_TRUE(other.Accept(peer)) << "the other destination is sent to";
+    }
+    EXPECT_TRUE(WaitUntil(NoSenders));
+    ::Sleep(200);
+    auto lines = TakeLog();
+    for (auto& h : selves)
+    {
+        std::wstring strLine = L"【送信なし】" + h + L" : " + strOwnPort +
+                               L" 送信先はこのコンピューター自身の受信ポートのため送信しません。";
+        EXPECT_EQ(1, std::count(lines.begin(), lines.end(), strLine)) << Narrow(h) << "\n" << Join(lines);
+    }
+    EXPECT_FALSE(HasLine(lines, { L"【受信" })) << Join(lines);
+    EXPECT_FALSE(HasLine(lines, { L"【正常送信" })) << Join(lines);
+    EXPECT_TRUE(NoReceivers());
+    EXPECT_EQ(INT_PTR(selves.size() + 1), theApp.m_pDestinations->m_arrDestinations.GetSize());
+    std::vector<BYTE> got;
+    EXPECT_TRUE(ReadClipboard(CF_UNICODETEXT, got) && got.size() >= 2 && got[0] == 's') << "the clipboard is as it was";
+
+    delete theApp.m_pDestinations;
+    theApp.m_pDestinations = pOld;
+    ListenerThreadList.StopAll(TRUE);
+    TakeStatus();
 }
 
 }  // namespace
