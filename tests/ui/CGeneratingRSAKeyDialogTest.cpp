@@ -178,34 +178,43 @@ struct FAILINGSOURCE
     }
 };
 
+// A run that must end without a key, with pfnHook at the start of each
+// search: it ends with IDCANCEL, the key stored before stays, and the log
+// has the line.
+void ExpectAbortedRun(CGeneratingRSAKeyDialog::PFN_SEARCHHOOK pfnHook, const std::wstring& strLine)
+{
+    DeleteProfile();
+    KnownKey key;
+    TakeLogLines();
+    auto pfnOldHook = CGeneratingRSAKeyDialog::SetSearchHook(pfnHook);
+    Script script(120000);
+    script.Then(EndIfFinished);
+    script.Start();
+    BOOL bResult = RunRSAKeyGeneration();
+    script.Stop();
+    CGeneratingRSAKeyDialog::SetSearchHook(pfnOldHook);
+    EXPECT_FALSE(bResult);
+    EXPECT_FALSE(script.TimedOut());
+    key.ExpectKept();
+    Strings lines = TakeLogLines();
+    EXPECT_TRUE(AnyLineHas(lines, strLine)) << lines.size() << " lines";
+}
+
 TEST_F(CGeneratingRSAKeyDialogTest, NoRandomSeedEndsLikeACancelAndKeepsTheKey)
 {
     // The first seed's first word, and the second seed's first word.
     for (int nFailFrom : {1, 65}) {
         SCOPED_TRACE(nFailFrom == 1 ? "first seed" : "second seed");
-        DeleteProfile();
-        KnownKey key;
-        TakeLogLines();
         FAILINGSOURCE::Calls() = 0;
         FAILINGSOURCE::FailFrom() = nFailFrom;
         PFN_RAND_S pfnOld = SetSecureRandomSource(&FAILINGSOURCE::RandS);
         static bool s_bSearched;
         s_bSearched = false;
-        auto pfnOldHook = CGeneratingRSAKeyDialog::SetSearchHook([](int) { s_bSearched = true; });
-        Script script(120000);
-        script.Then(EndIfFinished);
-        script.Start();
-        BOOL bResult = RunRSAKeyGeneration();
-        script.Stop();
-        CGeneratingRSAKeyDialog::SetSearchHook(pfnOldHook);
+        ExpectAbortedRun([](int) { s_bSearched = true; },
+                         L"【エラー】乱数を取得できないため、RSA鍵の生成を中止しました。");
         SetSecureRandomSource(pfnOld);
-        EXPECT_FALSE(bResult);
         EXPECT_FALSE(s_bSearched) << "a search ran on a seed that the source never gave";
         EXPECT_EQ(nFailFrom, FAILINGSOURCE::Calls()) << "drawn on after the failure";
-        key.ExpectKept();
-        Strings lines = TakeLogLines();
-        EXPECT_TRUE(AnyLineHas(lines, L"【エラー】乱数を取得できないため、RSA鍵の生成を中止しました。"))
-            << lines.size() << " lines";
     }
 }
 
@@ -214,27 +223,14 @@ TEST_F(CGeneratingRSAKeyDialogTest, SearchThatThrowsEndsTheRunAndKeepsTheKey)
     // Thread #1's own search, and thread #2's.
     for (int nThrowing : {0, 1}) {
         SCOPED_TRACE(nThrowing == 0 ? "search of p" : "search of q");
-        DeleteProfile();
-        KnownKey key;
-        TakeLogLines();
         static int s_nThrowing;
         s_nThrowing = nThrowing;
-        auto pfnOldHook = CGeneratingRSAKeyDialog::SetSearchHook([](int nSearch) {
-            if (nSearch == s_nThrowing)
-                AfxThrowMemoryException();
-        });
-        Script script(120000);
-        script.Then(EndIfFinished);
-        script.Start();
-        BOOL bResult = RunRSAKeyGeneration();
-        script.Stop();
-        CGeneratingRSAKeyDialog::SetSearchHook(pfnOldHook);
-        EXPECT_FALSE(bResult);
-        EXPECT_FALSE(script.TimedOut());
-        key.ExpectKept();
-        Strings lines = TakeLogLines();
-        EXPECT_TRUE(AnyLineHas(lines, L"【エラー】素数の探索中にエラーが発生したため、RSA鍵の生成を中止しました。"))
-            << lines.size() << " lines";
+        ExpectAbortedRun(
+            [](int nSearch) {
+                if (nSearch == s_nThrowing)
+                    AfxThrowMemoryException();
+            },
+            L"【エラー】素数の探索中にエラーが発生したため、RSA鍵の生成を中止しました。");
     }
 }
 
