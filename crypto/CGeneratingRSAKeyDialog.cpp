@@ -222,6 +222,7 @@ void CGeneratingRSAKeyDialog::RunSearch(int nSearch)
             pParam->m_bFound = TRUE;
     } catch (...) {
         m_bSearchFailed = TRUE;
+        m_bCancel = TRUE;   // the other search need not go on
         LogFault(L"【エラー】素数の探索中にエラーが発生したため、RSA鍵の生成を中止しました。");
     }
     // On every way out: thread #1 waits for this before it ends the dialog.
