@@ -8,6 +8,7 @@
 #include "app/SettingsLoad.h"
 #include "net/CDestinationDataArray.h"
 #include "net/CListenerThread.h"
+#include "net/CSocketedThreadList.h"
 #include "res/resource.h"
 #include "ui/SettingsSheet.h"
 
@@ -186,6 +187,11 @@ int CBrinmoorApp::ExitInstance()
     int nResult = CWinApp::ExitInstance();
     if (m_bDeleteSettings)
         Unregister();
+    // A worker that the end of the program gave up on may wake up at any
+    // moment and use its list, the log queue or this object. Returning would
+    // destroy them under it; ending the process here stops that thread first.
+    if (WorkersLeftRunning())
+        ::ExitProcess(static_cast<UINT>(nResult));
     return nResult;
 }
 

@@ -20,6 +20,8 @@ namespace {
 const UINT kTrayIconId = 1;
 const UINT kCaptureDelay = 100;   // ms after the last clipboard change
 const wchar_t kSection[] = L"Frame";
+// How long the end of the program waits for all workers together.
+const DWORD kWorkerStopWaitMs = 5000;
 
 // The shell takes the Windows XP layout of the structure on every version.
 const DWORD kNotifyIconDataSize = NOTIFYICONDATAW_V3_SIZE;
@@ -375,9 +377,10 @@ void CMainFrame::OnGetMinMaxInfo(MINMAXINFO* lpMMI)
 
 void CMainFrame::StopAllWorkers()
 {
-    ListenerThreadList.StopAll(TRUE);
-    ReceiverThreadList.StopAll(TRUE);
-    SenderThreadList.StopAll(TRUE);
+    // Bounded: a worker stuck in a call that the stop can't interrupt must not
+    // keep the program from ending (the application then ends the process
+    // without destroying what that worker uses).
+    StopAllWorkersWithin(kWorkerStopWaitMs);
 }
 
 LRESULT CMainFrame::OnQuitRequest(WPARAM wParam, LPARAM lParam)

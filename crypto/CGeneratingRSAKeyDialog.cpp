@@ -6,6 +6,7 @@
 #include "app/CBrinmoorApp.h"
 #include "app/EventLog.h"
 #include "app/PublicKeyStore.h"
+#include "crypto/SecureRandom.h"
 #include "res/SettingsResource.h"
 
 namespace {
@@ -23,15 +24,12 @@ UINT __cdecl PrimeSearchThreadProc(LPVOID pParam)
     return 0;
 }
 
-void FillSeed(BYTE* pSeed)
+void LogFault(LPCWSTR pszText) noexcept
 {
-    for (int i = 0; i < 64; i++) {
-        unsigned int v = 0;
-        rand_s(&v);   // whatever it stored is used
-        pSeed[4 * i + 0] = (BYTE)(v & 0xFF);
-        pSeed[4 * i + 1] = (BYTE)((v >> 8) & 0xFF);
-        pSeed[4 * i + 2] = (BYTE)((v >> 16) & 0xFF);
-        pSeed[4 * i + 3] = (BYTE)((v >> 24) & 0xFF);
+    try {
+        AddLog(pszText);
+    } catch (...) {
+        ::OutputDebugStringW(L"key generation: the log line failed too\n");
     }
 }
 
@@ -62,6 +60,7 @@ CGeneratingRSAKeyDialog::CGeneratingRSAKeyDialog(CWnd* pParent)
       m_bCancel(FALSE),
       m_bAborted(FALSE),
       m_bFinished(FALSE),
+      m_bSearchFailed(FALSE),
       m_dwStartTick(0),
       m_dwFinishTick(0),
       m_nPublicKeys(0),
@@ -117,28 +116,60 @@ BOOL CGeneratingRSAKeyDialog::OnInitDialog()
     return TRUE;
 }
 
+CGeneratingRSAKeyDialog::PFN_SEARCHHOOK CGeneratingRSAKeyDialog::s_pfnSearchHook = NULL;
+
+CGeneratingRSAKeyDialog::PFN_SEARCHHOOK CGeneratingRSAKeyDialog::SetSearchHook(PFN_SEARCHHOOK pfn)
+{
+    PFN_SEARCHHOOK pfnOld = s_pfnSearchHook;
+    s_pfnSearchHook = pfn;
+    return pfnOld;
+}
+
 UINT CGeneratingRSAKeyDialog::GenerateKey()
 {
     HANDLE hDone = m_hKeyThreadDone;   // this object may go once the flags are set
+    BOOL bStored = FALSE;
+    try {
+        bStored = MakeKey();
+    } catch (...) {
+        // Only after both searches have ended (MakeKey waits for them before
+        // anything else can throw): the key is left as it was.
+        LogFault(L"【エラー】RSA鍵の生成中にエラーが発生したため、生成を中止しました。");
+    }
+    if (bStored) {
+        m_dwFinishTick = ::GetTickCount();
+        m_bFinished = TRUE;
+    } else {
+        m_bAborted = TRUE;
+    }
+    ::SetEvent(hDone);
+    return 0;
+}
+
+BOOL CGeneratingRSAKeyDialog::MakeKey()
+{
     CPrimeThreadParam* p = m_pParam[0];
     CPrimeThreadParam* q = m_pParam[1];
-    FillSeed(p->m_abSeed);
-    FillSeed(q->m_abSeed);
+    // Without the system's random source every computer would search from the
+    // same seed and find the same key: such a run ends like a cancel.
+    if (!SecureRandomFill(p->m_abSeed, (int)sizeof(p->m_abSeed)) ||
+        !SecureRandomFill(q->m_abSeed, (int)sizeof(q->m_abSeed))) {
+        LogFault(L"【エラー】乱数を取得できないため、RSA鍵の生成を中止しました。");
+        return FALSE;
+    }
 
     if (AfxBeginThread(PrimeSearchThreadProc, this, THREAD_PRIORITY_BELOW_NORMAL) == NULL) {
         // Stand in for the missing search and end as if cancelled.
-        AddLog(L"RSA鍵を生成するスレッドを開始できません。");
+        LogFault(L"RSA鍵を生成するスレッドを開始できません。");
         m_bCancel = TRUE;
         m_semDone.Unlock(1);
     }
 
-    p->m_gen.m_rand.Seed(p->m_abSeed, (int)sizeof(p->m_abSeed));
-    if (p->m_gen.FindPrime(p->m_bnPrime, p->m_nRoundsPassed, p->m_nCandidates, m_bCancel))
-        p->m_bFound = TRUE;
-    m_semDone.Unlock(1);
-
+    RunSearch(0);
     m_semDone.Lock(INFINITE);
     m_semDone.Lock(INFINITE);
+    if (m_bSearchFailed)
+        return FALSE;
 
     // A key whose e has no inverse, or with p = q, would not decrypt what its
     // public half encrypts: draw the offending prime again on this thread.
@@ -152,12 +183,8 @@ UINT CGeneratingRSAKeyDialog::GenerateKey()
         if (pRedo->m_gen.FindPrime(pRedo->m_bnPrime, pRedo->m_nRoundsPassed, pRedo->m_nCandidates, m_bCancel))
             pRedo->m_bFound = TRUE;
     }
-
-    if (m_bCancel) {
-        m_bAborted = TRUE;
-        ::SetEvent(hDone);
-        return 0;
-    }
+    if (m_bCancel)
+        return FALSE;
 
     CBigNum e, n, phi, pm1, qm1, d;
     e.SetWord(kPublicExponent);
@@ -181,20 +208,30 @@ UINT CGeneratingRSAKeyDialog::GenerateKey()
         theApp.m_bnModulus.Copy(n);
         SavePublicKey(&theApp);
     }
+    return TRUE;
+}
 
-    m_dwFinishTick = ::GetTickCount();
-    m_bFinished = TRUE;
-    ::SetEvent(hDone);
-    return 0;
+void CGeneratingRSAKeyDialog::RunSearch(int nSearch)
+{
+    CPrimeThreadParam* pParam = m_pParam[nSearch];
+    try {
+        if (s_pfnSearchHook != NULL)
+            s_pfnSearchHook(nSearch);
+        pParam->m_gen.m_rand.Seed(pParam->m_abSeed, (int)sizeof(pParam->m_abSeed));
+        if (pParam->m_gen.FindPrime(pParam->m_bnPrime, pParam->m_nRoundsPassed, pParam->m_nCandidates, m_bCancel))
+            pParam->m_bFound = TRUE;
+    } catch (...) {
+        m_bSearchFailed = TRUE;
+        m_bCancel = TRUE;   // the other search need not go on
+        LogFault(L"【エラー】素数の探索中にエラーが発生したため、RSA鍵の生成を中止しました。");
+    }
+    // On every way out: thread #1 waits for this before it ends the dialog.
+    m_semDone.Unlock(1);
 }
 
 void CGeneratingRSAKeyDialog::SearchPrime()
 {
-    CPrimeThreadParam* q = m_pParam[1];
-    q->m_gen.m_rand.Seed(q->m_abSeed, (int)sizeof(q->m_abSeed));
-    if (q->m_gen.FindPrime(q->m_bnPrime, q->m_nRoundsPassed, q->m_nCandidates, m_bCancel))
-        q->m_bFound = TRUE;
-    m_semDone.Unlock(1);   // the last touch of this object on this thread
+    RunSearch(1);   // its release of the semaphore is this thread's last touch of the dialog
 }
 
 void CGeneratingRSAKeyDialog::OnTimer(UINT_PTR nIDEvent)

@@ -26,11 +26,18 @@ public:
     // Thread #2: prime q.
     void SearchPrime();
 
+    // Test seam: called by each search (0: p, 1: q) on its own thread before
+    // it begins; a test holds a search there until its cancel is in, or makes
+    // it throw. Returns the previous hook.
+    typedef void (*PFN_SEARCHHOOK)(int nSearch);
+    static PFN_SEARCHHOOK SetSearchHook(PFN_SEARCHHOOK pfn);
+
     CPrimeThreadParam* m_pParam[2];   // 0: p on thread #1, 1: q on thread #2
     CSemaphore m_semDone;             // each search releases it once when it ends
     volatile BOOL m_bCancel;
     std::atomic<BOOL> m_bAborted;
     std::atomic<BOOL> m_bFinished;
+    std::atomic<BOOL> m_bSearchFailed;   // a search ended by an error: the run aborts
     DWORD m_dwStartTick;
     std::atomic<DWORD> m_dwFinishTick;
     volatile LONG m_nPublicKeys;
@@ -57,6 +64,14 @@ protected:
     DECLARE_MESSAGE_MAP()
 
 private:
+    // The seeds, both searches and the key; FALSE when the run ends without
+    // a new key (cancel, no random seed, a failed search).
+    BOOL MakeKey();
+    // One search; releases m_semDone on every way out.
+    void RunSearch(int nSearch);
+
+    static PFN_SEARCHHOOK s_pfnSearchHook;
+
     // Set by thread #1 as its very last step, so the destructor can wait for
     // it when the dialog goes before the threads have ended.
     HANDLE m_hKeyThreadDone;

@@ -4,7 +4,7 @@
 
 namespace {
 
-#if defined(__SIZEOF_INT128__) && !defined(CRYPTO_MONTGOMERY_32BIT_LIMBS)
+#if defined(__SIZEOF_INT128__) && !defined(CRYPTO_NO_INT128)
 typedef unsigned __int128 Wide;
 #else
 typedef uint64_t Wide;

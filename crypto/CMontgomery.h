@@ -13,9 +13,9 @@
 class CMontgomery
 {
 public:
-// CRYPTO_MONTGOMERY_32BIT_LIMBS forces the 32-bit code of the i686 build,
-// so that it can be tested on a 64-bit host.
-#if defined(__SIZEOF_INT128__) && !defined(CRYPTO_MONTGOMERY_32BIT_LIMBS)
+// CRYPTO_NO_INT128 forces the 32-bit code of the i686 build, so that it can
+// be tested on a 64-bit host.
+#if defined(__SIZEOF_INT128__) && !defined(CRYPTO_NO_INT128)
     typedef uint64_t Limb;   // 64-bit limbs where the compiler has a 128-bit product
 #else
     typedef uint32_t Limb;

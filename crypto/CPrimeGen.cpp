@@ -35,9 +35,11 @@ void BuildPairs()
 }
 
 // x mod m for x < m * 2^32.
+// CRYPTO_NO_INT128 forces the division of the i686 build, so that it can be
+// tested on a 64-bit host.
 inline uint32_t ModPair(uint64_t x, const PRIMEPAIR& pr)
 {
-#if defined(__SIZEOF_INT128__)
+#if defined(__SIZEOF_INT128__) && !defined(CRYPTO_NO_INT128)
     // q is floor(x / m) or one less, so one correction suffices.
     uint64_t q = (uint64_t)(((unsigned __int128)x * pr.mu) >> 64);
     uint64_t r = x - q * pr.m;

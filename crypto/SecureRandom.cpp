@@ -3,10 +3,22 @@
 #include <stdlib.h>
 #include <string.h>
 
+namespace {
+// Written by tests while no other thread draws; read by any thread.
+PFN_RAND_S g_pfnRandS = &rand_s;
+}
+
+PFN_RAND_S SetSecureRandomSource(PFN_RAND_S pfn)
+{
+    PFN_RAND_S pfnOld = g_pfnRandS;
+    g_pfnRandS = pfn != NULL ? pfn : &rand_s;
+    return pfnOld;
+}
+
 BOOL SecureRandomWord(uint32_t& nValue)
 {
     unsigned int v = 0;
-    if (rand_s(&v) != 0)
+    if (g_pfnRandS(&v) != 0)
         return FALSE;
     nValue = v;
     return TRUE;

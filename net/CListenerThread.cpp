@@ -1,6 +1,7 @@
 #include "net/CListenerThread.h"
 #include "net/CReceiverThread.h"
 #include "net/CSocketedThreadList.h"
+#include "net/CWorkerThreadScope.h"
 #include "app/CBrinmoorApp.h"
 #include "app/EventLog.h"
 
@@ -16,14 +17,13 @@ void StartListenerThread()
 UINT ListenerThreadProc(LPVOID pParam)
 {
     CListenerThread* pThread = static_cast<CListenerThread*>(pParam);
-    CAdoPtr<CSocketedThread> self(pThread);
-    pThread->Run();
-    pThread->m_bFinished = 1;
-    ListenerThreadList.Remove(pThread);
+    CWorkerThreadScope scope(&ListenerThreadList, pThread, L"受信待機");
+    scope.Run([pThread] { pThread->Run(); });
     return 0;
 }
 
 namespace {
+
 BOOL CALLBACK CloseMessageBox(HWND hWnd, LPARAM)
 {
     wchar_t szClass[8] = L"";
@@ -33,20 +33,34 @@ BOOL CALLBACK CloseMessageBox(HWND hWnd, LPARAM)
         ::PostMessageW(hWnd, WM_CLOSE, 0, 0);
     return TRUE;
 }
+
+// The listener whose box is up on this thread, for the box's timer.
+thread_local CListenerThread* t_pBoxOwner = NULL;
+
+void CALLBACK CloseBoxOnStop(HWND, UINT, UINT_PTR, DWORD)
+{
+    if (t_pBoxOwner != NULL && t_pBoxOwner->m_bStop)
+        ::EnumThreadWindows(::GetCurrentThreadId(), CloseMessageBox, 0);
 }
 
-void CListenerThread::Stop()
+}  // namespace
+
+void CListenerThread::ShowPortBox(const CString& strText)
 {
-    m_bStop = 1;
-    // Posts only: Stop runs under the list's lock and must not wait.
-    DWORD nThreadId = m_nThreadId;
-    if (nThreadId != 0)
-        ::EnumThreadWindows(nThreadId, CloseMessageBox, 0);
+    // The box waits for OK, and the end of the program waits for the
+    // listener. The box's own message loop runs this timer, which looks at
+    // the stop flag itself: a stop that came just before the box appeared
+    // closes it as surely as one that comes while it is up.
+    t_pBoxOwner = this;
+    UINT_PTR nTimer = ::SetTimer(NULL, 0, 100, CloseBoxOnStop);
+    AfxMessageBox(strText, MB_OK);
+    if (nTimer != 0)
+        ::KillTimer(NULL, nTimer);
+    t_pBoxOwner = NULL;
 }
 
 void CListenerThread::Run()
 {
-    m_nThreadId = ::GetCurrentThreadId();
     AfxSocketInit();
     PushServerStatus(m_nProtocolIndex, L"起動中");
     // Port 0 would bind a port the system picks, which no peer knows; the
@@ -60,9 +74,9 @@ void CListenerThread::Run()
         PushServerStatus(m_nProtocolIndex, L"停止：" + strText);
         m_socket.Close();
         // A listener stopped before its thread got here (the program ending
-        // at once) shows no box: nobody would close it, and the end waits.
+        // at once) shows no box.
         if (!m_bStop)
-            AfxMessageBox(strText, MB_OK);
+            ShowPortBox(strText);
         return;
     }
     CString strStatus;
@@ -138,20 +152,20 @@ void CListenerThread::AcceptLoop()
 UINT ReceiverThreadProc(LPVOID pParam)
 {
     CReceiverThread* pThread = static_cast<CReceiverThread*>(pParam);
-    CAdoPtr<CSocketedThread> self(pThread);
-    AfxSocketInit();
-    SOCKET hSocket = pThread->m_hSocket;
-    pThread->m_hSocket = INVALID_SOCKET;
-    if (pThread->m_socket.m_socket.Attach(hSocket, AFX_SOCKET_ALL_EVENTS))
-    {
-        // Replies and requests are small; they must not wait for a delayed
-        // acknowledgement. The bytes on the wire are the same either way.
-        BOOL bNoDelay = TRUE;
-        pThread->m_socket.m_socket.SetSockOpt(TCP_NODELAY, &bNoDelay, sizeof(bNoDelay), IPPROTO_TCP);
-    }
-    pThread->DoSession();
-    pThread->m_socket.Close();
-    pThread->m_bFinished = 1;
-    ReceiverThreadList.Remove(pThread);
+    // Closes the socket on the way out, as the job doesn't.
+    CWorkerThreadScope scope(&ReceiverThreadList, pThread, L"受信");
+    scope.Run([pThread] {
+        AfxSocketInit();
+        SOCKET hSocket = pThread->m_hSocket;
+        pThread->m_hSocket = INVALID_SOCKET;
+        if (pThread->m_socket.m_socket.Attach(hSocket, AFX_SOCKET_ALL_EVENTS))
+        {
+            // Replies and requests are small; they must not wait for a delayed
+            // acknowledgement. The bytes on the wire are the same either way.
+            BOOL bNoDelay = TRUE;
+            pThread->m_socket.m_socket.SetSockOpt(TCP_NODELAY, &bNoDelay, sizeof(bNoDelay), IPPROTO_TCP);
+        }
+        pThread->DoSession();
+    });
     return 0;
 }

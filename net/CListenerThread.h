@@ -8,18 +8,18 @@
 class CListenerThread : public CSocketedThread
 {
 public:
-    CListenerThread() : m_nProtocolIndex(0), m_nPort(0), m_nThreadId(0) {}
-
-    // Also closes the box that reports a port that can't be opened: the
-    // listener waits in it, and the end of the program waits for the listener.
-    virtual void Stop();
+    CListenerThread() : m_nProtocolIndex(0), m_nPort(0) {}
 
     void Run();
     void AcceptLoop();
 
     int m_nProtocolIndex;   // 0: the IPv4 status line
     int m_nPort;            // the receive port, from the application at start
-    std::atomic<DWORD> m_nThreadId;   // the listener's thread once Run began
+
+private:
+    // The box about a port that can't be opened; it closes by itself once
+    // the listener is stopped.
+    void ShowPortBox(const CString& strText);
 };
 
 // Starts the one listener on the application's receive port.

@@ -1,5 +1,6 @@
 #include "net/CSenderThread.h"
 #include "net/CSocketedThreadList.h"
+#include "net/CWorkerThreadScope.h"
 #include "net/CDestinationDataArray.h"
 #include "net/Protocol.h"
 #include "app/CBrinmoorApp.h"
@@ -84,10 +85,8 @@ void StartSenderThreads(CAdoPtr<CBDFArray>& pData)
 UINT SenderThreadProc(LPVOID pParam)
 {
     CSenderThread* pThread = static_cast<CSenderThread*>(pParam);
-    CAdoPtr<CSocketedThread> self(pThread);
-    pThread->Run();
-    pThread->m_bFinished = 1;
-    SenderThreadList.Remove(pThread);
+    CWorkerThreadScope scope(&SenderThreadList, pThread, L"送信");
+    scope.Run([pThread] { pThread->Run(); });
     return 0;
 }
 

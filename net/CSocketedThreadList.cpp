@@ -1,4 +1,5 @@
 #include "net/CSocketedThreadList.h"
+#include "net/CWorkerThreadScope.h"
 
 // Built before the application object (it is the first of the program's own
 // globals); the other two follow it, in this order.
@@ -49,6 +50,16 @@ void CSocketedThreadList::Remove(CSocketedThread* pThread)
 
 void CSocketedThreadList::StopAll(BOOL bWait, CSocketedThread* pNewer)
 {
+    StopAndWait(bWait ? -1 : 10, INFINITE, pNewer);
+}
+
+BOOL CSocketedThreadList::StopAllWithin(DWORD nMaxWaitMs)
+{
+    return StopAndWait(-1, nMaxWaitMs, nullptr);
+}
+
+BOOL CSocketedThreadList::StopAndWait(int nMaxPasses, DWORD nMaxWaitMs, CSocketedThread* pNewer)
+{
     CList<CSocketedThreadPtr, CSocketedThreadPtr&> snapshot(10);
     {
         CSingleLock lock(&m_mutex, TRUE);
@@ -62,9 +73,10 @@ void CSocketedThreadList::StopAll(BOOL bWait, CSocketedThread* pNewer)
         }
     }
 
+    DWORD dwStart = ::GetTickCount();
     for (int nPass = 0;; ++nPass)
     {
-        if (!bWait && nPass >= 10)
+        if (nMaxPasses >= 0 && nPass >= nMaxPasses)
             break;
         for (POSITION pos = snapshot.GetHeadPosition(); pos != NULL;)
         {
@@ -77,9 +89,14 @@ void CSocketedThreadList::StopAll(BOOL bWait, CSocketedThread* pNewer)
         }
         if (snapshot.IsEmpty())
             break;
+        if (nMaxWaitMs != INFINITE && ::GetTickCount() - dwStart >= nMaxWaitMs)
+            break;
         ::Sleep(10);
     }
+    BOOL bAllFinished = snapshot.IsEmpty();
+    // A worker left running keeps its own reference and the list's.
     snapshot.RemoveAll();
+    return bAllFinished;
 }
 
 int CSocketedThreadList::GetStatus()
@@ -122,10 +139,40 @@ BOOL StartWorkerThread(CSocketedThreadList* pList, CSocketedThread* pThread,
     }
     if (pWinThread != NULL)
         return TRUE;
-    // No thread will ever finish this worker: finish it here, so that no
-    // StopAll waits for it.
-    pThread->m_socket.Close();
-    pThread->m_bFinished = 1;
-    pList->Remove(pThread);
+    // No thread will ever finish this worker: finish it here as its thread
+    // would have, so that no StopAll waits for it.
+    {
+        CWorkerThreadScope finish(pList, pThread, L"");
+    }
     return FALSE;
+}
+
+namespace {
+std::atomic<BOOL> g_bWorkersLeftRunning(FALSE);
+}
+
+BOOL StopAllWorkersWithin(DWORD nMaxWaitMs)
+{
+    DWORD dwStart = ::GetTickCount();
+    BOOL bAllFinished = TRUE;
+    CSocketedThreadList* lists[] = { &ListenerThreadList, &ReceiverThreadList, &SenderThreadList };
+    for (CSocketedThreadList* pList : lists)
+    {
+        // A list after one that used up the time still gets its stop and one
+        // abort pass.
+        DWORD dwElapsed = ::GetTickCount() - dwStart;
+        if (!pList->StopAllWithin(dwElapsed < nMaxWaitMs ? nMaxWaitMs - dwElapsed : 0))
+            bAllFinished = FALSE;
+    }
+    if (!bAllFinished)
+    {
+        g_bWorkersLeftRunning = TRUE;
+        ::OutputDebugStringW(L"the end of the program left a worker running\n");
+    }
+    return bAllFinished;
+}
+
+BOOL WorkersLeftRunning()
+{
+    return g_bWorkersLeftRunning;
 }

@@ -19,11 +19,19 @@ public:
     // them have finished; without, gives up after about 100 ms. With
     // pNewer, only the workers added before it (all when it isn't listed).
     void StopAll(BOOL bWait, CSocketedThread* pNewer = NULL);
+    // As StopAll with waiting, but gives up after nMaxWaitMs: a worker can sit
+    // in a call that the abort can't interrupt. FALSE when one was left running.
+    BOOL StopAllWithin(DWORD nMaxWaitMs);
     // 2 if any worker transfers, else 1 if any holds or waits, else 0.
     int GetStatus();
     int GetCountLocked();
 
     CMutex m_mutex;
+
+private:
+    // Stop, then abort and poll every 10 ms until all have finished, or
+    // nMaxPasses passes (-1: any number) or nMaxWaitMs have gone by.
+    BOOL StopAndWait(int nMaxPasses, DWORD nMaxWaitMs, CSocketedThread* pNewer);
 };
 
 extern CSocketedThreadList SenderThreadList;
@@ -38,3 +46,13 @@ typedef CWinThread* (*PFN_BEGINTHREAD)(AFX_THREADPROC, LPVOID, int, UINT, DWORD,
 // A worker that nothing else holds is deleted then.
 BOOL StartWorkerThread(CSocketedThreadList* pList, CSocketedThread* pThread,
                        AFX_THREADPROC pfnThreadProc, PFN_BEGINTHREAD pfnBeginThread = AfxBeginThread);
+
+// The end of the program: stops the listener, the receivers and the senders,
+// in that order, waiting at most nMaxWaitMs for all of them together. FALSE
+// when a worker was left running (stuck in a name lookup, or in a clipboard
+// call while another program holds the clipboard and hangs).
+BOOL StopAllWorkersWithin(DWORD nMaxWaitMs);
+// TRUE once StopAllWorkersWithin left a worker running. That worker still uses
+// its own object, its list, the log queue and the application object, so the
+// process must then end without destroying them under it.
+BOOL WorkersLeftRunning();

@@ -871,4 +871,29 @@ TEST_F(CMainFrameTest, EndingStopsListenerReceiversSendersInOrderWaitingForEach)
     }
 }
 
+class CMainFrameDeathTest : public CMainFrameTest {};
+
+TEST_F(CMainFrameDeathTest, EndingWithAStuckWorkerEndsTheProcessInExitInstance)
+{
+    // A worker that never finishes, as one inside a name lookup or a
+    // clipboard call of a hung program: the end gives up on it after its
+    // bound, closes the window, and the process ends in ExitInstance rather
+    // than destroy the lists and the application under the worker.
+    EXPECT_EXIT(
+        {
+            CMainFrame* pFrame = NewFrame();
+            HWND hFrame = pFrame != nullptr ? pFrame->m_hWnd : NULL;
+            CAdoPtr<CSocketedThread> stuck(new CSocketedThread());
+            SenderThreadList.Add(stuck.Get());
+            if (hFrame != NULL)
+                ::SendMessageW(hFrame, UWM_ENDRESIDENT, 1, 0);
+            PumpUntil([&] { return !IsWindow(hFrame); }, 30000);
+            if (hFrame != NULL && !IsWindow(hFrame))
+                fprintf(stderr, "window closed\n");
+            fflush(stderr);
+            theApp.ExitInstance();   // as the message loop does once the window is gone
+        },
+        ::testing::ExitedWithCode(0), "window closed");
+}
+
 }  // namespace

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "crypto/CBigNum.h"
+#include "crypto/CMontgomery.h"
 #include "crypto/CDivideByZeroException.h"
 #include "CryptoTestUtil.h"
 
@@ -242,6 +243,16 @@ TEST(CBigNumTest, PowModMatchesPlainLoopOnRandomOperands)
             EXPECT_EQ(Hex(plain), Hex(fast)) << nWords << " words, iteration " << iter;
         }
     }
+}
+
+TEST(CBigNumTest, MontgomeryLimbsOfThisBuild)
+{
+    // The same tests run over both limb widths; this says which one they ran.
+#if defined(__SIZEOF_INT128__) && !defined(CRYPTO_NO_INT128)
+    EXPECT_EQ(8u, sizeof(CMontgomery::Limb));
+#else
+    EXPECT_EQ(4u, sizeof(CMontgomery::Limb));
+#endif
 }
 
 TEST(CBigNumTest, PowModRefusesZeroModulus)

@@ -3,6 +3,8 @@
 #include "net/CListenerThread.h"
 #include "net/CSocketedThreadList.h"
 #include "app/CBrinmoorApp.h"
+#include "afx/AfxMessageBox.h"
+#include <atomic>
 #include <thread>
 
 using namespace nettest;
@@ -175,6 +177,41 @@ TEST(ListenerThread, StoppedBeforeItRunsShowsNoBox)
     auto status = TakeStatus();
     ASSERT_EQ(2u, status.size()) << Join(status);
     EXPECT_EQ(0u, status[1].find(L"停止：受信用ポート(")) << Join(status);
+}
+
+TEST(ListenerThread, StopJustBeforeTheBoxAppearsClosesIt)
+{
+    // The stop comes after the listener has decided to show the box and
+    // before the box exists, so nothing that the stop does can find it; and
+    // nobody stops the listener again.
+    static std::atomic<bool> s_bShown;
+    s_bShown = false;
+    AFX_MESSAGEBOX_HOOK pfnOld = AfxSetMessageBoxHook([](HWND hWnd, LPCWSTR pszText, LPCWSTR pszCaption, UINT nType) {
+        {
+            CSingleLock lock(&ListenerThreadList.m_mutex, TRUE);
+            if (!ListenerThreadList.IsEmpty())
+                ListenerThreadList.GetHead()->Stop();
+        }
+        s_bShown = true;
+        return ::MessageBoxW(hWnd, pszText, pszCaption, nType);
+    });
+    Listener taken;
+    theApp.m_nPort = taken.m_nPort;
+    TakeStatus();
+    StartListenerThread();
+    bool bEnded = WaitUntil([] { return ListenerThreadList.GetCountLocked() == 0; }, 5000);
+    if (!bEnded)
+    {
+        FOUND found;
+        ::EnumWindows(FindMessageBox, reinterpret_cast<LPARAM>(&found));
+        if (found.hWnd != NULL)
+            ::PostMessageW(found.hWnd, WM_COMMAND, IDOK, 0);   // let the listener end
+        WaitUntil([] { return ListenerThreadList.GetCountLocked() == 0; });
+    }
+    AfxSetMessageBoxHook(pfnOld);
+    EXPECT_TRUE(s_bShown) << "the box was never shown";
+    EXPECT_TRUE(bEnded) << "the box waited for OK";
+    TakeStatus();
 }
 
 }  // namespace

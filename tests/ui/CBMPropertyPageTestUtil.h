@@ -13,6 +13,9 @@
 
 #include "afx/Afx.h"
 #include "app/CBrinmoorApp.h"
+#include "app/EventLog.h"
+#include "app/PublicKeyStore.h"
+#include "crypto/CGeneratingRSAKeyDialog.h"
 #include "net/CDestinationDataArray.h"
 
 namespace uitest {
@@ -341,6 +344,101 @@ private:
 };
 
 inline Script* Script::s_pCurrent = NULL;
+
+// ---- RSA key ----------------------------------------------------------------
+
+// Registry bytes of a binary value; empty when it is missing.
+inline std::vector<BYTE> ReadBinary(LPCWSTR section, LPCWSTR name)
+{
+    std::vector<BYTE> bytes(4096);
+    DWORD size = (DWORD)bytes.size();
+    if (RegGetValueW(HKEY_CURRENT_USER, ProfilePath() + L"\\" + section, name, RRF_RT_REG_BINARY, NULL,
+                     bytes.data(), &size) != ERROR_SUCCESS)
+        return {};
+    bytes.resize(size);
+    return bytes;
+}
+
+// A key that a finished generation left: fixed numbers, live and stored.
+// Not a working key; only its sameness is checked.
+class KnownKey
+{
+public:
+    KnownKey()
+    {
+        CSingleLock lock(&theApp.m_mutexKey, TRUE);
+        theApp.m_bKeyPresent = TRUE;
+        theApp.m_bnModulus.FromString(CString(L"0x") + CString(L'c', 319) + L"1");
+        theApp.m_bnPrivateExponent.FromString(CString(L"0x") + CString(L'5', 319));
+        m_n.Copy(theApp.m_bnModulus);
+        m_d.Copy(theApp.m_bnPrivateExponent);
+        SavePublicKey(&theApp);
+        m_stored = ReadBinary(L"Network", L"PublicKey1280");
+    }
+    // The live key and the stored one are still this key.
+    void ExpectKept() const
+    {
+        CSingleLock lock(&theApp.m_mutexKey, TRUE);
+        EXPECT_TRUE(theApp.m_bKeyPresent);
+        EXPECT_EQ(0, CBigNum::Compare(m_n, theApp.m_bnModulus)) << "the live modulus changed";
+        EXPECT_EQ(0, CBigNum::Compare(m_d, theApp.m_bnPrivateExponent)) << "the live exponent changed";
+        EXPECT_FALSE(m_stored.empty());
+        EXPECT_TRUE(m_stored == ReadBinary(L"Network", L"PublicKey1280")) << "the stored key changed";
+    }
+
+private:
+    CBigNum m_n, m_d;
+    std::vector<BYTE> m_stored;
+};
+
+// Holds both prime searches of a key generation at their start until
+// Release: a cancel pressed before then is in before any search has begun,
+// so the key can't be finished first.
+class SearchHold
+{
+public:
+    SearchHold()
+    {
+        Event() = CreateEventW(NULL, TRUE, FALSE, NULL);
+        m_pfnOld = CGeneratingRSAKeyDialog::SetSearchHook([](int) { WaitForSingleObject(Event(), 60000); });
+    }
+    ~SearchHold()
+    {
+        Release();
+        CGeneratingRSAKeyDialog::SetSearchHook(m_pfnOld);
+        CloseHandle(Event());   // both searches have passed it: the run is over
+        Event() = NULL;
+    }
+    void Release() { SetEvent(Event()); }
+
+private:
+    // One hold at a time; the hook is a plain function.
+    static HANDLE& Event()
+    {
+        static HANDLE h = NULL;
+        return h;
+    }
+    CGeneratingRSAKeyDialog::PFN_SEARCHHOOK m_pfnOld;
+};
+
+// The event-log lines queued since the last call (the queue is emptied).
+inline Strings TakeLogLines()
+{
+    Strings lines;
+    while (CString* p = LogQueue.Pop()) {
+        lines.push_back(p->GetString());
+        delete p;
+    }
+    return lines;
+}
+
+inline bool AnyLineHas(const Strings& lines, const std::wstring& text)
+{
+    for (const auto& line : lines)
+        if (line.find(text) != std::wstring::npos)
+            return true;
+    return false;
+}
 
 // Common set-up: the application's registry key, the message box hook, a
 // clean profile and default live settings.

@@ -5,8 +5,11 @@
 
 #include <math.h>
 
+#include <memory>
+
 #include "app/PublicKeyStore.h"
 #include "crypto/CGeneratingRSAKeyDialog.h"
+#include "crypto/SecureRandom.h"
 #include "res/SettingsResource.h"
 #include "ui/CNetworkDialog.h"
 
@@ -110,39 +113,125 @@ TEST_F(CGeneratingRSAKeyDialogTest, RealRunStoresAKeyAndEndsWithOk)
     EXPECT_EQ(0, CBigNum::Compare(n, theApp.m_bnModulus));
 }
 
+// A script step for a run that should not finish: if it does, its finished
+// dialog waits for OK; press it so that the test ends (and fails on its
+// checks) instead of timing out.
+bool EndIfFinished()
+{
+    HWND d = FindTopWindow(L"Varnel");
+    if (d == NULL)
+        return true;
+    if (ItemText(d, IDC_KEYGEN_STATUS) != L"RSA鍵の生成が完了しました。")
+        return false;
+    Notify(d, IDCANCEL, BN_CLICKED);
+    return true;
+}
+
 TEST_F(CGeneratingRSAKeyDialogTest, CancelStopsTheSearchesAndKeepsTheOldKey)
 {
-    theApp.m_bKeyPresent = FALSE;
-    std::wstring status;
-    Script script;
-    script.On(L"Varnel", [&](HWND d) {
-        Notify(d, IDCANCEL, BN_CLICKED);
-        status = ItemText(d, IDC_KEYGEN_STATUS);
-    });
-    // A cancel that came while the key was being completed leaves the
-    // finished dialog up with its OK button: press it, as a user would.
-    script.Then([]() {
-        HWND d = FindTopWindow(L"Varnel");
-        if (d == NULL)
-            return true;
-        if (ItemText(d, IDC_KEYGEN_STATUS) != L"RSA鍵の生成が完了しました。")
-            return false;
-        Notify(d, IDCANCEL, BN_CLICKED);
-        return true;
-    });
+    for (bool bKeyBefore : {false, true}) {
+        SCOPED_TRACE(bKeyBefore ? "a key stored before" : "no key before");
+        DeleteProfile();
+        theApp.m_bKeyPresent = FALSE;
+        std::unique_ptr<KnownKey> key(bKeyBefore ? new KnownKey : nullptr);
+        SearchHold hold;   // the searches begin only once the cancel is in
+        std::wstring status;
+        Script script(60000);
+        script.On(L"Varnel", [&](HWND d) {
+            Notify(d, IDCANCEL, BN_CLICKED);
+            status = ItemText(d, IDC_KEYGEN_STATUS);
+            hold.Release();
+        });
+        script.Then(EndIfFinished);
+        script.Start();
+        EXPECT_FALSE(RunRSAKeyGeneration());
+        EXPECT_FALSE(script.TimedOut());
+        EXPECT_EQ(L"中止しています...", status);
+        if (key) {
+            key->ExpectKept();
+        } else {
+            EXPECT_FALSE(theApp.m_bKeyPresent);
+            EXPECT_FALSE(ValueExists(L"Network", L"PublicKey1280"));
+        }
+    }
+}
+
+// rand_s that fails from its nth call on; counts the calls.
+struct FAILINGSOURCE
+{
+    static int& Calls()
+    {
+        static int n = 0;
+        return n;
+    }
+    static int& FailFrom()
+    {
+        static int n = 0;
+        return n;
+    }
+    static errno_t RandS(unsigned int* pValue)
+    {
+        if (++Calls() >= FailFrom())
+            return EINVAL;
+        *pValue = 0x9e3779b9u * (unsigned int)Calls();
+        return 0;
+    }
+};
+
+// A run that must end without a key, with pfnHook at the start of each
+// search: it ends with IDCANCEL, the key stored before stays, and the log
+// has the line.
+void ExpectAbortedRun(CGeneratingRSAKeyDialog::PFN_SEARCHHOOK pfnHook, const std::wstring& strLine)
+{
+    DeleteProfile();
+    KnownKey key;
+    TakeLogLines();
+    auto pfnOldHook = CGeneratingRSAKeyDialog::SetSearchHook(pfnHook);
+    Script script(120000);
+    script.Then(EndIfFinished);
     script.Start();
     BOOL bResult = RunRSAKeyGeneration();
-    // The second step is needed only in that race, so only the first must have run.
+    script.Stop();
+    CGeneratingRSAKeyDialog::SetSearchHook(pfnOldHook);
+    EXPECT_FALSE(bResult);
     EXPECT_FALSE(script.TimedOut());
-    EXPECT_FALSE(status.empty()) << "the cancel was never pressed";
-    if (bResult) {
-        // The key was complete before the cancel arrived: that run counts.
-        SUCCEED() << "generation finished before the cancel";
-        return;
+    key.ExpectKept();
+    Strings lines = TakeLogLines();
+    EXPECT_TRUE(AnyLineHas(lines, strLine)) << lines.size() << " lines";
+}
+
+TEST_F(CGeneratingRSAKeyDialogTest, NoRandomSeedEndsLikeACancelAndKeepsTheKey)
+{
+    // The first seed's first word, and the second seed's first word.
+    for (int nFailFrom : {1, 65}) {
+        SCOPED_TRACE(nFailFrom == 1 ? "first seed" : "second seed");
+        FAILINGSOURCE::Calls() = 0;
+        FAILINGSOURCE::FailFrom() = nFailFrom;
+        PFN_RAND_S pfnOld = SetSecureRandomSource(&FAILINGSOURCE::RandS);
+        static bool s_bSearched;
+        s_bSearched = false;
+        ExpectAbortedRun([](int) { s_bSearched = true; },
+                         L"【エラー】乱数を取得できないため、RSA鍵の生成を中止しました。");
+        SetSecureRandomSource(pfnOld);
+        EXPECT_FALSE(s_bSearched) << "a search ran on a seed that the source never gave";
+        EXPECT_EQ(nFailFrom, FAILINGSOURCE::Calls()) << "drawn on after the failure";
     }
-    EXPECT_EQ(L"中止しています...", status);
-    EXPECT_FALSE(theApp.m_bKeyPresent);
-    EXPECT_FALSE(ValueExists(L"Network", L"PublicKey1280"));
+}
+
+TEST_F(CGeneratingRSAKeyDialogTest, SearchThatThrowsEndsTheRunAndKeepsTheKey)
+{
+    // Thread #1's own search, and thread #2's.
+    for (int nThrowing : {0, 1}) {
+        SCOPED_TRACE(nThrowing == 0 ? "search of p" : "search of q");
+        static int s_nThrowing;
+        s_nThrowing = nThrowing;
+        ExpectAbortedRun(
+            [](int nSearch) {
+                if (nSearch == s_nThrowing)
+                    AfxThrowMemoryException();
+            },
+            L"【エラー】素数の探索中にエラーが発生したため、RSA鍵の生成を中止しました。");
+    }
 }
 
 }  // namespace

@@ -4,6 +4,8 @@
 
 #include "CBMPropertyPageTestUtil.h"
 
+#include <memory>
+
 #include "crypto/StoredSecret.h"
 #include "res/SettingsResource.h"
 #include "ui/CMiscDialog.h"
@@ -538,8 +540,9 @@ TEST_F(CNetworkDialogTest, RsaListDropsDownWithEveryChoice)
 
 TEST_F(CNetworkDialogTest, KeyGenerationOutcomeSetsTheChoice)
 {
-    // The generation is cancelled at once; a fast computer may still finish
-    // the key first, and then the generated row applies.
+    // The generation is cancelled before its searches begin (they are held
+    // until the cancel is in), so the cancelled row applies; a key stored
+    // before stays.
     struct
     {
         const char* label;
@@ -558,7 +561,9 @@ TEST_F(CNetworkDialogTest, KeyGenerationOutcomeSetsTheChoice)
         DeleteProfile();
         ResetLiveSettings();
         theApp.m_nRSAMode = c.mode;
-        theApp.m_bKeyPresent = c.key;
+        theApp.m_bKeyPresent = FALSE;
+        std::unique_ptr<KnownKey> key(c.key ? new KnownKey : nullptr);
+        SearchHold hold;
         HWND hPage = NULL;
         int shown = -2;
         bool apply = false;
@@ -569,7 +574,10 @@ TEST_F(CNetworkDialogTest, KeyGenerationOutcomeSetsTheChoice)
             SendMessageW(GetDlgItem(hPage, IDC_NET_RSA), CB_SETCURSEL, c.choose, 0);
             PostNotify(hPage, IDC_NET_RSA, CBN_SELCHANGE);
         });
-        script.On(L"Varnel", [&](HWND d) { Notify(d, IDCANCEL, BN_CLICKED); });
+        script.On(L"Varnel", [&](HWND d) {
+            Notify(d, IDCANCEL, BN_CLICKED);
+            hold.Release();
+        });
         script.Then([&]() {
             HWND d = FindTopWindow(L"Varnel");
             if (d != NULL) {
@@ -583,10 +591,13 @@ TEST_F(CNetworkDialogTest, KeyGenerationOutcomeSetsTheChoice)
             return true;
         });
         EXPECT_EQ(IDCANCEL, RunPage(script));
-        bool generated = ValueExists(L"Network", L"PublicKey1280");
+        bool generated = ValueExists(L"Network", L"PublicKey1280") && !c.key;
+        EXPECT_FALSE(generated) << "the cancel came too late";
         EXPECT_EQ(generated ? c.shownIfGenerated : c.shownIfCancelled, shown);
         EXPECT_TRUE(apply);  // also after a cancelled generation
         EXPECT_EQ(generated ? TRUE : c.key, theApp.m_bKeyPresent);
+        if (key)
+            key->ExpectKept();
         // A generated key is stored at once; the sheet's Cancel keeps it, and
         // "RSA" stays as the first Apply wrote it.
         DWORD v = 99;
