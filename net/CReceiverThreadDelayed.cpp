@@ -3,6 +3,7 @@
 #include "net/CReceiverThread.h"
 #include "net/CServerWnd.h"
 #include "net/Protocol.h"
+#include "net/CPageTouchThread.h"
 #include "app/CGlobalLockGuard.h"
 #include "app/EventLog.h"
 
@@ -199,6 +200,8 @@ BOOL CReceiverThread::RenderFormat(UINT nFormat)
             CGlobalLockGuard guard(hBlock, ::GlobalLock(hBlock));
             if (nSize != 0 && guard.Get() == NULL)
                 AfxThrowMemoryException();
+            // The block is fresh: its pages are faulted in beside the receive.
+            CPageTouchThread touch(guard.Get(), static_cast<SIZE_T>(nSize));
             ReceiveWithinLimit(m_buffer, static_cast<DWORD>(nSize), static_cast<BYTE*>(guard.Get()));
         }
         m_buffer.SendUInt32(REPLY_OK);
