@@ -108,7 +108,7 @@ best_of() { printf '%s\n' "$@" | sort -g | head -1; }
 get_A=(); put_B=(); get_B=()
 for ((r = 1; r <= 3; r++)); do
   o=$(on A "$dtool" paste CF_WAVE 2>/dev/null | tr -d '\r'); get_A+=("${o%% *}")
-  put_B+=("$(on B "$dtool" put CF_WAVE "Z:$work/record.bin" 2>/dev/null | tr -d '\r')")
+  o=$(on B "$dtool" put CF_WAVE "Z:$work/record.bin" 2>/dev/null | tr -d '\r'); put_B+=("${o%% *}")
   o=$(on B "$dtool" paste CF_WAVE 2>/dev/null | tr -d '\r'); get_B+=("${o%% *}")
 done
 read_A=$(best_of "${get_A[@]}")
