@@ -2,6 +2,13 @@
 // Exact-length sends and receives over a worker's socket, every byte XORed
 // with the connection keystream once a key is installed. Socket failures
 // become CSocketBufferException.
+//
+// A keyed block of more than one piece (1 MB) runs its keystream on a thread
+// of its own beside the socket calls (CKeystreamThread); the bytes on the wire
+// and the stream order are the same as without it. After a failure the
+// stream may have run ahead of the bytes that went out, and a receive buffer
+// may hold bytes not yet deciphered; a connection is not used again after a
+// failure.
 
 #include "afx/Afx.h"
 #include "net/CSocketX.h"
