@@ -55,7 +55,7 @@ cpu=$(awk -F': ' '/model name/ { print $2; exit }' /proc/cpuinfo 2>/dev/null || 
 printf 'Host: %s, %s cores; ours: %s-bit build under Wine; %s\n' "${cpu:-unknown CPU}" "$(nproc)" \
   "$(val pointer_bits)" "$(openssl version | cut -d' ' -f1-2)"
 
-printf '\n== Keystream (16 MB per run, median of 5; stream checked byte for byte) ==\n'
+printf '\n== Keystream (16 MB per run, MB = 2^20 bytes, median of 5; stream checked byte for byte) ==\n'
 printf '%-12s %14s %14s %16s %9s %9s %s\n' generators "plain ref MB/s" "CGRand::Xor" "CGRand::NextByte" "Xor x" "Next x" identical
 for g in 8 47; do
   printf '%-12s %14s %14s %16s %9s %9s %s\n' "$g" "$(val keystream_${g}_plain_reference_MBps)" \

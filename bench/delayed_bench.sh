@@ -1,9 +1,12 @@
 #!/usr/bin/env bash
 # Delayed-rendering figure of one build, side by side in one run on this
-# machine: the time from a paste on computer B to the data in hand for a
-# placeholder of <MB> (64 by default) copied on computer A, as MB/s, against
-# the keystream-only rate (XOR through the connection generator) of the same
-# build. Each round is a new copy on A, so every paste crosses the wire.
+# machine (MB = 2^20 bytes): the time from a paste on computer B to the data
+# in hand for a placeholder of <MB> (64 by default) copied on computer A, as
+# MB/s, against the keystream-only rate (XOR through the connection
+# generator) of the same build, and beside the design's lower bound measured
+# in the same run: A's clipboard read + the data at the keystream rate + B's
+# clipboard set + B's read. Each round is a new copy on A, so every paste
+# crosses the wire.
 # Usage: bench/delayed_bench.sh <build dir> [MB] [rounds]
 set -u
 mb=${2:-64}
@@ -42,7 +45,8 @@ best_of() { printf '%s\n' "$@" | sort -g | head -1; }
 get_A=(); put_B=(); get_B=()
 for ((r = 1; r <= 3; r++)); do
   o=$(on A "$tool" paste "$name" 2>/dev/null | tr -d '\r'); get_A+=("${o%% *}")
-  put_B+=("$(on B "$tool" put "$name" "Z:$work/record.bin" 2>/dev/null | tr -d '\r')")
+  # A render hands its block over with SetClipboardData alone.
+  o=$(on B "$tool" put "$name" "Z:$work/record.bin" 2>/dev/null | tr -d '\r'); put_B+=("${o##* }")
   o=$(on B "$tool" paste "$name" 2>/dev/null | tr -d '\r'); get_B+=("${o%% *}")
 done
 platform="$(best_of "${get_A[@]}") $(best_of "${put_B[@]}") $(best_of "${get_B[@]}")"
@@ -60,12 +64,16 @@ print("%-52s %10s" % ("paste on B to data in hand, %d MB placeholder, s" % mb,
 print("%-52s %10.1f" % ("  as MB/s, best of %d" % len(times), mb / best))
 print("%-52s %10.1f" % ("  as MB/s, median", mb / med))
 print("%-52s %10.1f" % ("keystream only, same build, MB/s (best of 3)", ks))
-print("%-52s %9.0f%%" % ("paste rate / keystream rate, best (aim: >= 80%)", 100 * mb / best / ks))
+print("%-52s %9.0f%%" % ("paste rate / keystream rate, best", 100 * mb / best / ks))
 print("%-52s %9.0f%%" % ("paste rate / keystream rate, median", 100 * mb / med / ks))
 get_a, put_b, get_b = (float(x) for x in sys.argv[4].split())
 clip = get_a + put_b + get_b
 print("%-52s %10.2f" % ("clipboard alone: A's read, B's hand-over, paste, s", clip))
 print("%-52s %10s" % ("  (each, s)", "%.2f %.2f %.2f" % (get_a, put_b, get_b)))
+bound = clip + mb / ks
+print("%-52s %10.2f" % ("bound: A read + data at keystream rate + B set + read, s", bound))
+print("%-52s %9.0f%%" % ("  best over the bound (aim: at most 15%)", 100 * (best / bound - 1)))
+print("%-52s %9.0f%%" % ("  median over the bound", 100 * (med / bound - 1)))
 rest = best - clip
 print("%-52s %10.2f" % ("the rest (request, wire, both keystreams), best, s", rest))
 if rest > 0:

@@ -1,7 +1,11 @@
 #!/usr/bin/env bash
-# Network figures of one build, side by side, in one run on this machine:
+# Network figures of one build, side by side, in one run on this machine
+# (MB = 2^20 bytes throughout):
 #   (a) end to end: a 256 MB record copied on computer A (delayed sending
-#       off) until it is on computer B's clipboard, program to program, MB/s;
+#       off) until a program on computer B holds it from B's clipboard, MB/s,
+#       beside the design's lower bound, measured in the same run: the
+#       capture's debounce + A's clipboard read + the data at the keystream
+#       rate + B's clipboard set + B's read;
 #   (b) the keystream alone (XOR through the connection generator), MB/s;
 #   (c) plain loopback TCP between two threads, MB/s;
 #   the receiving program's peak memory during (a); and the median time from
@@ -15,7 +19,8 @@ top=$(cd "$(dirname "$0")/.." && pwd)
 # The two computers, their programs and the helpers of the network tests.
 . "$top/tests/e2e/net-lib.bash" "${1:?build dir}"
 tool="$build/bench/net_bench_tool.exe"
-[ -f "$tool" ] || fail "missing $tool (build it first)"
+dtool="$build/bench/delayed_tool.exe"
+for f in "$tool" "$dtool"; do [ -f "$f" ] || fail "missing $f (build it first)"; done
 relay_pid=
 trap '[ -n "$relay_pid" ] && kill "$relay_pid" 2>/dev/null; cleanup' EXIT INT TERM
 port_R=$(free_port)
@@ -82,21 +87,34 @@ rss_before=$(awk '/^VmRSS/ {print $2}' "/proc/$rpid/status")
 head -c "$((mb * 1024 * 1024))" /dev/urandom >"$work/record.bin"
 on B "$tool" wait CF_WAVE 300000 >"$work/wait.out" 2>/dev/null &
 wp=$!
-for ((i = 0; i < 200; i++)); do grep -q ready "$work/wait.out" && break; sleep 0.05; done
+for ((i = 0; i < 200; i++)); do grep -qs ready "$work/wait.out" && break; sleep 0.05; done
 t0=$(on A "$tool" set CF_WAVE "Z:$work/record.bin" | tr -d '\r')
 wait $wp || fail "the record did not arrive"
-t1=$(tail -1 "$work/wait.out" | tr -d '\r')
+read -r t1 got_bytes < <(tail -1 "$work/wait.out" | tr -d '\r')
+[ "$got_bytes" = "$((mb * 1024 * 1024))" ] || fail "B holds $got_bytes bytes, not $((mb * 1024 * 1024))"
 hwm=$(awk '/^VmHWM/ {print $2}' "/proc/$rpid/status")
-e2e=$(python3 -c "print('%.1f' % ($mb / ($t1 - $t0)))")
 # The connection of the big record: the relay's first line.
 for ((i = 0; i < 100; i++)); do [ -s "$work/relay.out" ] && break; sleep 0.1; done
 wire_s=$(awk 'NR == 1 {print $2}' "$work/relay.out")
-wire=$(python3 -c "print('%.1f' % ($mb / $wire_s))")
-secs=$(python3 -c "print('%.2f' % ($t1 - $t0))")
 
 # (b) and (c), the same build on the same machine.
 ks=$(on A "$tool" keystream "$mb" | tr -d '\r')
 tcp=$(on A "$tool" tcp "$mb" | tr -d '\r')
+
+# The platform's clipboard on the same data, best of 3 each: a program on A
+# reads the record that is still on A's clipboard; on B a program puts it on
+# the clipboard and another one reads it from there.
+best_of() { printf '%s\n' "$@" | sort -g | head -1; }
+get_A=(); put_B=(); get_B=()
+for ((r = 1; r <= 3; r++)); do
+  o=$(on A "$dtool" paste CF_WAVE 2>/dev/null | tr -d '\r'); get_A+=("${o%% *}")
+  o=$(on B "$dtool" put CF_WAVE "Z:$work/record.bin" 2>/dev/null | tr -d '\r'); put_B+=("${o%% *}")
+  o=$(on B "$dtool" paste CF_WAVE 2>/dev/null | tr -d '\r'); get_B+=("${o%% *}")
+done
+read_A=$(best_of "${get_A[@]}")
+set_B=$(best_of "${put_B[@]}")
+read_B=$(best_of "${get_B[@]}")
+debounce=0.100
 
 # Latency of a small text.
 lat=()
@@ -104,28 +122,41 @@ for ((r = 1; r <= rounds; r++)); do
   text="latency round $r"
   on B "$tool" wait CF_UNICODETEXT "$text" 20000 >"$work/lat.out" 2>/dev/null &
   wp=$!
-  for ((i = 0; i < 200; i++)); do grep -q ready "$work/lat.out" && break; sleep 0.05; done
+  for ((i = 0; i < 200; i++)); do grep -qs ready "$work/lat.out" && break; sleep 0.05; done
   s0=$(on A "$tool" settext "$text" | tr -d '\r')
   wait $wp || fail "round $r did not arrive"
-  s1=$(tail -1 "$work/lat.out" | tr -d '\r')
+  s1=$(tail -1 "$work/lat.out" | tr -d '\r'); s1=${s1%% *}
   lat+=("$(python3 -c "print(($s1 - $s0) * 1000)")")
 done
 median=$(printf '%s\n' "${lat[@]}" | sort -g | awk '{a[NR] = $1} END {printf "%.0f", (NR % 2) ? a[(NR + 1) / 2] : (a[NR / 2] + a[NR / 2 + 1]) / 2}')
 
 data_kb=$((mb * 1024))
 limit_kb=$((data_kb * 12 / 10 + 32 * 1024))
-ratio=$(python3 -c "print('%.0f' % (100.0 * $e2e / $ks))")
-wire_ratio=$(python3 -c "print('%.0f' % (100.0 * $wire / $ks))")
-printf '%-46s %10s\n' "figure" "value"
-printf '%-46s %10s\n' "(a) end to end, $mb MB record, MB/s" "$e2e"
-printf '%-46s %10s\n' "    (seconds, clipboards on both sides included)" "$secs"
-printf '%-46s %10s\n' "(a') the connection alone, MB/s" "$wire"
-printf '%-46s %10s\n' "    (seconds, connect to last reply)" "$(printf '%.2f' "$wire_s")"
-printf '%-46s %10s\n' "(b) keystream only, MB/s" "$ks"
-printf '%-46s %10s\n' "(c) plain loopback TCP, MB/s" "$tcp"
-printf '%-46s %9s%%\n' "(a) / (b) (aim: at least 80%)" "$ratio"
-printf '%-46s %9s%%\n' "(a') / (b)" "$wire_ratio"
-printf '%-46s %10s\n' "receiver peak memory, MB" "$((hwm / 1024))"
-printf '%-46s %10s\n' "    (before the transfer, MB)" "$((rss_before / 1024))"
-printf '%-46s %10s\n' "    (aim: at most, MB)" "$((limit_kb / 1024))"
-printf '%-46s %10s\n' "small text A to B, median of $rounds, ms (aim 150)" "$median"
+figures=$(python3 - "$mb" "$t0" "$t1" "$wire_s" "$ks" "$debounce" "$read_A" "$set_B" "$read_B" <<'PY'
+import sys
+mb = int(sys.argv[1])
+t0, t1, wire_s, ks, debounce, read_a, set_b, read_b = (float(x) for x in sys.argv[2:])
+e2e = t1 - t0
+data = mb / ks
+bound = debounce + read_a + data + set_b + read_b
+row = lambda k, v: print("%-56s %10s" % (k, v))
+row("(a) end to end, %d MB record, MB/s" % mb, "%.1f" % (mb / e2e))
+row("    seconds, copy on A to B's program holding it", "%.2f" % e2e)
+row("    bound, s: debounce + A read + data + B set + B read", "%.2f" % bound)
+row("      (each, s)", "%.2f %.2f %.2f %.2f %.2f" % (debounce, read_a, data, set_b, read_b))
+row("    over the bound (aim: at most 15%)", "%.0f%%" % (100 * (e2e / bound - 1)))
+row("(a') the connection alone, MB/s", "%.1f" % (mb / wire_s))
+row("    seconds, connect to last reply", "%.2f" % wire_s)
+row("    bound, s: the data at the keystream rate", "%.2f" % data)
+row("    over the bound", "%.0f%%" % (100 * (wire_s / data - 1)))
+row("(b) keystream only, MB/s", "%.1f" % ks)
+row("(a') / (b) (aim: at least 90%)", "%.0f%%" % (100 * data / wire_s))
+PY
+)
+printf '%-56s %10s\n' "figure" "value"
+echo "$figures"
+printf '%-56s %10s\n' "(c) plain loopback TCP, MB/s" "$tcp"
+printf '%-56s %10s\n' "receiver peak memory, MB" "$((hwm / 1024))"
+printf '%-56s %10s\n' "    (before the transfer, MB)" "$((rss_before / 1024))"
+printf '%-56s %10s\n' "    (aim: at most 1.2 x data + 32 MB, MB)" "$((limit_kb / 1024))"
+printf '%-56s %10s\n' "small text A to B, median of $rounds, ms (aim ~105)" "$median"

@@ -10,10 +10,12 @@
 //                                     puts the bytes (or text) on the
 //                                     clipboard; prints the time it was done
 //   net_bench_tool wait <format> [<text>] <timeout ms>
-//                                     prints "ready", then the time at which
-//                                     the program's internal marker and the
-//                                     format (with that text) are on the
-//                                     clipboard; exit 1 on time-out
+//                                     prints "ready", then, once the
+//                                     program's internal marker and the format
+//                                     (with that text) are on the clipboard,
+//                                     the time at which this tool holds the
+//                                     format's data, and its size; exit 1 on
+//                                     time-out
 
 #include "afx/Afx.h"
 #include "bench/BenchCommon.h"
@@ -155,6 +157,21 @@ int SetText(const char* pszText)
     return Set(CF_UNICODETEXT, w, size_t(n) * 2);
 }
 
+// Opens the clipboard, retrying while another program holds it.
+bool OpenClipboardSoon(double tEnd)
+{
+    while (!::OpenClipboard(NULL))
+    {
+        if (BenchNow() >= tEnd)
+            return false;
+        ::Sleep(1);
+    }
+    return true;
+}
+
+// Waits for the marker and the format, then takes the data as a pasting
+// program does: the time is taken once the data is in hand (locked), not when
+// the format is merely offered. Prints that time and the data's size.
 int Wait(const char* pszFormat, const char* pszText, int nTimeoutMs)
 {
     UINT nMarker = ::RegisterClipboardFormatW(L"LarkspireBrinmoor2Internal");
@@ -171,25 +188,22 @@ int Wait(const char* pszFormat, const char* pszText, int nTimeoutMs)
         DWORD nSeq = ::GetClipboardSequenceNumber();
         if (nSeq != nSeen && ::IsClipboardFormatAvailable(nMarker) && ::IsClipboardFormatAvailable(nFormat))
         {
+            nSeen = nSeq;
+            if (!OpenClipboardSoon(tEnd))
+                break;
+            HANDLE h = ::GetClipboardData(nFormat);
+            const void* p = h ? ::GlobalLock(h) : NULL;
             double t = BenchNow();
-            bool bMatch = pszText == NULL;
-            if (!bMatch && ::OpenClipboard(NULL))
-            {
-                HANDLE h = ::GetClipboardData(nFormat);
-                const wchar_t* p = h ? static_cast<const wchar_t*>(::GlobalLock(h)) : NULL;
-                if (p != NULL)
-                {
-                    bMatch = wcscmp(p, w) == 0;
-                    ::GlobalUnlock(h);
-                }
-                ::CloseClipboard();
-            }
+            SIZE_T nSize = h ? ::GlobalSize(h) : 0;
+            bool bMatch = p != NULL && (pszText == NULL || wcscmp(static_cast<const wchar_t*>(p), w) == 0);
+            if (p != NULL)
+                ::GlobalUnlock(h);
+            ::CloseClipboard();
             if (bMatch)
             {
-                printf("%.6f\n", t);
+                printf("%.6f %llu\n", t, static_cast<unsigned long long>(nSize));
                 return 0;
             }
-            nSeen = nSeq;
         }
         ::Sleep(1);
     }

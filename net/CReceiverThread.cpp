@@ -1,5 +1,6 @@
 #include "net/CReceiverThread.h"
 #include "net/Protocol.h"
+#include "net/CPageTouchThread.h"
 #include "net/CSocketedThreadList.h"
 #include "app/CBrinmoorApp.h"
 #include "app/CGlobalLockGuard.h"
@@ -260,6 +261,8 @@ void CReceiverThread::Converse()
                 ReportError(RECEIVER_ERROR_MEMORY);
                 return;
             }
+            // The block is fresh: its pages are faulted in beside the receive.
+            CPageTouchThread touch(guard.Get(), pRecord->m_nSize);
             m_buffer.ReceiveBytes(pRecord->m_nSize, static_cast<BYTE*>(guard.Get()));
         }
         if (!strReceived.IsEmpty())

@@ -3,6 +3,7 @@
 #include "net/CReceiverThread.h"
 #include "net/CServerWnd.h"
 #include "net/Protocol.h"
+#include "net/CPageTouchThread.h"
 #include "app/CGlobalLockGuard.h"
 #include "app/EventLog.h"
 
@@ -25,47 +26,13 @@ public:
     CRequestSilenceException() : CSocketBufferException(WSAETIMEDOUT, 0) {}
 };
 
-// Exactly nCount bytes of an answer. The stream is never asked for more than
-// has arrived, so that its blocking receive can't outlast the silence limit;
-// a stop (the socket's aborted mark) is seen within one poll.
+// Exactly nCount bytes of an answer, or the silence exception once the
+// sender has sent nothing for the limit; a stop (the socket's aborted mark) is
+// seen within one poll.
 void ReceiveWithinLimit(CSocketBuffer& buffer, DWORD nCount, BYTE* pBuffer)
 {
-    SOCKET hSocket = buffer.m_pSocket->m_socket.m_hSocket;
-    DWORD nQuietSince = ::GetTickCount();
-    for (DWORD nDone = 0; nDone < nCount;)
-    {
-        if (buffer.m_pSocket->IsAborted())
-            throw CSocketBufferException(WSAEINTR, 0);
-        u_long nReady = 0;
-        if (::ioctlsocket(hSocket, FIONREAD, &nReady) != 0)
-            throw CSocketBufferException(::WSAGetLastError(), 0);
-        if (nReady == 0)
-        {
-            fd_set readable;
-            FD_ZERO(&readable);
-            FD_SET(hSocket, &readable);
-            timeval wait = { 0, static_cast<long>(POLL_MS * 1000) };
-            int nSelected = ::select(0, &readable, NULL, NULL, &wait);
-            if (nSelected == SOCKET_ERROR)
-                throw CSocketBufferException(::WSAGetLastError(), 0);
-            if (nSelected == 0)
-            {
-                if (::GetTickCount() - nQuietSince >= REQUEST_SILENCE_MS)
-                    throw CRequestSilenceException();
-                continue;
-            }
-            if (::ioctlsocket(hSocket, FIONREAD, &nReady) != 0)
-                throw CSocketBufferException(::WSAGetLastError(), 0);
-            // Readable with nothing to read: the connection has ended or
-            // failed, which a one-byte receive reports.
-            if (nReady == 0)
-                nReady = 1;
-        }
-        DWORD nAsk = nCount - nDone < nReady ? nCount - nDone : static_cast<DWORD>(nReady);
-        buffer.ReceiveBytes(nAsk, pBuffer + nDone);
-        nDone += nAsk;
-        nQuietSince = ::GetTickCount();
-    }
+    if (!buffer.ReceiveBytesWithin(nCount, pBuffer, REQUEST_SILENCE_MS))
+        throw CRequestSilenceException();
 }
 
 DWORD ReceiveUInt32WithinLimit(CSocketBuffer& buffer)
@@ -236,6 +203,8 @@ BOOL CReceiverThread::RenderFormat(UINT nFormat)
             CGlobalLockGuard guard(hBlock, ::GlobalLock(hBlock));
             if (nSize != 0 && guard.Get() == NULL)
                 AfxThrowMemoryException();
+            // The block is fresh: its pages are faulted in beside the receive.
+            CPageTouchThread touch(guard.Get(), static_cast<SIZE_T>(nSize));
             ReceiveWithinLimit(m_buffer, static_cast<DWORD>(nSize), static_cast<BYTE*>(guard.Get()));
         }
         m_buffer.SendUInt32(REPLY_OK);

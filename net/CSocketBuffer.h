@@ -2,6 +2,13 @@
 // Exact-length sends and receives over a worker's socket, every byte XORed
 // with the connection keystream once a key is installed. Socket failures
 // become CSocketBufferException.
+//
+// A keyed block of more than one piece (1 MB) runs its keystream on a thread
+// of its own beside the socket calls (CKeystreamThread); the bytes on the wire
+// and the stream order are the same as without it. After a failure the
+// stream may have run ahead of the bytes that went out, and a receive buffer
+// may hold bytes not yet deciphered; a connection is not used again after a
+// failure.
 
 #include "afx/Afx.h"
 #include "net/CSocketX.h"
@@ -25,6 +32,10 @@ public:
     void Send(CSendBuffer& buffer);
     void SendBytes(const BYTE* pData, DWORD nCount);
     void ReceiveBytes(DWORD nCount, BYTE* pBuffer);
+    // ReceiveBytes for a peer that may fall silent: FALSE (and the bytes
+    // incomplete) once no byte has come for nSilenceMs. The aborted mark is
+    // looked at at least every 100 ms while it waits.
+    BOOL ReceiveBytesWithin(DWORD nCount, BYTE* pBuffer, DWORD nSilenceMs);
 
     // Little-endian fixed-width values, through SendBytes/ReceiveBytes.
     void SendUInt32(DWORD nValue);
@@ -36,7 +47,20 @@ public:
 
 private:
     void Fail(int bSend);
-    BYTE* m_pWork;      // 1 MB enciphering buffer, allocated on first use
+    // The work buffer with room for nSlots pieces.
+    BYTE* Work(DWORD nSlots);
+    // SendBytes of a keyed block of more than one piece, enciphered ahead of
+    // the sends by a keystream thread. FALSE (nothing sent, no keystream
+    // used) when no thread can be had.
+    BOOL SendAhead(const BYTE* pData, DWORD nCount);
+    // The receive loop; nSilenceMs 0 waits as long as it takes.
+    BOOL Receive(DWORD nCount, BYTE* pBuffer, DWORD nSilenceMs);
+    // Until the socket has a byte to give or has ended; FALSE once quiet for
+    // nSilenceMs since nQuietSince.
+    BOOL WaitForData(DWORD nSilenceMs, DWORD nQuietSince);
+
+    BYTE* m_pWork;        // enciphering pieces, allocated on first use
+    DWORD m_nWorkSlots;   // pieces m_pWork has room for
 
     CSocketBuffer(const CSocketBuffer&) = delete;
     CSocketBuffer& operator=(const CSocketBuffer&) = delete;
