@@ -6,7 +6,7 @@ static const SIZE_T TOUCH_STEP = 4096;
 static const SIZE_T MIN_BYTES = 1048576;
 
 CPageTouchThread::CPageTouchThread(void* pBlock, SIZE_T nBytes)
-    : m_pBlock(static_cast<BYTE*>(pBlock)), m_nBytes(pBlock != NULL ? nBytes : 0), m_bQuit(0),
+    : m_pBlock(static_cast<BYTE*>(pBlock)), m_nBytes(pBlock != NULL ? nBytes : 0), m_bQuit(false),
       m_hThread(NULL)
 {
     if (m_nBytes >= MIN_BYTES)
@@ -17,7 +17,7 @@ CPageTouchThread::~CPageTouchThread()
 {
     if (m_hThread != NULL)
     {
-        ::InterlockedExchange(&m_bQuit, 1);
+        m_bQuit = true;
         ::WaitForSingleObject(m_hThread, INFINITE);
         ::CloseHandle(m_hThread);
     }

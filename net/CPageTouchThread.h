@@ -15,6 +15,7 @@
 // nothing is touched and the filling code takes the faults itself.
 
 #include "afx/Afx.h"
+#include <atomic>
 
 class CPageTouchThread
 {
@@ -27,7 +28,7 @@ private:
 
     BYTE* m_pBlock;
     SIZE_T m_nBytes;
-    volatile LONG m_bQuit;
+    std::atomic<bool> m_bQuit;
     HANDLE m_hThread;
 
     CPageTouchThread(const CPageTouchThread&) = delete;
