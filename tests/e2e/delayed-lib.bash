@@ -24,15 +24,6 @@ formats() { on "$1" "$dtool" formats 2>/dev/null | tr -d '\r'; }
 owner() { on "$1" "$dtool" owner 2>/dev/null | tr -d '\r'; }
 # links PORT: established connections whose local end is PORT (a receiver's).
 links() { ss -Htn state established "( sport = :$1 )" | wc -l; }
-# wait_until SECONDS COMMAND...: until the command succeeds.
-wait_until() {
-  local n=$1 i; shift
-  for ((i = 0; i < n * 5; i++)); do
-    "$@" && return 0
-    sleep 0.2
-  done
-  return 1
-}
 owner_is() { [ "$(owner "$1")" = "$2" ]; }
 links_are() { [ "$(links "$1")" -eq "$2" ]; }
 # kb BYTES: the size as the log lines show it, rounded up.
