@@ -3,7 +3,7 @@
 # test of its own.
 . "$(dirname "${BASH_SOURCE[0]}")/net-lib.bash"
 
-dtool="$build/bench/delayed_tool.exe"
+dtool="$build/tools/delayed_tool.exe"
 [ -f "$dtool" ] || fail "missing $dtool (build it first)"
 block_name="Varnel E2E Block"
 
