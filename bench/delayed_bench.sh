@@ -14,7 +14,7 @@ rounds=${3:-3}
 top=$(cd "$(dirname "$0")/.." && pwd)
 # The two computers, their programs and the helpers of the network tests.
 . "$top/tests/e2e/net-lib.bash" "${1:?build dir}"
-tool="$build/bench/delayed_tool.exe"
+tool="$build/tools/delayed_tool.exe"
 [ -f "$tool" ] || fail "missing $tool (build it first)"
 
 name="Varnel Bench Block"

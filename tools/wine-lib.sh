@@ -8,6 +8,20 @@ export WINEDEBUG=${WINEDEBUG:--all}
 # debugger either: a crashing test must fail at once, not wait in winedbg.
 export WINEDLLOVERRIDES="mscoree,mshtml=;winedbg.exe=d"
 
+# wait_until SECONDS COMMAND...: runs the command until it succeeds, 5 tries
+# a second; status 1 once SECONDS worth of tries have failed. The tries are
+# counted, not the clock, so a slow command on a busy machine gets them all.
+wait_until() {
+  local wait_tries=$(($1 * 5)) wait_try; shift
+  for ((wait_try = 0; wait_try < wait_tries; wait_try++)); do
+    "$@" && return 0
+    sleep 0.2
+  done
+  return 1
+}
+# ended PID: that process (a child of this shell) has ended.
+ended() { ! kill -0 "$1" 2>/dev/null; }
+
 # A fresh prefix takes ~10 s, a copy ~2 s: make one template, copy it per computer.
 # Bump when the template's contents change, so an old one is made anew.
 VARNEL_TEMPLATE_VERSION=4
@@ -62,11 +76,7 @@ computer_start() {
   # the prefix's first one is still coming up can hang for good. The caret
   # keeps the awaited text out of what the console echoes of its input.
   echo 'echo session-rea^dy' >"$dir/session"
-  local i
-  for ((i = 0; i < 600; i++)); do
-    grep -q '>session-ready' "$dir/session.out" 2>/dev/null && return 0
-    sleep 0.1
-  done
+  wait_until 60 grep -qs '>session-ready' "$dir/session.out" && return 0
   echo "the session program of $dir did not answer within 60 s" >&2
   return 1
 }

@@ -2,6 +2,7 @@
 
 #include <vector>
 
+#include "RegistryTestUtil.h"
 #include "afx/CWinApp.h"
 
 namespace {
@@ -11,36 +12,15 @@ const LPCWSTR kProduct = L"AfxTestProduct";
 const LPCWSTR kMakerPath = L"Software\\AfxTestMaker";
 const LPCWSTR kSectionPath = L"Software\\AfxTestMaker\\AfxTestProduct\\Net";
 
-bool KeyExists(LPCWSTR path) {
-    HKEY h;
-    if (RegOpenKeyExW(HKEY_CURRENT_USER, path, 0, KEY_READ, &h) != ERROR_SUCCESS) return false;
-    RegCloseKey(h);
-    return true;
-}
-
-void SetRaw(LPCWSTR path, LPCWSTR name, DWORD type, const void* data, DWORD cb) {
-    HKEY h;
-    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExW(HKEY_CURRENT_USER, path, 0, NULL, 0, KEY_ALL_ACCESS, NULL, &h, NULL));
-    ASSERT_EQ(ERROR_SUCCESS, RegSetValueExW(h, name, 0, type, static_cast<const BYTE*>(data), cb));
-    RegCloseKey(h);
-}
-
-bool GetRaw(LPCWSTR path, LPCWSTR name, DWORD& type, std::vector<BYTE>& data) {
-    BYTE buf[256];
-    DWORD cb = sizeof buf;
-    if (RegGetValueW(HKEY_CURRENT_USER, path, name, RRF_RT_ANY | RRF_NOEXPAND, &type, buf, &cb) != ERROR_SUCCESS)
-        return false;
-    data.assign(buf, buf + cb);
-    return true;
-}
+using namespace regtest;
 
 class ProfileTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        RegDeleteTreeW(HKEY_CURRENT_USER, kMakerPath);
+        DeleteKey(kMakerPath);
         app.SetRegistryKey(kMaker);
     }
-    void TearDown() override { RegDeleteTreeW(HKEY_CURRENT_USER, kMakerPath); }
+    void TearDown() override { DeleteKey(kMakerPath); }
     CWinApp app{kProduct};
 };
 
@@ -60,10 +40,10 @@ TEST_F(ProfileTest, GetProfileIntReadsOnlyDwords) {
     const WCHAR sz[] = L"123";
     const BYTE bin[4] = {1, 0, 0, 0};
     const BYTE shortBin[2] = {1, 0};
-    SetRaw(kSectionPath, L"Dword", REG_DWORD, &dw, sizeof dw);
-    SetRaw(kSectionPath, L"Text", REG_SZ, sz, sizeof sz);
-    SetRaw(kSectionPath, L"Binary", REG_BINARY, bin, sizeof bin);
-    SetRaw(kSectionPath, L"ShortDword", REG_DWORD, shortBin, sizeof shortBin);
+    SetValue(kSectionPath, L"Dword", REG_DWORD, &dw, sizeof dw);
+    SetValue(kSectionPath, L"Text", REG_SZ, sz, sizeof sz);
+    SetValue(kSectionPath, L"Binary", REG_BINARY, bin, sizeof bin);
+    SetValue(kSectionPath, L"ShortDword", REG_DWORD, shortBin, sizeof shortBin);
     struct Case {
         LPCWSTR section, entry;
         int def;
@@ -86,7 +66,7 @@ TEST_F(ProfileTest, WriteProfileIntStoresDword) {
     ASSERT_TRUE(app.WriteProfileInt(L"Frame", L"Left", -1));
     DWORD type = 0;
     std::vector<BYTE> data;
-    ASSERT_TRUE(GetRaw(L"Software\\AfxTestMaker\\AfxTestProduct\\Frame", L"Left", type, data));
+    ASSERT_TRUE(GetValue(L"Software\\AfxTestMaker\\AfxTestProduct\\Frame", L"Left", type, data));
     EXPECT_EQ(DWORD(REG_DWORD), type);
     EXPECT_EQ(std::vector<BYTE>({0xFF, 0xFF, 0xFF, 0xFF}), data);
     EXPECT_EQ(-1, static_cast<int>(app.GetProfileInt(L"Frame", L"Left", 0)));
@@ -97,11 +77,11 @@ TEST_F(ProfileTest, GetProfileStringDefaultOnlyWhenAbsent) {
     const WCHAR unterminated[] = {L'a', L'b'};
     const BYTE odd[] = {'x', 0, 'y'};
     const DWORD dw = 1;
-    SetRaw(kSectionPath, L"Empty", REG_SZ, empty, sizeof empty);
-    SetRaw(kSectionPath, L"ZeroBytes", REG_SZ, empty, 0);
-    SetRaw(kSectionPath, L"Unterminated", REG_SZ, unterminated, sizeof unterminated);
-    SetRaw(kSectionPath, L"OddBytes", REG_SZ, odd, sizeof odd);
-    SetRaw(kSectionPath, L"Dword", REG_DWORD, &dw, sizeof dw);
+    SetValue(kSectionPath, L"Empty", REG_SZ, empty, sizeof empty);
+    SetValue(kSectionPath, L"ZeroBytes", REG_SZ, empty, 0);
+    SetValue(kSectionPath, L"Unterminated", REG_SZ, unterminated, sizeof unterminated);
+    SetValue(kSectionPath, L"OddBytes", REG_SZ, odd, sizeof odd);
+    SetValue(kSectionPath, L"Dword", REG_DWORD, &dw, sizeof dw);
     struct Case {
         LPCWSTR entry, def, expected;
     };
@@ -126,14 +106,14 @@ TEST_F(ProfileTest, WriteProfileStringStoresDeletesValueAndSection) {
     ASSERT_TRUE(app.WriteProfileString(L"Net", L"Other", L""));
     DWORD type = 0;
     std::vector<BYTE> data;
-    ASSERT_TRUE(GetRaw(kSectionPath, L"Destination", type, data));
+    ASSERT_TRUE(GetValue(kSectionPath, L"Destination", type, data));
     EXPECT_EQ(DWORD(REG_SZ), type);
     EXPECT_EQ(8u * sizeof(WCHAR), data.size()) << "stored with its terminator";
     EXPECT_STREQ(L"\"\x30DB\x30B9\x30C8\",1", app.GetProfileString(L"Net", L"Destination").GetString());
     EXPECT_STREQ(L"", app.GetProfileString(L"Net", L"Other", L"x").GetString());
 
     EXPECT_TRUE(app.WriteProfileString(L"Net", L"Destination", NULL));
-    EXPECT_FALSE(GetRaw(kSectionPath, L"Destination", type, data));
+    EXPECT_FALSE(GetValue(kSectionPath, L"Destination", type, data));
     EXPECT_TRUE(KeyExists(kSectionPath));
     EXPECT_TRUE(app.WriteProfileString(L"Net", L"Destination", NULL)) << "deleting an absent value";
 
@@ -147,7 +127,7 @@ TEST_F(ProfileTest, BinaryRoundTripAndTypeCheck) {
     ASSERT_TRUE(app.WriteProfileBinary(L"Net", L"Password", const_cast<BYTE*>(blob), sizeof blob));
     DWORD type = 0;
     std::vector<BYTE> raw;
-    ASSERT_TRUE(GetRaw(kSectionPath, L"Password", type, raw));
+    ASSERT_TRUE(GetValue(kSectionPath, L"Password", type, raw));
     EXPECT_EQ(DWORD(REG_BINARY), type);
 
     BYTE* p = reinterpret_cast<BYTE*>(1);
@@ -164,7 +144,7 @@ TEST_F(ProfileTest, BinaryRoundTripAndTypeCheck) {
     delete[] p;
 
     const WCHAR sz[] = L"text";
-    SetRaw(kSectionPath, L"Text", REG_SZ, sz, sizeof sz);
+    SetValue(kSectionPath, L"Text", REG_SZ, sz, sizeof sz);
     const LPCWSTR absent[] = {L"Text", L"Absent"};
     for (LPCWSTR entry : absent) {
         p = reinterpret_cast<BYTE*>(1);
@@ -177,8 +157,8 @@ TEST_F(ProfileTest, BinaryRoundTripAndTypeCheck) {
 
 TEST_F(ProfileTest, OversizedValueIsTreatedAsAbsent) {
     std::vector<BYTE> big(16u * 1024 * 1024 + 2, 0x41);
-    SetRaw(kSectionPath, L"Big", REG_BINARY, big.data(), static_cast<DWORD>(big.size()));
-    SetRaw(kSectionPath, L"BigText", REG_SZ, big.data(), static_cast<DWORD>(big.size()));
+    SetValue(kSectionPath, L"Big", REG_BINARY, big.data(), static_cast<DWORD>(big.size()));
+    SetValue(kSectionPath, L"BigText", REG_SZ, big.data(), static_cast<DWORD>(big.size()));
     BYTE* p = NULL;
     UINT n = 0;
     EXPECT_FALSE(app.GetProfileBinary(L"Net", L"Big", &p, &n));
@@ -199,11 +179,11 @@ TEST_F(ProfileTest, UnregisterRemovesProductAndEmptyMakerOnly) {
         {"maker value", NULL, L"Owner", true},
     };
     for (const Case& c : cases) {
-        RegDeleteTreeW(HKEY_CURRENT_USER, kMakerPath);
+        DeleteKey(kMakerPath);
         ASSERT_TRUE(app.WriteProfileInt(L"Net", L"Port", 1));
         ASSERT_TRUE(app.WriteProfileString(L"Settings", L"Formats3", L""));
-        if (c.siblingKey) SetRaw(c.siblingKey, L"Port", REG_DWORD, "\1\0\0\0", 4);
-        if (c.makerValue) SetRaw(kMakerPath, c.makerValue, REG_SZ, L"x", 4);
+        if (c.siblingKey) SetValue(c.siblingKey, L"Port", REG_DWORD, "\1\0\0\0", 4);
+        if (c.makerValue) SetValue(kMakerPath, c.makerValue, REG_SZ, L"x", 4);
         EXPECT_TRUE(app.Unregister()) << c.name;
         EXPECT_FALSE(KeyExists(L"Software\\AfxTestMaker\\AfxTestProduct")) << c.name;
         EXPECT_EQ(c.makerRemains, KeyExists(kMakerPath)) << c.name;
@@ -211,7 +191,7 @@ TEST_F(ProfileTest, UnregisterRemovesProductAndEmptyMakerOnly) {
             EXPECT_TRUE(KeyExists(c.siblingKey)) << c.name;
         }
     }
-    RegDeleteTreeW(HKEY_CURRENT_USER, kMakerPath);
+    DeleteKey(kMakerPath);
     EXPECT_TRUE(app.Unregister()) << "nothing stored";
 }
 

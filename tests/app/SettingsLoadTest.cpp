@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "RegistryTestUtil.h"
 #include "app/CBrinmoorApp.h"
 #include "app/PublicKeyStore.h"
 #include "app/SettingsLoad.h"
@@ -16,27 +17,7 @@
 
 namespace {
 
-typedef std::vector<BYTE> Bytes;
-
-CString ProfilePath()
-{
-    return CString(L"Software\\") + theApp.m_pszRegistryKey + L"\\" + theApp.m_pszProfileName;
-}
-
-void DeleteProfile()
-{
-    RegDeleteTreeW(HKEY_CURRENT_USER, ProfilePath());
-}
-
-void Store(LPCWSTR section, LPCWSTR name, DWORD type, const Bytes& data)
-{
-    HKEY hKey = NULL;
-    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExW(HKEY_CURRENT_USER, ProfilePath() + L"\\" + section, 0,
-                                             NULL, 0, KEY_ALL_ACCESS, NULL, &hKey, NULL));
-    ASSERT_EQ(ERROR_SUCCESS, RegSetValueExW(hKey, name, 0, type, data.data(),
-                                            static_cast<DWORD>(data.size())));
-    RegCloseKey(hKey);
-}
+using namespace regtest;
 
 struct VALUE
 {
@@ -48,14 +29,12 @@ struct VALUE
 
 VALUE Dword(LPCWSTR section, LPCWSTR name, DWORD v)
 {
-    const BYTE* p = reinterpret_cast<const BYTE*>(&v);
-    return {section, name, REG_DWORD, Bytes(p, p + 4)};
+    return {section, name, REG_DWORD, DwordBytes(v)};
 }
 
 VALUE Text(LPCWSTR section, LPCWSTR name, LPCWSTR text)
 {
-    const BYTE* p = reinterpret_cast<const BYTE*>(text);
-    return {section, name, REG_SZ, Bytes(p, p + (wcslen(text) + 1) * 2)};
+    return {section, name, REG_SZ, SzBytes(text)};
 }
 
 VALUE Blob(LPCWSTR section, LPCWSTR name, const CByteArray& blob)
@@ -243,7 +222,7 @@ TEST_F(SettingsLoad, MembersFromTheRegistry)
         SCOPED_TRACE(c.what);
         DeleteProfile();
         for (const VALUE& v : c.stored)
-            Store(v.section, v.name, v.type, v.data);
+            SetValue(ProfilePath(v.section), v.name, v.type, v.data);
         EXPECTED e;
         c.expect(e);
 
@@ -285,7 +264,7 @@ TEST_F(SettingsLoad, MembersFromTheRegistry)
 
 TEST_F(SettingsLoad, DamagedKeyLeavesTheStoredRSASetting)
 {
-    Store(L"Network", L"RSA", REG_DWORD, Dword(L"", L"", 1).data);
+    SetValue(ProfilePath(L"Network"), L"RSA", REG_DWORD, DwordBytes(1));
     BOOL bPasswordDamaged, bKeyDamaged;
     LoadSettings(&theApp, bPasswordDamaged, bKeyDamaged);
     EXPECT_TRUE(bKeyDamaged);
@@ -349,7 +328,7 @@ TEST_F(SettingsLoad, KeyOfAnotherTypeOrOverTheReadLimitIsUnreadable)
         SCOPED_TRACE(c.what);
         DeleteProfile();
         if (c.bStored)
-            Store(c.value.section, c.value.name, c.value.type, c.value.data);
+            SetValue(ProfilePath(c.value.section), c.value.name, c.value.type, c.value.data);
         theApp.m_bKeyPresent = TRUE;
         EXPECT_EQ(c.bLoaded, LoadPublicKey(&theApp));
         EXPECT_FALSE(theApp.m_bKeyPresent);

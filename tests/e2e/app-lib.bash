@@ -81,23 +81,13 @@ start_program() {
 }
 # frame_state: visible / hidden / none.
 frame_state() { W "$window" state "$frame_title" | tr -d '\r'; }
+frame_state_is() { [ "$(frame_state)" = "$1" ]; }
 # wait_frame_state STATE SECONDS
-wait_frame_state() {
-  local i
-  for ((i = 0; i < $2 * 5; i++)); do
-    [ "$(frame_state)" = "$1" ] && return 0
-    sleep 0.2
-  done
-  return 1
-}
+wait_frame_state() { wait_until "$2" frame_state_is "$1"; }
 # end_program [WHEN]: the tray menu's exit (UWM_ENDRESIDENT, wParam 1); waits
 # for the end and returns the program's exit code.
 end_program() {
   W "$window" post "$frame_title" 0x8006 1 0 || fail "no frame to end ${1:-}"
-  local i
-  for ((i = 0; i < 100; i++)); do
-    kill -0 "$app_pid" 2>/dev/null || { wait "$app_pid"; return $?; }
-    sleep 0.2
-  done
-  fail "the program did not end within 20 s ${1:-}"
+  wait_until 20 ended "$app_pid" || fail "the program did not end within 20 s ${1:-}"
+  wait "$app_pid"
 }

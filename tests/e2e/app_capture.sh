@@ -14,15 +14,9 @@ nothing_sent='【送信なし】'
 no_format='【送信エラー】クリップボードに転送可能なフォーマットのデータがありません。'
 log() { W "$window" text "$frame_title" Edit | tr -d '\r'; }
 count() { log | grep -c -- "$1"; }
+has_count() { [ "$(count "$1")" -ge "$2" ]; }
 # wait_count TEXT N: until the log holds N lines with TEXT (10 s at most).
-wait_count() {
-  local i
-  for ((i = 0; i < 50; i++)); do
-    [ "$(count "$1")" -ge "$2" ] && return 0
-    sleep 0.2
-  done
-  return 1
-}
+wait_count() { wait_until 10 has_count "$1" "$2"; }
 
 W "$clipboard" settext "there before the start" || fail "clipboard tool"
 start_program

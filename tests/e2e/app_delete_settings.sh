@@ -17,12 +17,8 @@ end_with_dialog() {
     W "$window" click "$exit_caption" $delete_box || fail "no exit dialog"
   fi
   W "$window" click "$exit_caption" 1 || fail "no exit dialog"
-  local i
-  for ((i = 0; i < 100; i++)); do
-    kill -0 "$app_pid" 2>/dev/null || { wait "$app_pid"; return $?; }
-    sleep 0.2
-  done
-  fail "the program did not end after the exit dialog"
+  wait_until 20 ended "$app_pid" || fail "the program did not end after the exit dialog"
+  wait "$app_pid"
 }
 
 regadd "$old\\Network" Port REG_DWORD "$port"

@@ -16,16 +16,10 @@ listening() {
     ss -ltnpH 2>/dev/null | grep -F "pid=$p," | awk '{print $4}'
   done | sort -u
 }
-# status_line: the server-status line once it has left "未起動" and "起動中".
-status_line() {
-  local i text
-  for ((i = 0; i < 100; i++)); do
-    text=$(W "$window" text "$frame_title" Static 2>/dev/null | tr -d '\r' | grep -E '^(稼働中|停止：)')
-    [ -n "$text" ] && { echo "$text"; return 0; }
-    sleep 0.2
-  done
-  return 1
-}
+# status_text: the server-status line once it has left "未起動" and "起動中";
+# nothing before.
+status_text() { W "$window" text "$frame_title" Static 2>/dev/null | tr -d '\r' | grep -E '^(稼働中|停止：)'; }
+status_line() { wait_until 20 status_text; }
 
 for stored in 0 $((port + 65536)); do
   regadd "$key\\Network" Port REG_DWORD "$stored"

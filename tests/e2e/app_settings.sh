@@ -25,8 +25,7 @@ regadd "$key\\Settings" OnStart REG_DWORD 2
 W "$program" >"$dir/program.log" 2>&1 &
 app_pid=$!
 answer_sheet 2
-for ((i = 0; i < 100; i++)); do kill -0 "$app_pid" 2>/dev/null || break; sleep 0.2; done
-kill -0 "$app_pid" 2>/dev/null && fail "the program went on after the first-run sheet was cancelled"
+wait_until 20 ended "$app_pid" || fail "the program went on after the first-run sheet was cancelled"
 [ -z "$(regget "$key\\Network" SettingInitialized)" ] || fail "a cancelled first run stored SettingInitialized"
 
 # First run: the sheet, no box, and "SettingInitialized" is stored.

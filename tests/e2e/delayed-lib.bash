@@ -3,7 +3,7 @@
 # test of its own.
 . "$(dirname "${BASH_SOURCE[0]}")/net-lib.bash"
 
-dtool="$build/bench/delayed_tool.exe"
+dtool="$build/tools/delayed_tool.exe"
 [ -f "$dtool" ] || fail "missing $dtool (build it first)"
 block_name="Varnel E2E Block"
 
@@ -24,15 +24,6 @@ formats() { on "$1" "$dtool" formats 2>/dev/null | tr -d '\r'; }
 owner() { on "$1" "$dtool" owner 2>/dev/null | tr -d '\r'; }
 # links PORT: established connections whose local end is PORT (a receiver's).
 links() { ss -Htn state established "( sport = :$1 )" | wc -l; }
-# wait_until SECONDS COMMAND...: until the command succeeds.
-wait_until() {
-  local n=$1 i; shift
-  for ((i = 0; i < n * 5; i++)); do
-    "$@" && return 0
-    sleep 0.2
-  done
-  return 1
-}
 owner_is() { [ "$(owner "$1")" = "$2" ]; }
 links_are() { [ "$(links "$1")" -eq "$2" ]; }
 # kb BYTES: the size as the log lines show it, rounded up.

@@ -66,13 +66,11 @@ start() {
 }
 # stop A|B: ends the program through the tray menu's exit; waits for it.
 stop() {
-  local c=$1 i
+  local c=$1
   on "$c" "$window" post "$frame_title" 0x8006 1 0 >/dev/null 2>&1
-  for ((i = 0; i < 100; i++)); do
-    kill -0 "${app_pid[$c]}" 2>/dev/null || { wait "${app_pid[$c]}"; return 0; }
-    sleep 0.2
-  done
-  fail "the program on $c did not end"
+  wait_until 20 ended "${app_pid[$c]}" || fail "the program on $c did not end"
+  wait "${app_pid[$c]}"
+  return 0
 }
 # log A|B: the main window's event log and its status lines.
 log() {
@@ -80,33 +78,15 @@ log() {
   on "$1" "$window" text "$frame_title" Static 2>/dev/null | tr -d '\r'
 }
 count() { log "$1" | grep -c -F -- "$2"; }
+has_text() { log "$1" | grep -q -F -- "$2"; }
+has_count() { [ "$(count "$1" "$2")" -ge "$3" ]; }
 # wait_text A|B TEXT SECONDS: until some line holds TEXT.
-wait_text() {
-  local i
-  for ((i = 0; i < $3 * 5; i++)); do
-    log "$1" | grep -q -F -- "$2" && return 0
-    sleep 0.2
-  done
-  return 1
-}
+wait_text() { wait_until "$3" has_text "$1" "$2"; }
 # wait_count A|B TEXT N SECONDS: until N lines hold TEXT.
-wait_count() {
-  local i
-  for ((i = 0; i < $4 * 5; i++)); do
-    [ "$(count "$1" "$2")" -ge "$3" ] && return 0
-    sleep 0.2
-  done
-  return 1
-}
+wait_count() { wait_until "$4" has_count "$1" "$2" "$3"; }
 # clip A|B ARGS...: the clipboard tool there.
 clip() { local c=$1; shift; on "$c" "$clipboard" "$@" 2>/dev/null | tr -d '\r'; }
+clip_is() { [ "$(clip "$1" get "$2")" = "$3" ]; }
 # wait_clip A|B FORMAT TEXT SECONDS: until the format's text on the clipboard is TEXT.
-wait_clip() {
-  local i
-  for ((i = 0; i < $4 * 5; i++)); do
-    [ "$(clip "$1" get "$2")" = "$3" ] && return 0
-    sleep 0.2
-  done
-  return 1
-}
+wait_clip() { wait_until "$4" clip_is "$1" "$2" "$3"; }
 has_format() { clip "$1" list | awk -F'\t' '{print $2}' | grep -qx -- "$2"; }

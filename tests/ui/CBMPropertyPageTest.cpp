@@ -2,7 +2,7 @@
 // Help button's topic per page, and which pages write what on OK, Apply and
 // Cancel.
 
-#include "CBMPropertyPageTestUtil.h"
+#include "UiTestUtil.h"
 
 #include "res/SettingsResource.h"
 #include "ui/CBMPropertyPage.h"

@@ -1,7 +1,7 @@
 // The destination dialog: what it shows, what OK accepts and refuses, and
 // what it hands back.
 
-#include "CBMPropertyPageTestUtil.h"
+#include "UiTestUtil.h"
 
 #include "res/SettingsResource.h"
 #include "ui/CDestinationDialog.h"

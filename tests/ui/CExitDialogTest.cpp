@@ -1,6 +1,6 @@
 // The exit dialog hands back its check box only on OK.
 
-#include "CBMPropertyPageTestUtil.h"
+#include "UiTestUtil.h"
 
 #include "res/SettingsResource.h"
 #include "ui/CExitDialog.h"

@@ -1,7 +1,7 @@
 // The formats page: the formats seen at the last copy, adding and deleting
 // names of the send list it shares with the send-method page, and saving.
 
-#include "CBMPropertyPageTestUtil.h"
+#include "UiTestUtil.h"
 
 #include "app/AppMessages.h"
 #include "res/SettingsResource.h"

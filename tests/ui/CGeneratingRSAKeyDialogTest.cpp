@@ -1,7 +1,7 @@
 // Key generation: the progress texts, a real run that stores a key, and a
 // cancelled run that leaves the old key.
 
-#include "CBMPropertyPageTestUtil.h"
+#include "UiTestUtil.h"
 
 #include <math.h>
 

@@ -1,6 +1,6 @@
 // The display page: the start-up choice and the balloon on close.
 
-#include "CBMPropertyPageTestUtil.h"
+#include "UiTestUtil.h"
 
 #include "res/SettingsResource.h"
 #include "ui/CMiscDialog.h"

@@ -2,7 +2,7 @@
 // destination list and its buttons, the password, the restart notice, and
 // what OK and Apply write.
 
-#include "CBMPropertyPageTestUtil.h"
+#include "UiTestUtil.h"
 
 #include <memory>
 

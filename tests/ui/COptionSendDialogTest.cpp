@@ -1,7 +1,7 @@
 // The send-method page: delayed sending and its KB controls, the check list
 // of well-known formats over the working list, and what OK writes.
 
-#include "CBMPropertyPageTestUtil.h"
+#include "UiTestUtil.h"
 
 #include "res/SettingsResource.h"
 #include "ui/COptionSendDialog.h"

@@ -1,6 +1,6 @@
 // The password dialog: both fields must match; an empty password needs a Yes.
 
-#include "CBMPropertyPageTestUtil.h"
+#include "UiTestUtil.h"
 
 #include "res/SettingsResource.h"
 #include "ui/CPasswordDialog.h"

@@ -1,7 +1,7 @@
 #pragma once
 // Helpers for driving the settings sheet and the small dialogs in tests: a
 // script of steps run from a thread timer inside the modal loops, answered
-// message boxes, and the test prefix's registry.
+// message boxes, the windows of this thread, and the common set-up.
 
 #include <gtest/gtest.h>
 
@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "RegistryTestUtil.h"
 #include "afx/Afx.h"
 #include "app/CBrinmoorApp.h"
 #include "app/EventLog.h"
@@ -20,49 +21,9 @@
 
 namespace uitest {
 
+using namespace regtest;   // the test prefix's registry
+
 typedef std::vector<std::wstring> Strings;
-
-// ---- registry -------------------------------------------------------------
-
-inline CString ProfilePath()
-{
-    return CString(L"Software\\") + theApp.m_pszRegistryKey + L"\\" + theApp.m_pszProfileName;
-}
-
-inline void DeleteProfile()
-{
-    RegDeleteTreeW(HKEY_CURRENT_USER, ProfilePath());
-}
-
-// The value's presence and, when it is a DWORD, its value.
-inline bool ReadDword(LPCWSTR section, LPCWSTR name, DWORD* pValue)
-{
-    DWORD type = 0, size = sizeof(DWORD), v = 0;
-    LSTATUS st = RegGetValueW(HKEY_CURRENT_USER, ProfilePath() + L"\\" + section, name, RRF_RT_ANY, &type,
-                              &v, &size);
-    if (st != ERROR_SUCCESS || type != REG_DWORD)
-        return false;
-    if (pValue)
-        *pValue = v;
-    return true;
-}
-
-inline bool ValueExists(LPCWSTR section, LPCWSTR name)
-{
-    return RegGetValueW(HKEY_CURRENT_USER, ProfilePath() + L"\\" + section, name, RRF_RT_ANY, NULL, NULL, NULL) ==
-           ERROR_SUCCESS;
-}
-
-inline bool ReadString(LPCWSTR section, LPCWSTR name, std::wstring* pValue)
-{
-    wchar_t buf[4096] = {};
-    DWORD size = sizeof(buf);
-    if (RegGetValueW(HKEY_CURRENT_USER, ProfilePath() + L"\\" + section, name, RRF_RT_REG_SZ, NULL, buf, &size) !=
-        ERROR_SUCCESS)
-        return false;
-    *pValue = buf;
-    return true;
-}
 
 // ---- message boxes --------------------------------------------------------
 
@@ -346,18 +307,6 @@ private:
 inline Script* Script::s_pCurrent = NULL;
 
 // ---- RSA key ----------------------------------------------------------------
-
-// Registry bytes of a binary value; empty when it is missing.
-inline std::vector<BYTE> ReadBinary(LPCWSTR section, LPCWSTR name)
-{
-    std::vector<BYTE> bytes(4096);
-    DWORD size = (DWORD)bytes.size();
-    if (RegGetValueW(HKEY_CURRENT_USER, ProfilePath() + L"\\" + section, name, RRF_RT_REG_BINARY, NULL,
-                     bytes.data(), &size) != ERROR_SUCCESS)
-        return {};
-    bytes.resize(size);
-    return bytes;
-}
 
 // A key that a finished generation left: fixed numbers, live and stored.
 // Not a working key; only its sameness is checked.

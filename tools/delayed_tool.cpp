@@ -24,7 +24,6 @@
 
 #include "afx/Afx.h"
 #include "bench/BenchCommon.h"
-#include <shellapi.h>
 #include <stdio.h>
 #include <string.h>
 #include <string>
@@ -174,12 +173,10 @@ int Usage()
 
 }  // namespace
 
-int main()
+// Arguments as UTF-16: format names and paths pass whole.
+int wmain(int argc, wchar_t** argv)
 {
-    // Arguments as UTF-16: format names and paths pass whole.
-    int argc = 0;
-    wchar_t** argv = ::CommandLineToArgvW(::GetCommandLineW(), &argc);
-    if (argv == NULL || argc < 2)
+    if (argc < 2)
         return Usage();
     std::wstring cmd = argv[1];
     if (cmd == L"paste" && (argc == 3 || argc == 4))
