@@ -87,14 +87,14 @@ rss_before=$(awk '/^VmRSS/ {print $2}' "/proc/$rpid/status")
 head -c "$((mb * 1024 * 1024))" /dev/urandom >"$work/record.bin"
 on B "$tool" wait CF_WAVE 300000 >"$work/wait.out" 2>/dev/null &
 wp=$!
-for ((i = 0; i < 200; i++)); do grep -qs ready "$work/wait.out" && break; sleep 0.05; done
+wait_until 10 grep -qs ready "$work/wait.out"
 t0=$(on A "$tool" set CF_WAVE "Z:$work/record.bin" | tr -d '\r')
 wait $wp || fail "the record did not arrive"
 read -r t1 got_bytes < <(tail -1 "$work/wait.out" | tr -d '\r')
 [ "$got_bytes" = "$((mb * 1024 * 1024))" ] || fail "B holds $got_bytes bytes, not $((mb * 1024 * 1024))"
 hwm=$(awk '/^VmHWM/ {print $2}' "/proc/$rpid/status")
 # The connection of the big record: the relay's first line.
-for ((i = 0; i < 100; i++)); do [ -s "$work/relay.out" ] && break; sleep 0.1; done
+wait_until 10 test -s "$work/relay.out"
 wire_s=$(awk 'NR == 1 {print $2}' "$work/relay.out")
 
 # (b) and (c), the same build on the same machine.
@@ -122,7 +122,7 @@ for ((r = 1; r <= rounds; r++)); do
   text="latency round $r"
   on B "$tool" wait CF_UNICODETEXT "$text" 20000 >"$work/lat.out" 2>/dev/null &
   wp=$!
-  for ((i = 0; i < 200; i++)); do grep -qs ready "$work/lat.out" && break; sleep 0.05; done
+  wait_until 10 grep -qs ready "$work/lat.out"
   s0=$(on A "$tool" settext "$text" | tr -d '\r')
   wait $wp || fail "round $r did not arrive"
   s1=$(tail -1 "$work/lat.out" | tr -d '\r'); s1=${s1%% *}
