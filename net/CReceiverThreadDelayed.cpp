@@ -3,7 +3,7 @@
 #include "net/CReceiverThread.h"
 #include "net/CServerWnd.h"
 #include "net/Protocol.h"
-#include "app/CGlobalLockGuard.h"
+#include "afx/CGlobalLockGuard.h"
 #include "app/EventLog.h"
 
 namespace {
