@@ -16,6 +16,8 @@
 //                                     clipboard; exit 1 on time-out
 
 #include "afx/Afx.h"
+#include "afx/CGlobalLockGuard.h"
+#include "afx/COpenedClipboard.h"
 #include "bench/BenchCommon.h"
 #include "net/CSocketBuffer.h"
 #include <stdio.h>
@@ -123,13 +125,16 @@ int Set(UINT nFormat, const void* pData, size_t nBytes)
     HGLOBAL h = ::GlobalAlloc(GMEM_MOVEABLE, nBytes);
     if (h == NULL)
         return 1;
-    memcpy(::GlobalLock(h), pData, nBytes);
-    ::GlobalUnlock(h);
-    while (!::OpenClipboard(NULL))
+    {
+        CGlobalLockGuard lock(h, ::GlobalLock(h));
+        memcpy(lock.Get(), pData, nBytes);
+    }
+    COpenedClipboard clipboard;
+    while (!clipboard.Open(nullptr))
         ::Sleep(1);
     ::EmptyClipboard();
     ::SetClipboardData(nFormat, h);
-    ::CloseClipboard();
+    clipboard.Close();
     printf("%.6f\n", BenchNow());
     return 0;
 }
@@ -173,17 +178,15 @@ int Wait(const char* pszFormat, const char* pszText, int nTimeoutMs)
         {
             double t = BenchNow();
             bool bMatch = pszText == NULL;
-            if (!bMatch && ::OpenClipboard(NULL))
+            COpenedClipboard clipboard;
+            if (!bMatch && clipboard.Open(nullptr))
             {
                 HANDLE h = ::GetClipboardData(nFormat);
-                const wchar_t* p = h ? static_cast<const wchar_t*>(::GlobalLock(h)) : NULL;
-                if (p != NULL)
-                {
-                    bMatch = wcscmp(p, w) == 0;
-                    ::GlobalUnlock(h);
-                }
-                ::CloseClipboard();
+                CGlobalLockGuard lock(h, h ? ::GlobalLock(h) : nullptr);
+                if (lock.Get() != nullptr)
+                    bMatch = wcscmp(static_cast<const wchar_t*>(lock.Get()), w) == 0;
             }
+            clipboard.Close();
             if (bMatch)
             {
                 printf("%.6f\n", t);
