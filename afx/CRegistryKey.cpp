@@ -27,10 +27,7 @@ LONG CRegistryKey::Create(HKEY hParent, LPCWSTR pszSubKey, REGSAM samDesired, DW
 void CRegistryKey::Close()
 {
     if (m_hKey != nullptr)
-    {
-        ::RegCloseKey(m_hKey);
-        m_hKey = nullptr;
-    }
+        ::RegCloseKey(Detach());
 }
 
 HKEY CRegistryKey::Detach()
