@@ -8,17 +8,13 @@ static const int MAX_SEND_PIECE = 1 << 20;
 
 CSocket::CSocket() : m_lEvent(0), m_nBlocking(0)
 {
-    m_hNetEvent = ::CreateEventW(NULL, TRUE, FALSE, NULL);
-    m_hCancelEvent = ::CreateEventW(NULL, TRUE, FALSE, NULL);
+    m_hNetEvent.Reset(::CreateEventW(nullptr, TRUE, FALSE, nullptr));
+    m_hCancelEvent.Reset(::CreateEventW(nullptr, TRUE, FALSE, nullptr));
 }
 
 CSocket::~CSocket()
 {
     Close();
-    if (m_hNetEvent != NULL)
-        ::CloseHandle(m_hNetEvent);
-    if (m_hCancelEvent != NULL)
-        ::CloseHandle(m_hCancelEvent);
 }
 
 BOOL CSocket::AsyncSelect(long lEvent)

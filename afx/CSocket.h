@@ -10,6 +10,7 @@
 // socket is created, attached or closed again.
 
 #include "afx/CAsyncSocket.h"
+#include "afx/CKernelHandle.h"
 
 class CSocket : public CAsyncSocket
 {
@@ -49,8 +50,8 @@ private:
     // the thread's socket error set (WSAEINTR when cancelled).
     BOOL WaitFor(long lEvents);
 
-    HANDLE m_hNetEvent;       // bound to the handle by WSAEventSelect
-    HANDLE m_hCancelEvent;    // manual reset, set by CancelBlockingCall
+    CKernelHandle m_hNetEvent;     // bound to the handle by WSAEventSelect
+    CKernelHandle m_hCancelEvent;  // manual reset, set by CancelBlockingCall
     long m_lEvent;
     volatile LONG m_nBlocking;
 };

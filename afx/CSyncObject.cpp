@@ -1,13 +1,11 @@
 #include "afx/CSyncObject.h"
 #include "afx/CException.h"
 
-CSyncObject::~CSyncObject() {
-    if (m_hObject) CloseHandle(m_hObject);
-}
+CSyncObject::~CSyncObject() = default;
 
 void CSyncObject::Attach(HANDLE hObject) {
     if (!hObject) AfxThrowResourceException();
-    m_hObject = hObject;
+    m_hObject.Reset(hObject);
 }
 
 BOOL CSyncObject::Lock(DWORD dwTimeout) {

@@ -1,6 +1,8 @@
 #pragma once
 #include <windows.h>
 
+#include "afx/CKernelHandle.h"
+
 // Base of the kernel synchronisation objects; owns the handle.
 class CSyncObject {
 public:
@@ -13,7 +15,7 @@ public:
     virtual BOOL Unlock() = 0;
     operator HANDLE() const { return m_hObject; }
 
-    HANDLE m_hObject = NULL;
+    CKernelHandle m_hObject;
 
 protected:
     CSyncObject() = default;

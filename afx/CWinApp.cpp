@@ -2,6 +2,8 @@
 
 #include <vector>
 
+#include "afx/CRegistryKey.h"
+
 namespace {
 
 CWinApp* g_pApp = NULL;
@@ -39,6 +41,15 @@ BOOL QueryValue(HKEY hSection, LPCWSTR section, LPCWSTR entry, DWORD& type, std:
     }
     LogProfileFault(L"value kept changing while read", section, entry);
     return FALSE;
+}
+
+// hParent\name for reading and writing, created if need be, when bCreate;
+// else opened for reading only. NULL when that fails.
+HKEY OpenProfileKey(HKEY hParent, LPCWSTR name, BOOL bCreate)
+{
+    CRegistryKey key;
+    LONG r = bCreate ? key.Create(hParent, name, KEY_READ | KEY_WRITE) : key.Open(hParent, name, KEY_READ);
+    return r == ERROR_SUCCESS ? key.Detach() : nullptr;
 }
 
 CString ModuleTitle(HINSTANCE hInstance) {
@@ -97,53 +108,44 @@ CString CWinApp::ProductKeyPath() const {
 HKEY CWinApp::GetAppRegistryKey(BOOL bCreate) {
     CString path = ProductKeyPath();
     if (path.IsEmpty()) return NULL;
-    HKEY hKey = NULL;
-    LONG r = bCreate ? RegCreateKeyExW(HKEY_CURRENT_USER, path, 0, NULL, REG_OPTION_NON_VOLATILE,
-                                       KEY_READ | KEY_WRITE, NULL, &hKey, NULL)
-                     : RegOpenKeyExW(HKEY_CURRENT_USER, path, 0, KEY_READ, &hKey);
-    return r == ERROR_SUCCESS ? hKey : NULL;
+    return OpenProfileKey(HKEY_CURRENT_USER, path, bCreate);
 }
 
 HKEY CWinApp::GetSectionKey(LPCWSTR lpszSection, BOOL bCreate) {
     if (!lpszSection) return NULL;
-    HKEY hApp = GetAppRegistryKey(bCreate);
-    if (!hApp) return NULL;
-    HKEY hKey = NULL;
-    LONG r = bCreate ? RegCreateKeyExW(hApp, lpszSection, 0, NULL, REG_OPTION_NON_VOLATILE,
-                                       KEY_READ | KEY_WRITE, NULL, &hKey, NULL)
-                     : RegOpenKeyExW(hApp, lpszSection, 0, KEY_READ, &hKey);
-    RegCloseKey(hApp);
-    return r == ERROR_SUCCESS ? hKey : NULL;
+    CRegistryKey app(GetAppRegistryKey(bCreate));
+    if (!app) return NULL;
+    return OpenProfileKey(app, lpszSection, bCreate);
 }
 
 UINT CWinApp::GetProfileInt(LPCWSTR lpszSection, LPCWSTR lpszEntry, int nDefault) {
-    HKEY hKey = GetSectionKey(lpszSection, FALSE);
-    if (!hKey) return static_cast<UINT>(nDefault);
+    CRegistryKey key(GetSectionKey(lpszSection, FALSE));
+    if (!key) return static_cast<UINT>(nDefault);
     DWORD type = 0, value = 0, cb = sizeof(value);
-    LONG r = RegQueryValueExW(hKey, lpszEntry, NULL, &type, reinterpret_cast<LPBYTE>(&value), &cb);
-    RegCloseKey(hKey);
+    LONG r = RegQueryValueExW(key, lpszEntry, NULL, &type, reinterpret_cast<LPBYTE>(&value), &cb);
     if (r == ERROR_SUCCESS && type == REG_DWORD && cb == sizeof(value)) return value;
     return static_cast<UINT>(nDefault);
 }
 
 BOOL CWinApp::WriteProfileInt(LPCWSTR lpszSection, LPCWSTR lpszEntry, int nValue) {
-    HKEY hKey = GetSectionKey(lpszSection, TRUE);
-    if (!hKey) return FALSE;
+    CRegistryKey key(GetSectionKey(lpszSection, TRUE));
+    if (!key) return FALSE;
     DWORD value = static_cast<DWORD>(nValue);
-    LONG r = RegSetValueExW(hKey, lpszEntry, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value),
+    LONG r = RegSetValueExW(key, lpszEntry, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value),
                             sizeof(value));
-    RegCloseKey(hKey);
     return r == ERROR_SUCCESS;
 }
 
 CString CWinApp::GetProfileString(LPCWSTR lpszSection, LPCWSTR lpszEntry, LPCWSTR lpszDefault) {
     CString strDefault(lpszDefault);
-    HKEY hKey = GetSectionKey(lpszSection, FALSE);
-    if (!hKey) return strDefault;
     DWORD type = 0;
     std::vector<BYTE> data;
-    BOOL found = QueryValue(hKey, lpszSection, lpszEntry, type, data);
-    RegCloseKey(hKey);
+    BOOL found = FALSE;
+    {
+        CRegistryKey key(GetSectionKey(lpszSection, FALSE));
+        if (!key) return strDefault;
+        found = QueryValue(key, lpszSection, lpszEntry, type, data);
+    }
     if (!found || (type != REG_SZ && type != REG_EXPAND_SZ)) return strDefault;
     // Stored strings need not be terminated, nor even of whole characters.
     const wchar_t* p = reinterpret_cast<const wchar_t*>(data.data());
@@ -156,11 +158,10 @@ BOOL CWinApp::WriteProfileString(LPCWSTR lpszSection, LPCWSTR lpszEntry, LPCWSTR
     if (!lpszEntry) {
         CString path = ProductKeyPath();
         if (path.IsEmpty()) return FALSE;
-        HKEY hApp = NULL;
-        LONG o = RegOpenKeyExW(HKEY_CURRENT_USER, path, 0, KEY_ALL_ACCESS, &hApp);
+        CRegistryKey app;
+        LONG o = app.Open(HKEY_CURRENT_USER, path, KEY_ALL_ACCESS);
         if (o != ERROR_SUCCESS) return o == ERROR_FILE_NOT_FOUND;  // nothing stored, nothing to delete
-        LONG r = RegDeleteTreeW(hApp, lpszSection);
-        RegCloseKey(hApp);
+        LONG r = RegDeleteTreeW(app, lpszSection);
         return r == ERROR_SUCCESS || r == ERROR_FILE_NOT_FOUND;
     }
     if (!lpszValue) {
@@ -168,11 +169,10 @@ BOOL CWinApp::WriteProfileString(LPCWSTR lpszSection, LPCWSTR lpszEntry, LPCWSTR
         if (path.IsEmpty()) return FALSE;
         path += L"\\";
         path += lpszSection;
-        HKEY hKey = NULL;
-        LONG o = RegOpenKeyExW(HKEY_CURRENT_USER, path, 0, KEY_SET_VALUE, &hKey);
+        CRegistryKey key;
+        LONG o = key.Open(HKEY_CURRENT_USER, path, KEY_SET_VALUE);
         if (o != ERROR_SUCCESS) return o == ERROR_FILE_NOT_FOUND;  // no section, no value
-        LONG r = RegDeleteValueW(hKey, lpszEntry);
-        RegCloseKey(hKey);
+        LONG r = RegDeleteValueW(key, lpszEntry);
         return r == ERROR_SUCCESS || r == ERROR_FILE_NOT_FOUND;
     }
     size_t cb = (wcslen(lpszValue) + 1) * sizeof(wchar_t);
@@ -180,11 +180,10 @@ BOOL CWinApp::WriteProfileString(LPCWSTR lpszSection, LPCWSTR lpszEntry, LPCWSTR
         LogProfileFault(L"string over 16 MB not written", lpszSection, lpszEntry);
         return FALSE;
     }
-    HKEY hKey = GetSectionKey(lpszSection, TRUE);
-    if (!hKey) return FALSE;
-    LONG r = RegSetValueExW(hKey, lpszEntry, 0, REG_SZ, reinterpret_cast<const BYTE*>(lpszValue),
+    CRegistryKey key(GetSectionKey(lpszSection, TRUE));
+    if (!key) return FALSE;
+    LONG r = RegSetValueExW(key, lpszEntry, 0, REG_SZ, reinterpret_cast<const BYTE*>(lpszValue),
                             static_cast<DWORD>(cb));
-    RegCloseKey(hKey);
     return r == ERROR_SUCCESS;
 }
 
@@ -192,12 +191,14 @@ BOOL CWinApp::GetProfileBinary(LPCWSTR lpszSection, LPCWSTR lpszEntry, BYTE** pp
     if (!ppData || !pBytes) return FALSE;
     *ppData = NULL;
     *pBytes = 0;
-    HKEY hKey = GetSectionKey(lpszSection, FALSE);
-    if (!hKey) return FALSE;
     DWORD type = 0;
     std::vector<BYTE> data;
-    BOOL found = QueryValue(hKey, lpszSection, lpszEntry, type, data);
-    RegCloseKey(hKey);
+    BOOL found = FALSE;
+    {
+        CRegistryKey key(GetSectionKey(lpszSection, FALSE));
+        if (!key) return FALSE;
+        found = QueryValue(key, lpszSection, lpszEntry, type, data);
+    }
     if (!found || type != REG_BINARY) return FALSE;
     BYTE* p = new BYTE[data.size() ? data.size() : 1];
     if (!data.empty()) memcpy(p, data.data(), data.size());
@@ -211,34 +212,30 @@ BOOL CWinApp::WriteProfileBinary(LPCWSTR lpszSection, LPCWSTR lpszEntry, LPBYTE 
         LogProfileFault(L"binary value not written", lpszSection, lpszEntry);
         return FALSE;
     }
-    HKEY hKey = GetSectionKey(lpszSection, TRUE);
-    if (!hKey) return FALSE;
-    LONG r = RegSetValueExW(hKey, lpszEntry, 0, REG_BINARY, pData, nBytes);
-    RegCloseKey(hKey);
+    CRegistryKey key(GetSectionKey(lpszSection, TRUE));
+    if (!key) return FALSE;
+    LONG r = RegSetValueExW(key, lpszEntry, 0, REG_BINARY, pData, nBytes);
     return r == ERROR_SUCCESS;
 }
 
 BOOL CWinApp::Unregister() {
     if (ProductKeyPath().IsEmpty()) return FALSE;
     CString makerPath = L"Software\\" + m_strRegistryKey;
-    HKEY hMaker = NULL;
-    if (RegOpenKeyExW(HKEY_CURRENT_USER, makerPath, 0, KEY_ALL_ACCESS, &hMaker) != ERROR_SUCCESS)
+    CRegistryKey maker;
+    if (maker.Open(HKEY_CURRENT_USER, makerPath, KEY_ALL_ACCESS) != ERROR_SUCCESS)
         return TRUE;  // nothing was stored
-    LONG r = RegDeleteTreeW(hMaker, m_strProfileName);
+    LONG r = RegDeleteTreeW(maker, m_strProfileName);
     BOOL bDeleted = r == ERROR_SUCCESS || r == ERROR_FILE_NOT_FOUND;
     DWORD nSubKeys = 1, nValues = 1;
-    LONG q = RegQueryInfoKeyW(hMaker, NULL, NULL, NULL, &nSubKeys, NULL, NULL, &nValues, NULL, NULL,
+    LONG q = RegQueryInfoKeyW(maker, NULL, NULL, NULL, &nSubKeys, NULL, NULL, &nValues, NULL, NULL,
                               NULL, NULL);
-    RegCloseKey(hMaker);
+    maker.Close();  // before the maker's key itself may be deleted below
     // The maker's key may hold other products (or the previous release): it
     // goes only when it is empty.
     if (bDeleted && q == ERROR_SUCCESS && nSubKeys == 0 && nValues == 0) {
-        HKEY hSoftware = NULL;
-        if (RegOpenKeyExW(HKEY_CURRENT_USER, L"Software", 0, KEY_ALL_ACCESS, &hSoftware) ==
-            ERROR_SUCCESS) {
-            RegDeleteKeyW(hSoftware, m_strRegistryKey);
-            RegCloseKey(hSoftware);
-        }
+        CRegistryKey software;
+        if (software.Open(HKEY_CURRENT_USER, L"Software", KEY_ALL_ACCESS) == ERROR_SUCCESS)
+            RegDeleteKeyW(software, m_strRegistryKey);
     }
     return bDeleted;
 }

@@ -7,9 +7,7 @@
 CWinThread::CWinThread(AFX_THREADPROC pfnThreadProc, LPVOID pParam)
     : m_pfnThreadProc(pfnThreadProc), m_pThreadParams(pParam) {}
 
-CWinThread::~CWinThread() {
-    if (m_hThread) CloseHandle(m_hThread);
-}
+CWinThread::~CWinThread() = default;
 
 BOOL CWinThread::CreateThread(DWORD dwCreateFlags, UINT nStackSize,
                               LPSECURITY_ATTRIBUTES lpSecurityAttrs) {
@@ -19,7 +17,7 @@ BOOL CWinThread::CreateThread(DWORD dwCreateFlags, UINT nStackSize,
     uintptr_t h = _beginthreadex(lpSecurityAttrs, nStackSize, &ThreadEntry, this,
                                  dwCreateFlags | CREATE_SUSPENDED, &id);
     if (!h) return FALSE;
-    m_hThread = reinterpret_cast<HANDLE>(h);
+    m_hThread.Reset(reinterpret_cast<HANDLE>(h));
     m_nThreadID = id;
     if (!(dwCreateFlags & CREATE_SUSPENDED)) ResumeThread();
     return TRUE;

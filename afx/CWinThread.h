@@ -1,6 +1,8 @@
 #pragma once
 #include <windows.h>
 
+#include "afx/CKernelHandle.h"
+
 typedef UINT(__cdecl* AFX_THREADPROC)(LPVOID);
 
 // A thread started by AfxBeginThread. With m_bAutoDelete (the default) the
@@ -26,7 +28,7 @@ public:
     virtual void Delete();
 
     BOOL m_bAutoDelete = TRUE;
-    HANDLE m_hThread = NULL;
+    CKernelHandle m_hThread;
     DWORD m_nThreadID = 0;
     AFX_THREADPROC m_pfnThreadProc;
     LPVOID m_pThreadParams;

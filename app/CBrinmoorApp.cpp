@@ -39,36 +39,18 @@ CBrinmoorApp::CBrinmoorApp()
       m_pDestinations(NULL),
       m_nOnStart(0),
       m_bShowBalloonOnClose(FALSE),
-      m_hStartEvent(NULL),
-      m_hStopEvent(NULL),
       m_bDeleteSettings(FALSE),
       m_bDialogSizeKnown(FALSE),
       m_nDefaultWidth(0),
       m_nDefaultHeight(0),
       m_nMinWidth(0),
       m_nMinHeight(0),
-      m_hWndWatcherTarget(NULL),
-      m_hWatcherThread(NULL)
+      m_hWndWatcherTarget(NULL)
 {
 }
 
 CBrinmoorApp::~CBrinmoorApp()
 {
-    if (m_hWatcherThread != NULL)
-    {
-        CloseHandle(m_hWatcherThread);
-        m_hWatcherThread = NULL;
-    }
-    if (m_hStartEvent != NULL)
-    {
-        CloseHandle(m_hStartEvent);
-        m_hStartEvent = NULL;
-    }
-    if (m_hStopEvent != NULL)
-    {
-        CloseHandle(m_hStopEvent);
-        m_hStopEvent = NULL;
-    }
     delete m_pDestinations;
     m_pDestinations = NULL;
 }
@@ -81,7 +63,7 @@ BOOL CBrinmoorApp::InitInstance()
 
     // Single instance per Windows session: a second copy hands over to the
     // first through the named event and ends.
-    m_hStartEvent = CreateEventW(NULL, FALSE, FALSE, kStartEventName);
+    m_hStartEvent.Reset(CreateEventW(nullptr, FALSE, FALSE, kStartEventName));
     if (m_hStartEvent != NULL && GetLastError() == ERROR_ALREADY_EXISTS)
     {
         SetEvent(m_hStartEvent);
@@ -90,20 +72,22 @@ BOOL CBrinmoorApp::InitInstance()
 
     CreateProductKey();
 
-    m_hStopEvent = CreateEventW(NULL, FALSE, FALSE, NULL);
+    m_hStopEvent.Reset(CreateEventW(nullptr, FALSE, FALSE, nullptr));
     if (m_hStartEvent != NULL && m_hStopEvent != NULL)
     {
         CWinThread* pThread = AfxBeginThread(StartEventWatcherProc, NULL);
         // The thread can't end before the stop event is set, so its handle is
         // still open here.
+        HANDLE hWatcherThread = nullptr;
         if (pThread == NULL ||
             !DuplicateHandle(GetCurrentProcess(), pThread->m_hThread, GetCurrentProcess(),
-                             &m_hWatcherThread, SYNCHRONIZE, FALSE, 0))
+                             &hWatcherThread, SYNCHRONIZE, FALSE, 0))
         {
             if (pThread == NULL)
                 AddLog(L"【エラー】起動監視スレッドを開始できません。");
-            m_hWatcherThread = NULL;
+            hWatcherThread = nullptr;
         }
+        m_hWatcherThread.Reset(hWatcherThread);
     }
 
     if (!AfxSocketInit())

@@ -5,6 +5,7 @@
 #include <atomic>
 
 #include "afx/Afx.h"
+#include "afx/CKernelHandle.h"
 #include "crypto/CBigNum.h"
 
 class CDestinationDataArray;
@@ -48,8 +49,8 @@ public:
     int m_nOnStart;                   // 0 window, 1 balloon, other: silent
     BOOL m_bShowBalloonOnClose;
 
-    HANDLE m_hStartEvent;
-    HANDLE m_hStopEvent;
+    CKernelHandle m_hStartEvent;
+    CKernelHandle m_hStopEvent;
 
     BOOL m_bDeleteSettings;
 
@@ -62,7 +63,7 @@ public:
     std::atomic<HWND> m_hWndWatcherTarget;
     // The watcher's thread, waited for at exit so that it is gone before the
     // event handles are closed.
-    HANDLE m_hWatcherThread;
+    CKernelHandle m_hWatcherThread;
 };
 
 extern CBrinmoorApp theApp;

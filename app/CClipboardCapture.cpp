@@ -3,7 +3,7 @@
 #include <new>
 #include <vector>
 
-#include "app/CGlobalLockGuard.h"
+#include "afx/CGlobalLockGuard.h"
 #include "app/EventLog.h"
 #include "app/QuotedList.h"
 

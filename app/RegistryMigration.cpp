@@ -2,6 +2,8 @@
 
 #include <vector>
 
+#include "afx/CRegistryKey.h"
+
 namespace {
 
 const DWORD kMaxCopiedValueBytes = 1048576;  // larger values stay behind
@@ -12,16 +14,12 @@ const DWORD kValueNameChars = 32767;
 BOOL CopyRegistryValues(LPCWSTR pszExclusion, HKEY hDestRoot, HKEY hSourceRoot,
                         const CString& strSection)
 {
-    HKEY hSource = NULL;
-    if (RegOpenKeyExW(hSourceRoot, strSection, 0, KEY_READ, &hSource) != ERROR_SUCCESS)
+    CRegistryKey source;
+    if (source.Open(hSourceRoot, strSection, KEY_READ) != ERROR_SUCCESS)
         return FALSE;
-    HKEY hDest = NULL;
-    if (RegCreateKeyExW(hDestRoot, strSection, 0, NULL, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS,
-                        NULL, &hDest, NULL) != ERROR_SUCCESS)
-    {
-        RegCloseKey(hSource);
+    CRegistryKey dest;
+    if (dest.Create(hDestRoot, strSection, KEY_ALL_ACCESS) != ERROR_SUCCESS)
         return FALSE;
-    }
 
     BOOL bResult = TRUE;
     std::vector<BYTE> data(kMaxCopiedValueBytes);
@@ -31,7 +29,7 @@ BOOL CopyRegistryValues(LPCWSTR pszExclusion, HKEY hDestRoot, HKEY hSourceRoot,
         DWORD cchName = kValueNameChars;
         DWORD cbData = kMaxCopiedValueBytes;
         DWORD dwType = 0;
-        LONG r = RegEnumValueW(hSource, nIndex, name.data(), &cchName, NULL, &dwType, data.data(),
+        LONG r = RegEnumValueW(source, nIndex, name.data(), &cchName, NULL, &dwType, data.data(),
                                &cbData);
         if (r == ERROR_NO_MORE_ITEMS)
             break;
@@ -52,38 +50,31 @@ BOOL CopyRegistryValues(LPCWSTR pszExclusion, HKEY hDestRoot, HKEY hSourceRoot,
         }
         if (pszExclusion != NULL && wcsstr(pszExclusion, name.data()) != NULL)
             continue;
-        RegSetValueExW(hDest, name.data(), 0, dwType, data.data(), cbData);
+        RegSetValueExW(dest, name.data(), 0, dwType, data.data(), cbData);
     }
-
-    RegCloseKey(hDest);
-    RegCloseKey(hSource);
     return bResult;
 }
 
 PRODUCTKEYRESULT CreateProductKey()
 {
-    HKEY hProduct = NULL;
+    CRegistryKey product;
     DWORD dwDisposition = 0;
-    if (RegCreateKeyExW(HKEY_CURRENT_USER, PRODUCT_KEY_PATH, 0, NULL, REG_OPTION_NON_VOLATILE,
-                        KEY_ALL_ACCESS, NULL, &hProduct, &dwDisposition) != ERROR_SUCCESS)
+    if (product.Create(HKEY_CURRENT_USER, PRODUCT_KEY_PATH, KEY_ALL_ACCESS, &dwDisposition) != ERROR_SUCCESS)
         return PRODUCT_KEY_FAILED;
 
     PRODUCTKEYRESULT result = PRODUCT_KEY_EXISTED;
     if (dwDisposition == REG_CREATED_NEW_KEY)
     {
         result = PRODUCT_KEY_CREATED;
-        HKEY hPrevious = NULL;
-        if (RegOpenKeyExW(HKEY_CURRENT_USER, PREVIOUS_PRODUCT_KEY_PATH, 0, KEY_READ, &hPrevious) ==
-            ERROR_SUCCESS)
+        CRegistryKey previous;
+        if (previous.Open(HKEY_CURRENT_USER, PREVIOUS_PRODUCT_KEY_PATH, KEY_READ) == ERROR_SUCCESS)
         {
             // Failures leave single values behind; nothing to tell the user.
-            CopyRegistryValues(NULL, hProduct, hPrevious, L"Frame");
-            CopyRegistryValues(L"SettingInitialized", hProduct, hPrevious, L"Network");
-            CopyRegistryValues(NULL, hProduct, hPrevious, L"Settings");
-            RegCloseKey(hPrevious);
+            CopyRegistryValues(NULL, product, previous, L"Frame");
+            CopyRegistryValues(L"SettingInitialized", product, previous, L"Network");
+            CopyRegistryValues(NULL, product, previous, L"Settings");
             result = PRODUCT_KEY_MIGRATED;
         }
     }
-    RegCloseKey(hProduct);
     return result;
 }

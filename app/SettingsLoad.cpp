@@ -1,5 +1,7 @@
 #include "app/SettingsLoad.h"
 
+#include "afx/CRegistryKey.h"
+
 #include "app/CBrinmoorApp.h"
 #include "app/PublicKeyStore.h"
 #include "app/QuotedList.h"
@@ -14,12 +16,10 @@ namespace {
 
 BOOL ProfileValueExists(CBrinmoorApp* pApp, LPCWSTR pszSection, LPCWSTR pszEntry)
 {
-    HKEY hKey = pApp->GetSectionKey(pszSection, FALSE);
-    if (hKey == NULL)
+    CRegistryKey key(pApp->GetSectionKey(pszSection, FALSE));
+    if (key == nullptr)
         return FALSE;
-    LONG r = ::RegQueryValueExW(hKey, pszEntry, NULL, NULL, NULL, NULL);
-    ::RegCloseKey(hKey);
-    return r == ERROR_SUCCESS;
+    return ::RegQueryValueExW(key, pszEntry, nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
 }
 
 }  // namespace

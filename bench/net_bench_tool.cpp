@@ -18,6 +18,8 @@
 //                                     time-out
 
 #include "afx/Afx.h"
+#include "afx/CGlobalLockGuard.h"
+#include "afx/COpenedClipboard.h"
 #include "bench/BenchCommon.h"
 #include "net/CSocketBuffer.h"
 #include <stdio.h>
@@ -125,13 +127,16 @@ int Set(UINT nFormat, const void* pData, size_t nBytes)
     HGLOBAL h = ::GlobalAlloc(GMEM_MOVEABLE, nBytes);
     if (h == NULL)
         return 1;
-    memcpy(::GlobalLock(h), pData, nBytes);
-    ::GlobalUnlock(h);
-    while (!::OpenClipboard(NULL))
+    {
+        CGlobalLockGuard lock(h, ::GlobalLock(h));
+        memcpy(lock.Get(), pData, nBytes);
+    }
+    COpenedClipboard clipboard;
+    while (!clipboard.Open(nullptr))
         ::Sleep(1);
     ::EmptyClipboard();
     ::SetClipboardData(nFormat, h);
-    ::CloseClipboard();
+    clipboard.Close();
     printf("%.6f\n", BenchNow());
     return 0;
 }
@@ -158,9 +163,9 @@ int SetText(const char* pszText)
 }
 
 // Opens the clipboard, retrying while another program holds it.
-bool OpenClipboardSoon(double tEnd)
+bool OpenClipboardSoon(COpenedClipboard& clipboard, double tEnd)
 {
-    while (!::OpenClipboard(NULL))
+    while (!clipboard.Open(nullptr))
     {
         if (BenchNow() >= tEnd)
             return false;
@@ -189,16 +194,15 @@ int Wait(const char* pszFormat, const char* pszText, int nTimeoutMs)
         if (nSeq != nSeen && ::IsClipboardFormatAvailable(nMarker) && ::IsClipboardFormatAvailable(nFormat))
         {
             nSeen = nSeq;
-            if (!OpenClipboardSoon(tEnd))
+            COpenedClipboard clipboard;
+            if (!OpenClipboardSoon(clipboard, tEnd))
                 break;
             HANDLE h = ::GetClipboardData(nFormat);
-            const void* p = h ? ::GlobalLock(h) : NULL;
+            CGlobalLockGuard lock(h, h ? ::GlobalLock(h) : nullptr);
             double t = BenchNow();
             SIZE_T nSize = h ? ::GlobalSize(h) : 0;
-            bool bMatch = p != NULL && (pszText == NULL || wcscmp(static_cast<const wchar_t*>(p), w) == 0);
-            if (p != NULL)
-                ::GlobalUnlock(h);
-            ::CloseClipboard();
+            bool bMatch = lock.Get() != nullptr &&
+                          (pszText == NULL || wcscmp(static_cast<const wchar_t*>(lock.Get()), w) == 0);
             if (bMatch)
             {
                 printf("%.6f %llu\n", t, static_cast<unsigned long long>(nSize));

@@ -80,8 +80,6 @@ CGeneratingRSAKeyDialog::~CGeneratingRSAKeyDialog()
         m_bCancel = TRUE;
         ::WaitForSingleObject(m_hKeyThreadDone, INFINITE);
     }
-    if (m_hKeyThreadDone != NULL)
-        ::CloseHandle(m_hKeyThreadDone);
     delete m_pParam[0];
     delete m_pParam[1];
 }

@@ -6,6 +6,7 @@
 #include <atomic>
 
 #include "afx/Afx.h"
+#include "afx/CKernelHandle.h"
 #include "crypto/CPrimeThreadParam.h"
 
 #define IDT_KEYGEN_PROGRESS 100
@@ -74,6 +75,6 @@ private:
 
     // Set by thread #1 as its very last step, so the destructor can wait for
     // it when the dialog goes before the threads have ended.
-    HANDLE m_hKeyThreadDone;
+    CKernelHandle m_hKeyThreadDone;
     BOOL m_bKeyThreadStarted;
 };

@@ -2,8 +2,7 @@
 #include "crypto/CGRand.h"
 
 CKeystreamThread::CKeystreamThread(CGRand& keystream)
-    : m_keystream(keystream), m_nQueued(0), m_nTaken(0), m_nDone(0), m_bQuit(FALSE), m_bFailed(FALSE),
-      m_hThread(NULL)
+    : m_keystream(keystream), m_nQueued(0), m_nTaken(0), m_nDone(0), m_bQuit(FALSE), m_bFailed(FALSE)
 {
     ::InitializeCriticalSection(&m_lock);
     ::InitializeConditionVariable(&m_cvWork);
@@ -12,7 +11,7 @@ CKeystreamThread::CKeystreamThread(CGRand& keystream)
 
 CKeystreamThread::~CKeystreamThread()
 {
-    if (m_hThread != NULL)
+    if (m_hThread.IsValid())
     {
         ::EnterCriticalSection(&m_lock);
         m_bQuit = TRUE;
@@ -20,15 +19,14 @@ CKeystreamThread::~CKeystreamThread()
         ::WakeConditionVariable(&m_cvWork);
         // At most the piece in hand is finished first (1 MB or less).
         ::WaitForSingleObject(m_hThread, INFINITE);
-        ::CloseHandle(m_hThread);
     }
     ::DeleteCriticalSection(&m_lock);
 }
 
 BOOL CKeystreamThread::Start()
 {
-    m_hThread = ::CreateThread(NULL, 0, ThreadProc, this, 0, NULL);
-    return m_hThread != NULL;
+    m_hThread.Reset(::CreateThread(nullptr, 0, ThreadProc, this, 0, nullptr));
+    return m_hThread.IsValid();
 }
 
 void CKeystreamThread::Queue(BYTE* pDst, const BYTE* pSrc, DWORD nCount)

@@ -17,6 +17,7 @@
 // still queued is dropped) and hands the keystream back.
 
 #include "afx/Afx.h"
+#include "afx/CKernelHandle.h"
 
 class CGRand;
 
@@ -60,7 +61,7 @@ private:
     CRITICAL_SECTION m_lock;
     CONDITION_VARIABLE m_cvWork;   // a piece was queued, or quit
     CONDITION_VARIABLE m_cvDone;   // a piece was done, or the thread failed
-    HANDLE m_hThread;
+    CKernelHandle m_hThread;
 
     CKeystreamThread(const CKeystreamThread&) = delete;
     CKeystreamThread& operator=(const CKeystreamThread&) = delete;

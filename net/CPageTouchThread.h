@@ -15,6 +15,7 @@
 // nothing is touched and the filling code takes the faults itself.
 
 #include "afx/Afx.h"
+#include "afx/CKernelHandle.h"
 #include <atomic>
 
 class CPageTouchThread
@@ -29,7 +30,7 @@ private:
     BYTE* m_pBlock;
     SIZE_T m_nBytes;
     std::atomic<bool> m_bQuit;
-    HANDLE m_hThread;
+    CKernelHandle m_hThread;
 
     CPageTouchThread(const CPageTouchThread&) = delete;
     CPageTouchThread& operator=(const CPageTouchThread&) = delete;

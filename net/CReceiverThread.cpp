@@ -3,7 +3,8 @@
 #include "net/CPageTouchThread.h"
 #include "net/CSocketedThreadList.h"
 #include "app/CBrinmoorApp.h"
-#include "app/CGlobalLockGuard.h"
+#include "afx/CGlobalLockGuard.h"
+#include "afx/COpenedClipboard.h"
 #include "app/EventLog.h"
 #include "afx/CWnd.h"
 #include "crypto/PasswordHash.h"
@@ -456,14 +457,14 @@ BOOL CReceiverThread::PutOnClipboard(CWnd* pOwner)
     HGLOBAL hMarker = ::GlobalAlloc(BLOCK_FLAGS, 1);
     if (hMarker == NULL)
         return FALSE;
-    BYTE* pMarker = static_cast<BYTE*>(::GlobalLock(hMarker));
-    if (pMarker != NULL)
     {
-        *pMarker = 0;
-        ::GlobalUnlock(hMarker);
+        CGlobalLockGuard marker(hMarker, ::GlobalLock(hMarker));
+        if (marker.Get() != nullptr)
+            *static_cast<BYTE*>(marker.Get()) = 0;
     }
     HWND hOwner = pOwner != NULL ? pOwner->GetSafeHwnd() : NULL;
-    if (!::OpenClipboard(hOwner))
+    COpenedClipboard clipboard;
+    if (!clipboard.Open(hOwner))
     {
         ::GlobalFree(hMarker);
         return FALSE;
@@ -471,7 +472,6 @@ BOOL CReceiverThread::PutOnClipboard(CWnd* pOwner)
     if (m_bStop)
     {
         // Stopped while waiting for the clipboard: leave it as it is.
-        ::CloseClipboard();
         ::GlobalFree(hMarker);
         return FALSE;
     }
@@ -495,6 +495,5 @@ BOOL CReceiverThread::PutOnClipboard(CWnd* pOwner)
     }
     if (::SetClipboardData(theApp.m_nInternalFormat, hMarker) == NULL)
         ::GlobalFree(hMarker);
-    ::CloseClipboard();
     return TRUE;
 }

@@ -4,7 +4,7 @@
 #include "net/CServerWnd.h"
 #include "net/Protocol.h"
 #include "net/CPageTouchThread.h"
-#include "app/CGlobalLockGuard.h"
+#include "afx/CGlobalLockGuard.h"
 #include "app/EventLog.h"
 
 namespace {

@@ -5,6 +5,8 @@
 #include "net/Protocol.h"
 #include "app/CBrinmoorApp.h"
 #include "app/EventLog.h"
+#include "afx/CGlobalLockGuard.h"
+#include "afx/COpenedClipboard.h"
 #include "crypto/PasswordHash.h"
 #include "crypto/RSACrypt.h"
 #include "crypto/SecureRandom.h"
@@ -490,32 +492,24 @@ void LoadFormatData(CBDF& bdf)
     // Bytes of a handle-valued format mean nothing on another computer.
     if (IsHandleClipboardFormat(bdf.m_nFormat))
         return;
-    BOOL bOpen = FALSE;
-    for (int i = 0; i < 10 && !bOpen; ++i)
-        bOpen = ::OpenClipboard(NULL);
-    if (!bOpen)
+    COpenedClipboard clipboard;
+    for (int i = 0; i < 10 && !clipboard.IsOpen(); ++i)
+        clipboard.Open(nullptr);
+    if (!clipboard.IsOpen())
         return;
     HANDLE hData = ::GetClipboardData(bdf.m_nFormat);
     if (hData == NULL)
-    {
-        ::CloseClipboard();
         return;
-    }
     SIZE_T nSize = ::GlobalSize(hData);
-    void* pLocked = ::GlobalLock(hData);
-    BYTE* pCopy = NULL;
-    if (nSize != 0 && pLocked != NULL && CBDF::SizeFits(nSize))
+    CGlobalLockGuard lock(hData, ::GlobalLock(hData));
+    if (nSize != 0 && lock.Get() != nullptr && CBDF::SizeFits(nSize))
     {
-        pCopy = new (std::nothrow) BYTE[nSize];
+        BYTE* pCopy = new (std::nothrow) BYTE[nSize];
         if (pCopy != NULL)
-            memcpy(pCopy, pLocked, nSize);
-    }
-    ::CloseClipboard();
-    if (pLocked != NULL)
-        ::GlobalUnlock(hData);
-    if (pCopy != NULL)
-    {
-        bdf.m_pData = pCopy;
-        bdf.m_nSize = static_cast<DWORD>(nSize);
+        {
+            memcpy(pCopy, lock.Get(), nSize);
+            bdf.m_pData = pCopy;
+            bdf.m_nSize = static_cast<DWORD>(nSize);
+        }
     }
 }

@@ -37,6 +37,9 @@
 #include <string>
 #include <vector>
 
+#include "afx/CGlobalLockGuard.h"
+#include "afx/COpenedClipboard.h"
+
 namespace {
 
 struct STANDARDFORMAT
@@ -111,10 +114,10 @@ int Fail(const wchar_t* what)
 }
 
 // Another program may hold the clipboard for a moment: try for about a second.
-bool Open()
+bool Open(COpenedClipboard& clipboard)
 {
     for (int i = 0; i < 50; ++i) {
-        if (OpenClipboard(nullptr))
+        if (clipboard.Open(nullptr))
             return true;
         Sleep(20);
     }
@@ -213,13 +216,12 @@ bool PutBlock(UINT id, const std::vector<unsigned char>& bytes)
     if (!h)
         return false;
     if (!bytes.empty()) {
-        void* p = GlobalLock(h);
-        if (!p) {
+        CGlobalLockGuard lock(h, GlobalLock(h));
+        if (!lock.Get()) {
             GlobalFree(h);
             return false;
         }
-        memcpy(p, bytes.data(), bytes.size());
-        GlobalUnlock(h);
+        memcpy(lock.Get(), bytes.data(), bytes.size());
     }
     if (!SetClipboardData(id, h)) {
         GlobalFree(h);
@@ -230,7 +232,8 @@ bool PutBlock(UINT id, const std::vector<unsigned char>& bytes)
 
 int CmdList()
 {
-    if (!Open())
+    COpenedClipboard clipboard;
+    if (!Open(clipboard))
         return Fail(L"can't open the clipboard");
     UINT id = 0;
     while ((id = EnumClipboardFormats(id)) != 0) {
@@ -244,7 +247,6 @@ int CmdList()
                             std::to_wstring(size) + L"\n";
         PrintUtf8(line);
     }
-    CloseClipboard();
     return 0;
 }
 
@@ -255,26 +257,24 @@ int CmdGet(const wchar_t* format, const wchar_t* path)
         fwprintf(stderr, L"clipboard: format %ls can't be read as bytes\n", format);
         return 2;
     }
-    if (!Open())
+    COpenedClipboard clipboard;
+    if (!Open(clipboard))
         return Fail(L"can't open the clipboard");
     HANDLE h = GetClipboardData(id);
     if (!h) {
-        CloseClipboard();
         fwprintf(stderr, L"clipboard: no data for %ls\n", format);
         return 1;
     }
     SIZE_T size = GlobalSize(h);
     std::vector<unsigned char> bytes(size);
     if (size) {
-        const void* p = GlobalLock(h);
-        if (!p) {
-            CloseClipboard();
+        CGlobalLockGuard lock(h, GlobalLock(h));
+        if (!lock.Get())
             return Fail(L"can't lock the data");
-        }
-        memcpy(bytes.data(), p, size);
-        GlobalUnlock(h);
+        memcpy(bytes.data(), lock.Get(), size);
     }
-    CloseClipboard();
+    // The clipboard is given back before the (possibly slow) output.
+    clipboard.Close();
 
     if (path) {
         FILE* f = _wfopen(path, L"wb");
@@ -318,29 +318,24 @@ int CmdSet(int argc, wchar_t** argv, bool plainText = false)
         }
         blocks.emplace_back(id, std::move(bytes));
     }
-    if (!Open())
+    COpenedClipboard clipboard;
+    if (!Open(clipboard))
         return Fail(L"can't open the clipboard");
-    if (!EmptyClipboard()) {
-        CloseClipboard();
+    if (!EmptyClipboard())
         return Fail(L"can't empty the clipboard");
-    }
     for (const auto& b : blocks) {
-        if (!PutBlock(b.first, b.second)) {
-            CloseClipboard();
+        if (!PutBlock(b.first, b.second))
             return Fail(L"can't put the data on the clipboard");
-        }
     }
-    CloseClipboard();
     return 0;
 }
 
 int CmdEmpty()
 {
-    if (!Open())
+    COpenedClipboard clipboard;
+    if (!Open(clipboard))
         return Fail(L"can't open the clipboard");
-    BOOL ok = EmptyClipboard();
-    CloseClipboard();
-    return ok ? 0 : Fail(L"can't empty the clipboard");
+    return EmptyClipboard() ? 0 : Fail(L"can't empty the clipboard");
 }
 
 int CmdBurst(const wchar_t* count, const wchar_t* interval, const wchar_t* text)
@@ -354,11 +349,10 @@ int CmdBurst(const wchar_t* count, const wchar_t* interval, const wchar_t* text)
         std::wstring value = std::wstring(text) + L" " + std::to_wstring(i);
         std::vector<unsigned char> bytes;
         ValueBytes(CF_UNICODETEXT, value.c_str(), bytes, true);
-        if (!Open())
+        COpenedClipboard clipboard;
+        if (!Open(clipboard))
             return Fail(L"can't open the clipboard");
-        bool ok = EmptyClipboard() && PutBlock(CF_UNICODETEXT, bytes);
-        CloseClipboard();
-        if (!ok)
+        if (!EmptyClipboard() || !PutBlock(CF_UNICODETEXT, bytes))
             return Fail(L"can't put the data on the clipboard");
     }
     return 0;

@@ -23,6 +23,8 @@
 // or the name of a registered format.
 
 #include "afx/Afx.h"
+#include "afx/CGlobalLockGuard.h"
+#include "afx/COpenedClipboard.h"
 #include "bench/BenchCommon.h"
 #include <stdio.h>
 #include <string.h>
@@ -47,11 +49,11 @@ UINT FormatId(const wchar_t* pszName)
     return ::RegisterClipboardFormatW(pszName);
 }
 
-bool OpenClipboardSoon()
+bool OpenClipboardSoon(COpenedClipboard& clipboard)
 {
     for (int i = 0; i < 200; ++i)
     {
-        if (::OpenClipboard(NULL))
+        if (clipboard.Open(nullptr))
             return true;
         ::Sleep(10);
     }
@@ -61,14 +63,16 @@ bool OpenClipboardSoon()
 int Paste(const wchar_t* pszFormat, const wchar_t* pszFile)
 {
     UINT nFormat = FormatId(pszFormat);
-    if (!OpenClipboardSoon())
+    COpenedClipboard clipboard;
+    if (!OpenClipboardSoon(clipboard))
     {
         fwprintf(stderr, L"delayed_tool: can't open the clipboard\n");
         return 1;
     }
     double t0 = BenchNow();
     HANDLE h = ::GetClipboardData(nFormat);
-    const BYTE* p = h != NULL ? static_cast<const BYTE*>(::GlobalLock(h)) : NULL;
+    CGlobalLockGuard lock(h, h != NULL ? ::GlobalLock(h) : NULL);
+    const BYTE* p = static_cast<const BYTE*>(lock.Get());
     SIZE_T nSize = h != NULL ? ::GlobalSize(h) : 0;
     double t1 = BenchNow();
     int rc = 0;
@@ -89,9 +93,6 @@ int Paste(const wchar_t* pszFormat, const wchar_t* pszFile)
         }
         printf("%.6f %llu\n", t1 - t0, static_cast<unsigned long long>(nSize));
     }
-    if (p != NULL)
-        ::GlobalUnlock(h);
-    ::CloseClipboard();
     if (rc != 0)
         printf("%.6f none\n", t1 - t0);
     return rc;
@@ -107,27 +108,31 @@ int Put(const wchar_t* pszFormat, const wchar_t* pszFile)
     long nSize = ftell(f);
     fseek(f, 0, SEEK_SET);
     HGLOBAL h = ::GlobalAlloc(GMEM_MOVEABLE, SIZE_T(nSize));
-    BYTE* p = h != NULL ? static_cast<BYTE*>(::GlobalLock(h)) : NULL;
-    bool bRead = p != NULL && fread(p, 1, size_t(nSize), f) == size_t(nSize);
+    bool bRead = false;
+    {
+        CGlobalLockGuard lock(h, h != NULL ? ::GlobalLock(h) : NULL);
+        bRead = lock.Get() != NULL && fread(lock.Get(), 1, size_t(nSize), f) == size_t(nSize);
+    }
     fclose(f);
-    if (p != NULL)
-        ::GlobalUnlock(h);
     if (!bRead)
         return 1;
     // What the clipboard held is freed first, untimed: the figure is that of
     // a set into an empty clipboard.
-    if (!OpenClipboardSoon())
-        return 1;
-    ::EmptyClipboard();
-    ::CloseClipboard();
+    {
+        COpenedClipboard clipboard;
+        if (!OpenClipboardSoon(clipboard))
+            return 1;
+        ::EmptyClipboard();
+    }
     double t0 = BenchNow();
-    if (!OpenClipboardSoon())
+    COpenedClipboard clipboard;
+    if (!OpenClipboardSoon(clipboard))
         return 1;
     ::EmptyClipboard();
     double tSet = BenchNow();
     bool bSet = ::SetClipboardData(nFormat, h) != NULL;
     double tSetEnd = BenchNow();
-    ::CloseClipboard();
+    clipboard.Close();
     double t1 = BenchNow();
     if (!bSet)
         return 1;
@@ -137,7 +142,8 @@ int Put(const wchar_t* pszFormat, const wchar_t* pszFile)
 
 int Formats()
 {
-    if (!OpenClipboardSoon())
+    COpenedClipboard clipboard;
+    if (!OpenClipboardSoon(clipboard))
         return 1;
     for (UINT n = ::EnumClipboardFormats(0); n != 0; n = ::EnumClipboardFormats(n))
     {
@@ -148,7 +154,6 @@ int Formats()
         ::WideCharToMultiByte(CP_UTF8, 0, szName, -1, sz, sizeof(sz), NULL, NULL);
         printf("%s\n", sz);
     }
-    ::CloseClipboard();
     return 0;
 }
 

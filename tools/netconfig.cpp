@@ -11,6 +11,7 @@
 // Exit code 0 on success, 1 when a value can't be written, 2 on a usage error.
 
 #include "afx/Afx.h"
+#include "afx/CRegistryKey.h"
 #include "crypto/CBigNum.h"
 #include "crypto/RSAKeyText.h"
 #include "crypto/StoredSecret.h"
@@ -25,11 +26,10 @@ const wchar_t* const TEST_PRIVATE_EXPONENT = L"0x4af9360918f9f4ec57f5c81c28e2610
 bool Write(const wchar_t* pszSection, const wchar_t* pszName, DWORD nType, const void* pData, DWORD nBytes)
 {
     CString strKey = CString(KEY) + L"\\" + pszSection;
-    HKEY hKey = NULL;
-    if (::RegCreateKeyExW(HKEY_CURRENT_USER, strKey, 0, NULL, 0, KEY_SET_VALUE, NULL, &hKey, NULL) != ERROR_SUCCESS)
+    CRegistryKey key;
+    if (key.Create(HKEY_CURRENT_USER, strKey, KEY_SET_VALUE) != ERROR_SUCCESS)
         return false;
-    LONG n = ::RegSetValueExW(hKey, pszName, 0, nType, static_cast<const BYTE*>(pData), nBytes);
-    ::RegCloseKey(hKey);
+    LONG n = ::RegSetValueExW(key, pszName, 0, nType, static_cast<const BYTE*>(pData), nBytes);
     if (n != ERROR_SUCCESS)
         fwprintf(stderr, L"netconfig: can't write %ls\\%ls\n", pszSection, pszName);
     return n == ERROR_SUCCESS;

@@ -7,7 +7,6 @@
 
 #include "app/CAdoPtr.h"
 #include "app/CBDFArray.h"
-#include "app/CGlobalLockGuard.h"
 
 namespace {
 
@@ -256,37 +255,6 @@ TEST(CBDFArray, ConcurrentLoadersLoadEachRecordOnceAndNeverSeeItHalfLoaded)
                     << "loader " << t << " got another buffer for record " << i;
         }
     }
-}
-
-TEST(CGlobalLockGuard, UnlocksOnlyWhatWasLocked)
-{
-    HGLOBAL h = NewBlock(8);
-    auto lockCount = [h]() { return ::GlobalFlags(h) & GMEM_LOCKCOUNT; };
-    {
-        CGlobalLockGuard guard(h, ::GlobalLock(h));
-        EXPECT_TRUE(guard.Get() != NULL);
-        EXPECT_EQ(1u, lockCount());
-    }
-    EXPECT_EQ(0u, lockCount()) << "the guard must unlock what it holds";
-
-    void* p = ::GlobalLock(h);
-    ASSERT_TRUE(p != NULL);
-    {
-        CGlobalLockGuard guard(h, NULL);  // a lock that failed
-    }
-    EXPECT_EQ(1u, lockCount()) << "a guard over a failed lock must not unlock";
-    ::GlobalUnlock(h);
-
-    try
-    {
-        CGlobalLockGuard guard(h, ::GlobalLock(h));
-        throw CInvalidArgException();
-    }
-    catch (CInvalidArgException&)
-    {
-    }
-    EXPECT_EQ(0u, lockCount()) << "unlocked on the way out of an exception";
-    ::GlobalFree(h);
 }
 
 } // namespace

@@ -35,8 +35,8 @@ TEST(StartEventWatcher, PostsOpenToTheKeptWindowAndEndsOnStop)
     HWND hWnd = CreateWindowExW(0, L"STATIC", L"frame stand-in", 0, 0, 0, 0, 0, HWND_MESSAGE,
                                 NULL, NULL, NULL);
     ASSERT_NE(nullptr, hWnd);
-    theApp.m_hStartEvent = CreateEventW(NULL, FALSE, FALSE, NULL);
-    theApp.m_hStopEvent = CreateEventW(NULL, FALSE, FALSE, NULL);
+    theApp.m_hStartEvent.Reset(CreateEventW(NULL, FALSE, FALSE, NULL));
+    theApp.m_hStopEvent.Reset(CreateEventW(NULL, FALSE, FALSE, NULL));
     theApp.m_hWndWatcherTarget = NULL;
     CWinThread* pThread = AfxBeginThread(StartEventWatcherProc, NULL);
     ASSERT_NE(nullptr, pThread);
@@ -67,9 +67,8 @@ TEST(StartEventWatcher, PostsOpenToTheKeptWindowAndEndsOnStop)
     EXPECT_EQ(0u, dwExit);
 
     CloseHandle(hThread);
-    CloseHandle(theApp.m_hStartEvent);
-    CloseHandle(theApp.m_hStopEvent);
-    theApp.m_hStartEvent = theApp.m_hStopEvent = NULL;
+    theApp.m_hStartEvent.Reset();
+    theApp.m_hStopEvent.Reset();
     theApp.m_hWndWatcherTarget = NULL;
     DestroyWindow(hWnd);
 }

@@ -1,6 +1,5 @@
 #pragma once
-
-#include "afx/Afx.h"
+#include <windows.h>
 
 // Unlocks a locked global-memory block on every way out of a scope, an
 // exception included. Built from the block and what GlobalLock returned; a
@@ -9,11 +8,7 @@ class CGlobalLockGuard
 {
 public:
     CGlobalLockGuard(HGLOBAL hGlobal, void* pLocked) : m_hGlobal(hGlobal), m_pLocked(pLocked) {}
-    ~CGlobalLockGuard()
-    {
-        if (m_pLocked != NULL)
-            ::GlobalUnlock(m_hGlobal);
-    }
+    ~CGlobalLockGuard();
     CGlobalLockGuard(const CGlobalLockGuard&) = delete;
     CGlobalLockGuard& operator=(const CGlobalLockGuard&) = delete;
 
