@@ -169,6 +169,10 @@ protected:
     void HookWindowCreate(HWND* phWndAttached);
     static void UnhookWindowCreate(BOOL bCreated, HWND hWndAttached);
 
+    // The owner of a modal dialog or sheet: pParentWnd's window, else the
+    // application's main window while it exists, else none.
+    static HWND GetOwnerForModal(const CWnd* pParentWnd);
+
 private:
     void OnNcDestroyed();
 };
