@@ -17,11 +17,6 @@ void CPropertySheet::AddPage(CPropertyPage* pPage) {
     if (pPage != nullptr) m_pages.push_back(pPage);
 }
 
-CPropertyPage* CPropertySheet::GetPage(int nPage) const {
-    if (nPage < 0 || nPage >= GetPageCount()) return nullptr;
-    return m_pages[static_cast<size_t>(nPage)];
-}
-
 int CALLBACK CPropertySheet::SheetCallback(HWND hWnd, UINT uMsg, LPARAM lParam) {
     CPropertySheet* pSheet = t_pSheetInit;
     if (uMsg == PSCB_INITIALIZED && pSheet != nullptr) {

@@ -16,8 +16,6 @@ public:
     virtual ~CPropertySheet();
 
     void AddPage(CPropertyPage* pPage);
-    int GetPageCount() const { return static_cast<int>(m_pages.size()); }
-    CPropertyPage* GetPage(int nPage) const;
 
     // IDOK when the sheet was closed with its OK button, IDCANCEL for Cancel,
     // Esc or the close box, -1 when it couldn't be shown.

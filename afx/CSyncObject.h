@@ -11,7 +11,6 @@ public:
     // TRUE when the object was acquired within dwTimeout (an abandoned mutex counts).
     virtual BOOL Lock(DWORD dwTimeout = INFINITE);
     virtual BOOL Unlock() = 0;
-    operator HANDLE() const { return m_hObject; }
 
     HANDLE m_hObject = NULL;
 
