@@ -298,7 +298,8 @@ BOOL CWnd::OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* pResult
     }
     if (message == WM_NOTIFY) return OnNotify(wParam, lParam, pResult);
     const AFX_MSGMAP_ENTRY* pEntry = FindMessageEntry(GetMessageMap(), [message](const AFX_MSGMAP_ENTRY& entry) {
-        if (entry.nMessage == AFX_REGISTERED_MESSAGE) return *entry.pnRegistered != 0 && *entry.pnRegistered == message;
+        if (entry.nMessage == AFX_REGISTERED_MESSAGE)
+            return *entry.pnRegistered != 0 && *entry.pnRegistered == message;
         return entry.nMessage == message;
     });
     if (pEntry == nullptr) return FALSE;
