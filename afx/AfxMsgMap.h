@@ -100,7 +100,6 @@ protected:                                                      \
 #define ON_EN_CHANGE(id, memberFxn) ON_CONTROL(EN_CHANGE, id, memberFxn)
 #define ON_CBN_SELCHANGE(id, memberFxn) ON_CONTROL(CBN_SELCHANGE, id, memberFxn)
 #define ON_LBN_SELCHANGE(id, memberFxn) ON_CONTROL(LBN_SELCHANGE, id, memberFxn)
-#define ON_LBN_DBLCLK(id, memberFxn) ON_CONTROL(LBN_DBLCLK, id, memberFxn)
 // void Handler(NMHDR*, LRESULT*).
 #define ON_NOTIFY(code, id, memberFxn) \
     AFX_MSG_ENTRY(WM_NOTIFY, static_cast<UINT>(code), id, id, nullptr, \

@@ -36,9 +36,6 @@ public:
     BOOL SetSockOpt(int nOptionName, const void* lpOptionValue, int nOptionLen,
                     int nLevel = SOL_SOCKET);
 
-    static int GetLastError() { return WSAGetLastError(); }
-    operator SOCKET() const { return m_hSocket; }
-
     SOCKET m_hSocket;
 
 protected:

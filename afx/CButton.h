@@ -8,5 +8,4 @@ public:
     // BST_UNCHECKED, BST_CHECKED or BST_INDETERMINATE.
     int GetCheck() const { return static_cast<int>(SendMessage(BM_GETCHECK)); }
     void SetCheck(int nCheck) { SendMessage(BM_SETCHECK, static_cast<WPARAM>(nCheck)); }
-    UINT GetState() const { return static_cast<UINT>(SendMessage(BM_GETSTATE)); }
 };

@@ -8,11 +8,8 @@ public:
     int AddString(LPCWSTR lpszString) {
         return static_cast<int>(SendMessage(CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(lpszString)));
     }
-    int GetCount() const { return static_cast<int>(SendMessage(CB_GETCOUNT)); }
     // CB_ERR (-1) when nothing is selected.
     int GetCurSel() const { return static_cast<int>(SendMessage(CB_GETCURSEL)); }
     // -1 clears the selection; CB_ERR when nSelect is out of range.
     int SetCurSel(int nSelect) { return static_cast<int>(SendMessage(CB_SETCURSEL, static_cast<WPARAM>(nSelect))); }
-    void ResetContent() { SendMessage(CB_RESETCONTENT); }
-    void GetLBText(int nIndex, CString& rString) const;
 };

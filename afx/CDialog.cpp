@@ -1,7 +1,5 @@
 #include "afx/CDialog.h"
 
-#include "afx/CWinApp.h"
-
 IMPLEMENT_DYNAMIC(CDialog, CWnd)
 
 BEGIN_MESSAGE_MAP(CDialog, CWnd)
@@ -38,14 +36,6 @@ BOOL CDialog::Create(UINT nIDTemplate, CWnd* pParentWnd) {
     return hWnd != nullptr;
 }
 
-HWND CDialog::GetOwnerForModal() const {
-    if (m_pParentWnd != nullptr) return m_pParentWnd->m_hWnd;
-    CWinApp* pApp = AfxGetApp();
-    if (pApp != nullptr && pApp->m_pMainWnd != nullptr && ::IsWindow(pApp->m_pMainWnd->m_hWnd))
-        return pApp->m_pMainWnd->m_hWnd;
-    return nullptr;
-}
-
 INT_PTR CDialog::DoModal() {
     LPCDLGTEMPLATEW pTemplate = LoadTemplate();
     if (pTemplate == nullptr) return -1;
@@ -54,7 +44,7 @@ INT_PTR CDialog::DoModal() {
     HookWindowCreate(&hWndAttached);
     // The dialog manager runs the modal loop and disables the owner meanwhile.
     // The hook attaches the dialog window before its first message.
-    INT_PTR nResult = ::DialogBoxIndirectParamW(::GetModuleHandleW(nullptr), pTemplate, GetOwnerForModal(),
+    INT_PTR nResult = ::DialogBoxIndirectParamW(::GetModuleHandleW(nullptr), pTemplate, GetOwnerForModal(m_pParentWnd),
                                                 DialogProc, 0);
     UnhookWindowCreate(nResult != -1, hWndAttached);
     m_bModal = FALSE;

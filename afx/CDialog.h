@@ -33,7 +33,6 @@ protected:
     // The dialog procedure under the dialog manager: only WM_INITDIALOG.
     static INT_PTR CALLBACK DialogProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam);
     LPCDLGTEMPLATEW LoadTemplate() const;
-    HWND GetOwnerForModal() const;
 
     DECLARE_MESSAGE_MAP()
 };

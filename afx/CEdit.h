@@ -14,6 +14,4 @@ public:
     }
     void SetLimitText(UINT nMax) { SendMessage(EM_SETLIMITTEXT, nMax); }
     UINT GetLimitText() const { return static_cast<UINT>(SendMessage(EM_GETLIMITTEXT)); }
-    int GetLineCount() const { return static_cast<int>(SendMessage(EM_GETLINECOUNT)); }
-    void SetReadOnly(BOOL bReadOnly = TRUE) { SendMessage(EM_SETREADONLY, static_cast<WPARAM>(bReadOnly)); }
 };

@@ -18,44 +18,18 @@ public:
     virtual ~CList() { RemoveAll(); }
 
     INT_PTR GetCount() const { return m_nCount; }
-    INT_PTR GetSize() const { return m_nCount; }
     BOOL IsEmpty() const { return m_nCount == 0; }
 
     TYPE& GetHead() { return NonEmpty(m_pHead)->data; }
-    const TYPE& GetHead() const { return NonEmpty(m_pHead)->data; }
-    TYPE& GetTail() { return NonEmpty(m_pTail)->data; }
-    const TYPE& GetTail() const { return NonEmpty(m_pTail)->data; }
 
     POSITION GetHeadPosition() const { return ToPos(m_pHead); }
-    POSITION GetTailPosition() const { return ToPos(m_pTail); }
     // Returns the element at rPosition and moves rPosition on (NULL after the last).
     TYPE& GetNext(POSITION& rPosition) {
         Node* p = FromPos(rPosition);
         rPosition = ToPos(p->pNext);
         return p->data;
     }
-    const TYPE& GetNext(POSITION& rPosition) const {
-        Node* p = FromPos(rPosition);
-        rPosition = ToPos(p->pNext);
-        return p->data;
-    }
-    TYPE& GetPrev(POSITION& rPosition) {
-        Node* p = FromPos(rPosition);
-        rPosition = ToPos(p->pPrev);
-        return p->data;
-    }
-    TYPE& GetAt(POSITION position) { return FromPos(position)->data; }
-    const TYPE& GetAt(POSITION position) const { return FromPos(position)->data; }
-    void SetAt(POSITION position, ARG_TYPE newElement) { FromPos(position)->data = newElement; }
 
-    POSITION AddHead(ARG_TYPE newElement) {
-        Node* p = new Node(newElement);
-        p->pNext = m_pHead;
-        if (m_pHead) m_pHead->pPrev = p; else m_pTail = p;
-        m_pHead = p;
-        ++m_nCount;
-        return ToPos(p);
-    }
     POSITION AddTail(ARG_TYPE newElement) {
         Node* p = new Node(newElement);
         p->pPrev = m_pTail;
@@ -71,12 +45,6 @@ public:
         Unlink(p);
         return value;
     }
-    TYPE RemoveTail() {
-        Node* p = NonEmpty(m_pTail);
-        TYPE value(std::move(p->data));
-        Unlink(p);
-        return value;
-    }
     void RemoveAt(POSITION position) { Unlink(FromPos(position)); }
     void RemoveAll() {
         Node* p = m_pHead;
@@ -87,14 +55,6 @@ public:
             delete p;
             p = pNext;
         }
-    }
-
-    // First position after startAfter (from the head when NULL) whose element == searchValue.
-    POSITION Find(ARG_TYPE searchValue, POSITION startAfter = NULL) const {
-        Node* p = startAfter ? FromPos(startAfter)->pNext : m_pHead;
-        for (; p; p = p->pNext)
-            if (p->data == searchValue) return ToPos(p);
-        return NULL;
     }
 
 private:

@@ -1,19 +1,15 @@
 #include "afx/CPropertySheet.h"
 
-#include "afx/CWinApp.h"
-
 namespace {
 
 // The sheet whose control is being created on this thread; its callback has
 // no parameter of its own.
 thread_local CPropertySheet* t_pSheetInit = nullptr;
-const wchar_t kSheetProp[] = L"VarnelPropertySheet";
 
 }  // namespace
 
 CPropertySheet::CPropertySheet(LPCWSTR pszCaption, CWnd* pParentWnd, UINT iSelectPage)
-    : m_hWnd(nullptr), m_strCaption(pszCaption), m_pParentWnd(pParentWnd), m_nStartPage(iSelectPage),
-      m_pfnSheetProc(nullptr), m_nResult(IDCANCEL) {}
+    : m_strCaption(pszCaption), m_pParentWnd(pParentWnd), m_nStartPage(iSelectPage), m_nResult(IDCANCEL) {}
 
 CPropertySheet::~CPropertySheet() {}
 
@@ -21,47 +17,33 @@ void CPropertySheet::AddPage(CPropertyPage* pPage) {
     if (pPage != nullptr) m_pages.push_back(pPage);
 }
 
-CPropertyPage* CPropertySheet::GetPage(int nPage) const {
-    if (nPage < 0 || nPage >= GetPageCount()) return nullptr;
-    return m_pages[static_cast<size_t>(nPage)];
-}
-
 int CALLBACK CPropertySheet::SheetCallback(HWND hWnd, UINT uMsg, LPARAM lParam) {
     CPropertySheet* pSheet = t_pSheetInit;
     if (uMsg == PSCB_INITIALIZED && pSheet != nullptr) {
         t_pSheetInit = nullptr;
-        // Watch the buttons so that DoModal can tell OK from Cancel: the
-        // control's own result also counts an earlier Apply as "saved".
-        pSheet->m_hWnd = hWnd;
-        ::SetPropW(hWnd, kSheetProp, pSheet);
-        pSheet->m_pfnSheetProc = reinterpret_cast<WNDPROC>(
-            ::SetWindowLongPtrW(hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(SheetWndProc)));
+        pSheet->SubclassWindow(hWnd);
     }
     return 0;
 }
 
-LRESULT CALLBACK CPropertySheet::SheetWndProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam) {
-    CPropertySheet* pSheet = static_cast<CPropertySheet*>(::GetPropW(hWnd, kSheetProp));
-    if (pSheet == nullptr) return ::DefWindowProcW(hWnd, message, wParam, lParam);
-    WNDPROC pfnOld = pSheet->m_pfnSheetProc;
-    switch (message) {
+LRESULT CPropertySheet::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
+{
+    switch (message)
+    {
     case WM_COMMAND:
-        if (LOWORD(wParam) == IDOK) pSheet->m_nResult = IDOK;
-        else if (LOWORD(wParam) == IDCANCEL) pSheet->m_nResult = IDCANCEL;
+        if (LOWORD(wParam) == IDOK)
+            m_nResult = IDOK;
+        else if (LOWORD(wParam) == IDCANCEL)
+            m_nResult = IDCANCEL;
         break;
     case WM_SYSCOMMAND:
-        if ((wParam & 0xFFF0) == SC_CLOSE) pSheet->m_nResult = IDCANCEL;
+        if ((wParam & 0xFFF0) == SC_CLOSE) m_nResult = IDCANCEL;
         break;
     case WM_CLOSE:
-        pSheet->m_nResult = IDCANCEL;
-        break;
-    case WM_NCDESTROY:
-        ::SetWindowLongPtrW(hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(pfnOld));
-        ::RemovePropW(hWnd, kSheetProp);
-        pSheet->m_hWnd = nullptr;
+        m_nResult = IDCANCEL;
         break;
     }
-    return ::CallWindowProcW(pfnOld, hWnd, message, wParam, lParam);
+    return CWnd::WindowProc(message, wParam, lParam);
 }
 
 INT_PTR CPropertySheet::DoModal() {
@@ -76,14 +58,7 @@ INT_PTR CPropertySheet::DoModal() {
     }
     if (psps.empty()) return -1;
 
-    HWND hOwner = nullptr;
-    if (m_pParentWnd != nullptr) {
-        hOwner = m_pParentWnd->m_hWnd;
-    } else {
-        CWinApp* pApp = AfxGetApp();
-        if (pApp != nullptr && pApp->m_pMainWnd != nullptr && ::IsWindow(pApp->m_pMainWnd->m_hWnd))
-            hOwner = pApp->m_pMainWnd->m_hWnd;
-    }
+    HWND hOwner = GetOwnerForModal(m_pParentWnd);
 
     PROPSHEETHEADERW psh = {};
     psh.dwSize = sizeof(psh);
@@ -104,6 +79,6 @@ INT_PTR CPropertySheet::DoModal() {
     INT_PTR nRet = ::PropertySheetW(&psh);
     t_pSheetInit = pOuter;
     if (bOwnerWasEnabled) ::EnableWindow(hOwner, TRUE);
-    m_hWnd = nullptr;
+    if (m_hWnd != nullptr) Detach();  // the control destroyed its window without our hearing of it
     return nRet < 0 ? -1 : m_nResult;
 }

@@ -4,8 +4,9 @@
 #include "afx/CPropertyPage.h"
 
 // A modal property sheet over the system's property-sheet control. The page
-// objects belong to the caller and must live until DoModal returns.
-class CPropertySheet {
+// objects belong to the caller and must live until DoModal returns. The
+// sheet's window is subclassed like any other while DoModal runs.
+class CPropertySheet : public CWnd {
 public:
     // pParentWnd NULL: the application's main window, when it exists, owns the
     // sheet and is disabled while it runs.
@@ -15,24 +16,22 @@ public:
     virtual ~CPropertySheet();
 
     void AddPage(CPropertyPage* pPage);
-    int GetPageCount() const { return static_cast<int>(m_pages.size()); }
-    CPropertyPage* GetPage(int nPage) const;
 
     // IDOK when the sheet was closed with its OK button, IDCANCEL for Cancel,
     // Esc or the close box, -1 when it couldn't be shown.
     virtual INT_PTR DoModal();
 
-    // The sheet's window while DoModal runs, else NULL.
-    HWND m_hWnd;
+protected:
+    // Watches the buttons so that DoModal can tell OK from Cancel: the
+    // control's own result also counts an earlier Apply as "saved".
+    LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
 
 private:
     static int CALLBACK SheetCallback(HWND hWnd, UINT uMsg, LPARAM lParam);
-    static LRESULT CALLBACK SheetWndProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam);
 
     CString m_strCaption;
     CWnd* m_pParentWnd;
     UINT m_nStartPage;
     std::vector<CPropertyPage*> m_pages;
-    WNDPROC m_pfnSheetProc;
     INT_PTR m_nResult;
 };

@@ -1,16 +1,10 @@
 #pragma once
 #include <windows.h>
 
-// Class name and base, enough for IsKindOf on window classes.
+// Class name and base of a window class, as GetRuntimeClass reports them.
 struct CRuntimeClass {
     LPCSTR m_lpszClassName;
     const CRuntimeClass* m_pBaseClass;
-
-    BOOL IsDerivedFrom(const CRuntimeClass* pBaseClass) const {
-        for (const CRuntimeClass* p = this; p != nullptr; p = p->m_pBaseClass)
-            if (p == pBaseClass) return TRUE;
-        return FALSE;
-    }
 };
 
 #define RUNTIME_CLASS(class_name) (&class_name::class##class_name)

@@ -11,7 +11,6 @@ public:
 
     BOOL Lock(DWORD dwTimeOut = INFINITE);
     BOOL Unlock();  // TRUE when nothing is held any more
-    BOOL IsLocked() const { return m_bAcquired; }
 
 private:
     CSyncObject* m_pObject;

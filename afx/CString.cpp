@@ -10,9 +10,6 @@ size_t CheckedLength(int nLength) {
     return static_cast<size_t>(nLength);
 }
 
-wchar_t FoldLower(wchar_t ch) { return (ch >= L'A' && ch <= L'Z') ? wchar_t(ch + (L'a' - L'A')) : ch; }
-wchar_t FoldUpper(wchar_t ch) { return (ch >= L'a' && ch <= L'z') ? wchar_t(ch - (L'a' - L'A')) : ch; }
-
 }  // namespace
 
 CString::CString(LPCWSTR psz) {
@@ -98,13 +95,6 @@ void CString::FormatRaw(LPCWSTR pszFormat, ...) {
     va_end(args);
 }
 
-void CString::AppendFormatRaw(LPCWSTR pszFormat, ...) {
-    va_list args;
-    va_start(args, pszFormat);
-    AppendFormatV(pszFormat, args);
-    va_end(args);
-}
-
 CString& CString::operator+=(const CString& str) {
     m_str += str.m_str;
     return *this;
@@ -124,25 +114,9 @@ int CString::Compare(LPCWSTR psz) const {
     return wcscmp(m_str.c_str(), psz ? psz : L"");
 }
 
-int CString::CompareNoCase(LPCWSTR psz) const {
-    const wchar_t* a = m_str.c_str();
-    const wchar_t* b = psz ? psz : L"";
-    for (;; ++a, ++b) {
-        wchar_t ca = FoldLower(*a), cb = FoldLower(*b);
-        if (ca != cb) return ca < cb ? -1 : 1;
-        if (!ca) return 0;
-    }
-}
-
 int CString::Find(wchar_t ch, int nStart) const {
     if (nStart < 0 || nStart >= GetLength()) return -1;
     size_t pos = m_str.find(ch, static_cast<size_t>(nStart));
-    return pos == std::wstring::npos ? -1 : static_cast<int>(pos);
-}
-
-int CString::Find(LPCWSTR pszSub, int nStart) const {
-    if (!pszSub || nStart < 0 || nStart > GetLength()) return -1;
-    size_t pos = m_str.find(pszSub, static_cast<size_t>(nStart));
     return pos == std::wstring::npos ? -1 : static_cast<int>(pos);
 }
 
@@ -155,12 +129,6 @@ CString CString::Left(int nCount) const {
     if (nCount < 0) nCount = 0;
     if (nCount > GetLength()) nCount = GetLength();
     return CString(m_str.c_str(), nCount);
-}
-
-CString CString::Right(int nCount) const {
-    if (nCount < 0) nCount = 0;
-    if (nCount > GetLength()) nCount = GetLength();
-    return CString(m_str.c_str() + (GetLength() - nCount), nCount);
 }
 
 CString CString::Mid(int nFirst) const {
@@ -193,50 +161,6 @@ CString& CString::TrimRight() {
     while (n > 0 && IsSpace(m_str[n - 1])) --n;
     m_str.resize(n);
     return *this;
-}
-
-CString& CString::Trim() {
-    TrimRight();
-    return TrimLeft();
-}
-
-CString& CString::MakeLower() {
-    for (wchar_t& ch : m_str) ch = FoldLower(ch);
-    return *this;
-}
-
-CString& CString::MakeUpper() {
-    for (wchar_t& ch : m_str) ch = FoldUpper(ch);
-    return *this;
-}
-
-int CString::Replace(wchar_t chOld, wchar_t chNew) {
-    int n = 0;
-    for (wchar_t& ch : m_str)
-        if (ch == chOld) {
-            ch = chNew;
-            ++n;
-        }
-    return n;
-}
-
-int CString::Replace(LPCWSTR pszOld, LPCWSTR pszNew) {
-    if (!pszOld || !*pszOld) return 0;
-    std::wstring old(pszOld), rep(pszNew ? pszNew : L"");
-    std::wstring out;
-    int n = 0;
-    size_t from = 0, pos;
-    while ((pos = m_str.find(old, from)) != std::wstring::npos) {
-        out.append(m_str, from, pos - from);
-        out += rep;
-        from = pos + old.size();
-        ++n;
-    }
-    if (n) {
-        out.append(m_str, from, std::wstring::npos);
-        m_str.swap(out);
-    }
-    return n;
 }
 
 BOOL CString::LoadString(UINT nID) {

@@ -40,9 +40,6 @@ public:
     template <typename... Args> void Format(LPCWSTR pszFormat, const Args&... args) {
         FormatRaw(pszFormat, FormatArg(args)...);
     }
-    template <typename... Args> void AppendFormat(LPCWSTR pszFormat, const Args&... args) {
-        AppendFormatRaw(pszFormat, FormatArg(args)...);
-    }
     void FormatV(LPCWSTR pszFormat, va_list args);
     void AppendFormatV(LPCWSTR pszFormat, va_list args);
 
@@ -51,29 +48,17 @@ public:
     CString& operator+=(wchar_t ch);
 
     int Compare(LPCWSTR psz) const;
-    // Folds only A-Z to a-z; every other character compares by code unit.
-    int CompareNoCase(LPCWSTR psz) const;
 
     int Find(wchar_t ch, int nStart = 0) const;
-    int Find(LPCWSTR pszSub, int nStart = 0) const;
     int ReverseFind(wchar_t ch) const;
 
     CString Left(int nCount) const;
-    CString Right(int nCount) const;
     CString Mid(int nFirst) const;
     CString Mid(int nFirst, int nCount) const;
 
     // White space is what iswspace accepts, the ideographic space U+3000 included.
-    CString& Trim();
     CString& TrimLeft();
     CString& TrimRight();
-
-    // Like CompareNoCase, only A-Z and a-z change.
-    CString& MakeLower();
-    CString& MakeUpper();
-
-    int Replace(wchar_t chOld, wchar_t chNew);
-    int Replace(LPCWSTR pszOld, LPCWSTR pszNew);
 
     // String-table entry of the program's module; FALSE and empty when absent.
     BOOL LoadString(UINT nID);
@@ -84,7 +69,6 @@ private:
     static LPCWSTR FormatArg(const CString& s) { return s.GetString(); }
     template <typename T> static T FormatArg(T v) { return v; }
     void FormatRaw(LPCWSTR pszFormat, ...);
-    void AppendFormatRaw(LPCWSTR pszFormat, ...);
 
     std::wstring m_str;
 };

@@ -13,7 +13,6 @@ public:
     // TRUE when the object was acquired within dwTimeout (an abandoned mutex counts).
     virtual BOOL Lock(DWORD dwTimeout = INFINITE);
     virtual BOOL Unlock() = 0;
-    operator HANDLE() const { return m_hObject; }
 
     CKernelHandle m_hObject;
 

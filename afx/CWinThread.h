@@ -19,10 +19,7 @@ public:
     BOOL CreateThread(DWORD dwCreateFlags = 0, UINT nStackSize = 0,
                       LPSECURITY_ATTRIBUTES lpSecurityAttrs = NULL);
     BOOL SetThreadPriority(int nPriority) { return ::SetThreadPriority(m_hThread, nPriority); }
-    int GetThreadPriority() const { return ::GetThreadPriority(m_hThread); }
     DWORD ResumeThread() { return ::ResumeThread(m_hThread); }
-    DWORD SuspendThread() { return ::SuspendThread(m_hThread); }
-    operator HANDLE() const { return m_hThread; }
 
     // Called on the thread once its procedure has returned.
     virtual void Delete();

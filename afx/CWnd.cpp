@@ -7,6 +7,7 @@
 #include <unordered_map>
 
 #include "afx/CDataExchange.h"
+#include "afx/CSRWLockGuard.h"
 #include "afx/CWinApp.h"
 
 // ---- handle maps ----------------------------------------------------------
@@ -34,28 +35,23 @@ thread_local int t_nHookDepth = 0;
 thread_local MSG t_msgCurrent = {};
 
 void MapAdd(HWND hWnd, CWnd* pWnd) {
-    AcquireSRWLockExclusive(&g_mapLock);
+    CSRWLockGuard lock(g_mapLock);
     PermanentMap()[hWnd] = pWnd;
-    ReleaseSRWLockExclusive(&g_mapLock);
 }
 
 void MapRemove(HWND hWnd, CWnd* pWnd) {
-    AcquireSRWLockExclusive(&g_mapLock);
+    CSRWLockGuard lock(g_mapLock);
     auto it = PermanentMap().find(hWnd);
     if (it != PermanentMap().end() && it->second == pWnd) PermanentMap().erase(it);
-    ReleaseSRWLockExclusive(&g_mapLock);
 }
 
 }  // namespace
 
 CWnd* CWnd::FromHandlePermanent(HWND hWnd) {
     if (hWnd == nullptr) return nullptr;
-    CWnd* pWnd = nullptr;
-    AcquireSRWLockShared(&g_mapLock);
+    CSRWLockGuard lock(g_mapLock, TRUE);
     auto it = PermanentMap().find(hWnd);
-    if (it != PermanentMap().end()) pWnd = it->second;
-    ReleaseSRWLockShared(&g_mapLock);
-    return pWnd;
+    return it != PermanentMap().end() ? it->second : nullptr;
 }
 
 CWnd* CWnd::FromHandle(HWND hWnd) {
@@ -129,18 +125,6 @@ BOOL CWnd::SubclassWindow(HWND hWnd) {
     return TRUE;
 }
 
-BOOL CWnd::SubclassDlgItem(UINT nID, CWnd* pParent) {
-    return SubclassWindow(::GetDlgItem(pParent->m_hWnd, static_cast<int>(nID)));
-}
-
-HWND CWnd::UnsubclassWindow() {
-    if (m_hWnd == nullptr) return nullptr;
-    if (m_pfnSuper != nullptr)
-        ::SetWindowLongPtrW(m_hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(m_pfnSuper));
-    m_pfnSuper = nullptr;
-    return Detach();
-}
-
 // ---- creation -------------------------------------------------------------
 
 LRESULT CALLBACK AfxCbtFilterHook(int nCode, WPARAM wParam, LPARAM lParam) {
@@ -212,6 +196,15 @@ BOOL CWnd::CreateEx(DWORD dwExStyle, LPCWSTR lpszClassName, LPCWSTR lpszWindowNa
     return hWnd != nullptr;
 }
 
+HWND CWnd::GetOwnerForModal(const CWnd* pParentWnd)
+{
+    if (pParentWnd != nullptr) return pParentWnd->m_hWnd;
+    CWinApp* pApp = AfxGetApp();
+    if (pApp != nullptr && pApp->m_pMainWnd != nullptr && ::IsWindow(pApp->m_pMainWnd->m_hWnd))
+        return pApp->m_pMainWnd->m_hWnd;
+    return nullptr;
+}
+
 BOOL CWnd::PreCreateWindow(CREATESTRUCT& cs) {
     if (cs.lpszClass == nullptr) cs.lpszClass = AfxRegisterWndClass(0);
     return TRUE;
@@ -243,6 +236,32 @@ void CWnd::OnNcDestroyed() {
 // ---- messages -------------------------------------------------------------
 
 void (*AfxWndProcFaultHook)(UINT message, BOOL bOutOfMemory) = nullptr;
+
+namespace {
+
+// The first entry that match accepts, from the most derived class's map to CWnd's.
+template <class Match>
+const AFX_MSGMAP_ENTRY* FindMessageEntry(const AFX_MSGMAP* pMap, Match match)
+{
+    for (; pMap != nullptr; pMap = pMap->pfnGetBaseMap != nullptr ? pMap->pfnGetBaseMap() : nullptr)
+    {
+        for (const AFX_MSGMAP_ENTRY* pEntry = pMap->lpEntries; pEntry->nMessage != 0; ++pEntry)
+        {
+            if (match(*pEntry)) return pEntry;
+        }
+    }
+    return nullptr;
+}
+
+// A WM_COMMAND or WM_NOTIFY entry for this code whose id range holds nID.
+const AFX_MSGMAP_ENTRY* FindControlEntry(const AFX_MSGMAP* pMap, UINT nMessage, UINT nCode, UINT nID)
+{
+    return FindMessageEntry(pMap, [=](const AFX_MSGMAP_ENTRY& entry) {
+        return entry.nMessage == nMessage && entry.nCode == nCode && nID >= entry.nID && nID <= entry.nLastID;
+    });
+}
+
+}  // namespace
 
 LRESULT CALLBACK AfxWndProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam) {
     CWnd* pWnd = CWnd::FromHandlePermanent(hWnd);
@@ -278,19 +297,14 @@ BOOL CWnd::OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* pResult
         return TRUE;
     }
     if (message == WM_NOTIFY) return OnNotify(wParam, lParam, pResult);
-    for (const AFX_MSGMAP* pMap = GetMessageMap(); pMap != nullptr;
-         pMap = pMap->pfnGetBaseMap != nullptr ? pMap->pfnGetBaseMap() : nullptr) {
-        for (const AFX_MSGMAP_ENTRY* pEntry = pMap->lpEntries; pEntry->nMessage != 0; ++pEntry) {
-            if (pEntry->nMessage == AFX_REGISTERED_MESSAGE) {
-                if (*pEntry->pnRegistered == 0 || *pEntry->pnRegistered != message) continue;
-            } else if (pEntry->nMessage != message) {
-                continue;
-            }
-            *pResult = 0;
-            return pEntry->pfn(this, wParam, lParam, pResult);
-        }
-    }
-    return FALSE;
+    const AFX_MSGMAP_ENTRY* pEntry = FindMessageEntry(GetMessageMap(), [message](const AFX_MSGMAP_ENTRY& entry) {
+        if (entry.nMessage == AFX_REGISTERED_MESSAGE)
+            return *entry.pnRegistered != 0 && *entry.pnRegistered == message;
+        return entry.nMessage == message;
+    });
+    if (pEntry == nullptr) return FALSE;
+    *pResult = 0;
+    return pEntry->pfn(this, wParam, lParam, pResult);
 }
 
 BOOL CWnd::OnNotify(WPARAM wParam, LPARAM lParam, LRESULT* pResult) {
@@ -298,17 +312,10 @@ BOOL CWnd::OnNotify(WPARAM wParam, LPARAM lParam, LRESULT* pResult) {
     if (pNMHDR == nullptr) return FALSE;
     UINT nCode = pNMHDR->code;
     UINT nID = static_cast<UINT>(pNMHDR->idFrom);
-    for (const AFX_MSGMAP* pMap = GetMessageMap(); pMap != nullptr;
-         pMap = pMap->pfnGetBaseMap != nullptr ? pMap->pfnGetBaseMap() : nullptr) {
-        for (const AFX_MSGMAP_ENTRY* pEntry = pMap->lpEntries; pEntry->nMessage != 0; ++pEntry) {
-            if (pEntry->nMessage != WM_NOTIFY || pEntry->nCode != nCode || nID < pEntry->nID ||
-                nID > pEntry->nLastID)
-                continue;
-            *pResult = 0;
-            return pEntry->pfn(this, wParam, lParam, pResult);
-        }
-    }
-    return FALSE;
+    const AFX_MSGMAP_ENTRY* pEntry = FindControlEntry(GetMessageMap(), WM_NOTIFY, nCode, nID);
+    if (pEntry == nullptr) return FALSE;
+    *pResult = 0;
+    return pEntry->pfn(this, wParam, lParam, pResult);
 }
 
 BOOL CWnd::OnCommand(WPARAM wParam, LPARAM lParam) {
@@ -319,17 +326,10 @@ BOOL CWnd::OnCommand(WPARAM wParam, LPARAM lParam) {
 }
 
 BOOL CWnd::OnCmdMsg(UINT nID, int nCode, void* pExtra, void* pHandlerInfo) {
-    for (const AFX_MSGMAP* pMap = GetMessageMap(); pMap != nullptr;
-         pMap = pMap->pfnGetBaseMap != nullptr ? pMap->pfnGetBaseMap() : nullptr) {
-        for (const AFX_MSGMAP_ENTRY* pEntry = pMap->lpEntries; pEntry->nMessage != 0; ++pEntry) {
-            if (pEntry->nMessage != WM_COMMAND || pEntry->nCode != static_cast<UINT>(nCode) ||
-                nID < pEntry->nID || nID > pEntry->nLastID)
-                continue;
-            LRESULT lResult = 0;
-            return pEntry->pfn(this, MAKEWPARAM(nID, nCode), 0, &lResult);
-        }
-    }
-    return FALSE;
+    const AFX_MSGMAP_ENTRY* pEntry = FindControlEntry(GetMessageMap(), WM_COMMAND, static_cast<UINT>(nCode), nID);
+    if (pEntry == nullptr) return FALSE;
+    LRESULT lResult = 0;
+    return pEntry->pfn(this, MAKEWPARAM(nID, nCode), 0, &lResult);
 }
 
 LRESULT CWnd::DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
@@ -416,7 +416,7 @@ LPCWSTR AfxRegisterWndClass(UINT nClassStyle, HCURSOR hCursor, HBRUSH hbrBackgro
     wchar_t szName[96] = {};
     _snwprintf(szName, 95, L"VarnelWnd:%p:%x:%p:%p:%p", hInstance, nClassStyle, hCursor, hbrBackground, hIcon);
 
-    AcquireSRWLockExclusive(&lock);
+    CSRWLockGuard guard(lock);
     LPCWSTR pszResult = nullptr;
     for (const std::wstring& name : *names)
         if (name == szName) pszResult = name.c_str();
@@ -430,14 +430,10 @@ LPCWSTR AfxRegisterWndClass(UINT nClassStyle, HCURSOR hCursor, HBRUSH hbrBackgro
             wc.hCursor = hCursor;
             wc.hbrBackground = hbrBackground;
             wc.lpszClassName = szName;
-            if (!::RegisterClassW(&wc)) {
-                ReleaseSRWLockExclusive(&lock);
-                AfxThrowResourceException();
-            }
+            if (!::RegisterClassW(&wc)) AfxThrowResourceException();
         }
         names->push_back(szName);
         pszResult = names->back().c_str();
     }
-    ReleaseSRWLockExclusive(&lock);
     return pszResult;
 }

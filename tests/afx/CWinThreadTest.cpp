@@ -54,7 +54,7 @@ TEST(AfxBeginThreadTest, SuspendedThreadKeepsObjectAndExitCode) {
     ASSERT_NE(nullptr, t);
     EXPECT_NE(nullptr, t->m_hThread);
     EXPECT_NE(0u, t->m_nThreadID);
-    EXPECT_EQ(THREAD_PRIORITY_BELOW_NORMAL, t->GetThreadPriority());
+    EXPECT_EQ(THREAD_PRIORITY_BELOW_NORMAL, ::GetThreadPriority(t->m_hThread));
     EXPECT_EQ(WAIT_TIMEOUT, WaitForSingleObject(probe.hEnded, 100)) << "ran while suspended";
     t->m_bAutoDelete = FALSE;
     t->ResumeThread();
