@@ -4,7 +4,7 @@
 set -eu
 pkgs="g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix mingw-w64-tools binutils-mingw-w64-x86-64
  wine wine64 xvfb xauth fonts-ipafont-gothic fonts-morisawa-bizud-gothic cmake ninja-build googletest imagemagick openssl
- python3 procps psmisc util-linux locales iproute2"
+ python3 procps psmisc util-linux locales iproute2 clang-format-14"
 missing=""
 for p in $pkgs; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing="$missing $p"
