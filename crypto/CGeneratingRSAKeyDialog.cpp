@@ -190,7 +190,7 @@ BOOL CGeneratingRSAKeyDialog::MakeKey()
     e.SetWord(kPublicExponent);
     n.Copy(p->m_bnPrime);
     n.Mul(q->m_bnPrime);
-    ::InterlockedIncrement(&m_nPublicKeys);
+    ++m_nPublicKeys;
 
     pm1.Copy(p->m_bnPrime);
     pm1.Decrement();
@@ -199,7 +199,7 @@ BOOL CGeneratingRSAKeyDialog::MakeKey()
     phi.Copy(pm1);
     phi.Mul(qm1);
     CBigNum::InvMod(d, e, phi);
-    ::InterlockedIncrement(&m_nPrivateKeys);
+    ++m_nPrivateKeys;
 
     {
         CSingleLock lock(&theApp.m_mutexKey, TRUE);
