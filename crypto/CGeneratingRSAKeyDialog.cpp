@@ -3,6 +3,7 @@
 #include <math.h>
 #include <stdlib.h>
 
+#include "app/AppMessages.h"
 #include "app/CBrinmoorApp.h"
 #include "app/EventLog.h"
 #include "app/PublicKeyStore.h"

@@ -8,8 +8,6 @@
 #include "afx/Afx.h"
 #include "crypto/CPrimeThreadParam.h"
 
-#define IDT_KEYGEN_PROGRESS 100
-
 class CGeneratingRSAKeyDialog : public CDialogEx
 {
     DECLARE_DYNAMIC(CGeneratingRSAKeyDialog)
