@@ -61,10 +61,10 @@ namespace {
 class CBlockingScope
 {
 public:
-    explicit CBlockingScope(volatile LONG* p) : m_p(p) { ::InterlockedIncrement(m_p); }
-    ~CBlockingScope() { ::InterlockedDecrement(m_p); }
+    explicit CBlockingScope(std::atomic<LONG>* p) : m_p(p) { ++*m_p; }
+    ~CBlockingScope() { --*m_p; }
 private:
-    volatile LONG* m_p;
+    std::atomic<LONG>* m_p;
 };
 }
 

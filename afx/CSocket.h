@@ -9,6 +9,8 @@
 // force (every later blocking call fails at once with WSAEINTR) until the
 // socket is created, attached or closed again.
 
+#include <atomic>
+
 #include "afx/CAsyncSocket.h"
 #include "afx/CKernelHandle.h"
 
@@ -53,5 +55,5 @@ private:
     CKernelHandle m_hNetEvent;     // bound to the handle by WSAEventSelect
     CKernelHandle m_hCancelEvent;  // manual reset, set by CancelBlockingCall
     long m_lEvent;
-    volatile LONG m_nBlocking;
+    std::atomic<LONG> m_nBlocking;
 };

@@ -2,7 +2,8 @@
 
 #include <windows.h>
 
-// Private window messages, tray command ids and timer ids of the whole program.
+// Private window messages and timer ids of the whole program (the tray menu
+// commands are resource ids: res/resource.h).
 // Worker threads never touch UI windows; they post these instead.
 
 #define UWM_FORMATLISTCHANGED   (WM_APP + 1)   // capture -> open formats page (SendMessage), 0, 0
@@ -12,14 +13,6 @@
 #define UWM_SERVERSTATUSQUEUED  (WM_APP + 5)   // PushServerStatus -> main dialog, 0, 0
 #define UWM_ENDRESIDENT         (WM_APP + 6)   // -> main frame; wParam 0 ask first, 1 don't ask
 #define UWM_STOPSERVERWND       (WM_APP + 10)  // receiver being stopped -> its CServerWnd, 0, 0
-
-// Tray menu commands (menu 128); ID_TRAY_OPEN is also posted by the start-event watcher.
-#ifndef ID_TRAY_OPEN
-#define ID_TRAY_OPEN            32778
-#endif
-#ifndef ID_TRAY_EXIT
-#define ID_TRAY_EXIT            32780
-#endif
 
 // Timers. The two id-100 timers belong to different windows.
 #define IDT_CLIPBOARD_DEBOUNCE  101   // main frame, 100 ms after the last WM_DRAWCLIPBOARD

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <atomic>
+
 #include "afx/Afx.h"
 
 // Base of every object shared between threads by reference count. The count
@@ -16,13 +18,13 @@ public:
     CAdo(const CAdo&) : m_nRefCount(0) {}
     CAdo& operator=(const CAdo&) { return *this; }
 
-    void AddRef() { ::InterlockedIncrement(&m_nRefCount); }
+    void AddRef() { ++m_nRefCount; }
     void Release()
     {
-        if (::InterlockedDecrement(&m_nRefCount) == 0)
+        if (--m_nRefCount == 0)
             delete this;
     }
 
 private:
-    volatile LONG m_nRefCount;
+    std::atomic<LONG> m_nRefCount;
 };

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <atomic>
+
 #include "app/CAdo.h"
 
 // Intrusive holder over a CAdo-derived object. Copies add a reference; the
@@ -11,65 +13,46 @@ class CAdoPtr
 {
 public:
     CAdoPtr() : m_p(NULL) {}
-    CAdoPtr(T* p) : m_p(p)
-    {
-        if (m_p != NULL)
-            m_p->AddRef();
-    }
-    CAdoPtr(const CAdoPtr& other) : m_p(other.m_p)
-    {
-        if (m_p != NULL)
-            m_p->AddRef();
-    }
+    CAdoPtr(T* p) : m_p(AddRefTo(p)) {}
+    CAdoPtr(const CAdoPtr& other) : m_p(AddRefTo(other.Get())) {}
     // A holder of a derived class converts to a holder of its base
     // (CSenderThread to CSocketedThread).
     template<class U>
-    CAdoPtr(const CAdoPtr<U>& other) : m_p(other.Get())
-    {
-        if (m_p != NULL)
-            m_p->AddRef();
-    }
-    ~CAdoPtr()
-    {
-        if (m_p != NULL)
-            m_p->Release();
-    }
+    CAdoPtr(const CAdoPtr<U>& other) : m_p(AddRefTo(other.Get())) {}
+    ~CAdoPtr() { ReleaseOf(m_p.load()); }
 
-    CAdoPtr& operator=(const CAdoPtr& other) { return Assign(other.m_p); }
+    CAdoPtr& operator=(const CAdoPtr& other) { return Assign(other.Get()); }
     CAdoPtr& operator=(T* p) { return Assign(p); }
     template<class U>
     CAdoPtr& operator=(const CAdoPtr<U>& other) { return Assign(other.Get()); }
 
-    void Reset()
-    {
-        T* pOld = Exchange(NULL);
-        if (pOld != NULL)
-            pOld->Release();
-    }
+    void Reset() { ReleaseOf(m_p.exchange(nullptr)); }
 
-    T* Get() const { return m_p; }
-    T* operator->() const { return m_p; }
-    T& operator*() const { return *m_p; }
-    operator T*() const { return m_p; }
-    bool IsNull() const { return m_p == NULL; }
+    T* Get() const { return m_p.load(); }
+    T* operator->() const { return Get(); }
+    T& operator*() const { return *Get(); }
+    operator T*() const { return Get(); }
+    bool IsNull() const { return Get() == nullptr; }
 
 private:
+    static T* AddRefTo(T* p)
+    {
+        if (p != nullptr)
+            p->AddRef();
+        return p;
+    }
+    static void ReleaseOf(T* p)
+    {
+        if (p != nullptr)
+            p->Release();
+    }
     // The new reference is taken before the old one is dropped, so assigning
     // the object a holder already holds never frees it on the way.
     CAdoPtr& Assign(T* p)
     {
-        if (p != NULL)
-            p->AddRef();
-        T* pOld = Exchange(p);
-        if (pOld != NULL)
-            pOld->Release();
+        ReleaseOf(m_p.exchange(AddRefTo(p)));
         return *this;
     }
-    T* Exchange(T* p)
-    {
-        return static_cast<T*>(::InterlockedExchangePointer(
-            reinterpret_cast<PVOID volatile*>(&m_p), static_cast<PVOID>(p)));
-    }
 
-    T* volatile m_p;
+    std::atomic<T*> m_p;
 };

@@ -1,7 +1,6 @@
 #include "app/CBrinmoorApp.h"
 
 #include "afx/AfxOle.h"
-#include "app/AppMessages.h"
 #include "app/CMainFrame.h"
 #include "app/EventLog.h"
 #include "app/RegistryMigration.h"

@@ -1,29 +1,17 @@
 #include "app/PublicKeyStore.h"
 
 #include "app/CBrinmoorApp.h"
+#include "app/SettingNames.h"
 #include "app/SettingsLoad.h"
 #include "crypto/RSAKeyText.h"
 #include "crypto/StoredSecret.h"
-
-namespace {
-
-const int kKeyBits = 1280;
-
-CString KeyValueName()
-{
-    CString strName;
-    strName.Format(L"PublicKey%d", kKeyBits);
-    return strName;
-}
-
-}  // namespace
 
 void SavePublicKey(CBrinmoorApp* pApp)
 {
     CString strText = FormatRSAKeyText(pApp->m_bnModulus, pApp->m_bnPrivateExponent);
     CByteArray blob;
     EncodePassword(strText, blob);
-    pApp->WriteProfileBinary(L"Network", KeyValueName(), blob.GetData(),
+    pApp->WriteProfileBinary(kSectionNetwork, kEntryPublicKey, blob.GetData(),
                              static_cast<UINT>(blob.GetSize()));
 }
 
@@ -33,7 +21,7 @@ BOOL LoadPublicKey(CBrinmoorApp* pApp)
     pApp->m_bKeyPresent = FALSE;
 
     CByteArray blob;
-    PROFILE_BYTES nFound = ReadProfileBytes(pApp, L"Network", KeyValueName(), blob);
+    PROFILE_BYTES nFound = ReadProfileBytes(pApp, kSectionNetwork, kEntryPublicKey, blob);
     if (nFound == PROFILE_BYTES_ABSENT)
         return TRUE;  // no key stored: no damage
     if (nFound == PROFILE_BYTES_UNREADABLE)

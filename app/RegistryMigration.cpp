@@ -1,4 +1,5 @@
 #include "app/RegistryMigration.h"
+#include "app/SettingNames.h"
 
 #include <vector>
 
@@ -71,8 +72,8 @@ PRODUCTKEYRESULT CreateProductKey()
         {
             // Failures leave single values behind; nothing to tell the user.
             CopyRegistryValues(NULL, product, previous, L"Frame");
-            CopyRegistryValues(L"SettingInitialized", product, previous, L"Network");
-            CopyRegistryValues(NULL, product, previous, L"Settings");
+            CopyRegistryValues(kEntrySettingInitialized, product, previous, kSectionNetwork);
+            CopyRegistryValues(NULL, product, previous, kSectionSettings);
             result = PRODUCT_KEY_MIGRATED;
         }
     }

@@ -5,12 +5,9 @@
 #include "app/CBrinmoorApp.h"
 #include "app/PublicKeyStore.h"
 #include "app/QuotedList.h"
+#include "app/SettingNames.h"
 #include "crypto/StoredSecret.h"
 #include "net/CDestinationDataArray.h"
-
-const wchar_t DefaultSendFormats[] =
-    L"\"HTML Format\",\"Rich Text Format\",\"XML Spreadsheet\",\"Art::GVML ClipFormat\","
-    L"\"GIF\",\"JFIF\",\"PNG\"";
 
 namespace {
 
@@ -45,16 +42,23 @@ PROFILE_BYTES ReadProfileBytes(CBrinmoorApp* pApp, LPCWSTR pszSection, LPCWSTR p
     return PROFILE_BYTES_READ;
 }
 
+void LoadReceiveServerSettings(CBrinmoorApp* pApp)
+{
+    pApp->m_nPort = static_cast<int>(pApp->GetProfileInt(kSectionNetwork, kEntryPort, kDefaultPort));
+    pApp->m_nServer = static_cast<int>(pApp->GetProfileInt(kSectionNetwork, kEntryServer, kDefaultServer));
+}
+
 void LoadSettings(CBrinmoorApp* pApp, BOOL& bPasswordDamaged, BOOL& bKeyDamaged)
 {
     bPasswordDamaged = FALSE;
     bKeyDamaged = FALSE;
 
-    pApp->m_bSettingInitialized = pApp->GetProfileInt(L"Network", L"SettingInitialized", 0) != 0;
+    pApp->m_bSettingInitialized =
+        pApp->GetProfileInt(kSectionNetwork, kEntrySettingInitialized, kDefaultSettingInitialized) != 0;
 
     {
         CByteArray blob;
-        PROFILE_BYTES nFound = ReadProfileBytes(pApp, L"Network", L"Password", blob);
+        PROFILE_BYTES nFound = ReadProfileBytes(pApp, kSectionNetwork, kEntryPassword, blob);
         if (nFound != PROFILE_BYTES_ABSENT)
         {
             CString strPassword;
@@ -66,12 +70,11 @@ void LoadSettings(CBrinmoorApp* pApp, BOOL& bPasswordDamaged, BOOL& bKeyDamaged)
         }
     }
 
-    pApp->m_nPort = static_cast<int>(pApp->GetProfileInt(L"Network", L"Port", 60125));
-    pApp->m_nServer = static_cast<int>(pApp->GetProfileInt(L"Network", L"Server", 2));
+    LoadReceiveServerSettings(pApp);
 
     {
         CSingleLock lock(&pApp->m_mutexKey, TRUE);
-        int nRSAMode = static_cast<int>(pApp->GetProfileInt(L"Network", L"RSA", 0));
+        int nRSAMode = static_cast<int>(pApp->GetProfileInt(kSectionNetwork, kEntryRSA, kDefaultRSA));
         pApp->m_nRSAMode = (nRSAMode < 0 || nRSAMode > 1) ? 0 : nRSAMode;
         if (!LoadPublicKey(pApp) || !pApp->m_bKeyPresent)
         {
@@ -85,17 +88,17 @@ void LoadSettings(CBrinmoorApp* pApp, BOOL& bPasswordDamaged, BOOL& bKeyDamaged)
         }
     }
 
-    CString strDestinations = pApp->GetProfileString(L"Network", L"Destination", L"");
+    CString strDestinations = pApp->GetProfileString(kSectionNetwork, kEntryDestination, kDefaultDestination);
     CDestinationDataArray* pDestinations = CDestinationDataArray::FromString(strDestinations);
     delete pApp->m_pDestinations;
     pApp->m_pDestinations = pDestinations;
 
-    pApp->m_nOnStart = static_cast<int>(pApp->GetProfileInt(L"Settings", L"OnStart", 0));
+    pApp->m_nOnStart = static_cast<int>(pApp->GetProfileInt(kSectionSettings, kEntryOnStart, kDefaultOnStart));
     pApp->m_bShowBalloonOnClose =
-        static_cast<BOOL>(pApp->GetProfileInt(L"Settings", L"ShowBalloonOnClose", 1));
+        static_cast<BOOL>(pApp->GetProfileInt(kSectionSettings, kEntryShowBalloonOnClose, kDefaultShowBalloonOnClose));
 
     {
-        CString strFormats = pApp->GetProfileString(L"Settings", L"Formats3", DefaultSendFormats);
+        CString strFormats = pApp->GetProfileString(kSectionSettings, kEntryFormats3, kDefaultFormats3);
         CStringArray arrPieces;
         SplitQuotedList(strFormats, L",", arrPieces);
         CSingleLock lock(&pApp->m_mutexSendFormats, TRUE);
@@ -104,8 +107,9 @@ void LoadSettings(CBrinmoorApp* pApp, BOOL& bPasswordDamaged, BOOL& bKeyDamaged)
             pApp->m_arrSendFormats.Add(UnquoteString(arrPieces[i]));
     }
 
-    pApp->m_bDelay = static_cast<BOOL>(pApp->GetProfileInt(L"Settings", L"Delay", 1));
-    pApp->m_nNoDelayText = static_cast<int>(pApp->GetProfileInt(L"Settings", L"NoDelayText", 4));
+    pApp->m_bDelay = static_cast<BOOL>(pApp->GetProfileInt(kSectionSettings, kEntryDelay, kDefaultDelay));
+    pApp->m_nNoDelayText =
+        static_cast<int>(pApp->GetProfileInt(kSectionSettings, kEntryNoDelayText, kDefaultNoDelayText));
 }
 
 CString DamagedSettingsMessage(BOOL bPasswordDamaged, BOOL bKeyDamaged)

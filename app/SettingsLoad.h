@@ -5,14 +5,15 @@
 
 class CBrinmoorApp;
 
-// "Formats3" when nothing is stored.
-extern const wchar_t DefaultSendFormats[];
-
 // Reads every setting of sections Network and Settings into pApp's members.
 // A stored password that can't be decoded sets bPasswordDamaged (the password
 // stays empty); RSA on without a loadable key sets bKeyDamaged and turns the
 // RSA mode off in memory. Both flags are cleared first.
 void LoadSettings(CBrinmoorApp* pApp, BOOL& bPasswordDamaged, BOOL& bKeyDamaged);
+
+// Reads "Port" and "Server" into pApp's members: part of LoadSettings, and
+// again once a start-up sheet has stored them, for the listener started after.
+void LoadReceiveServerSettings(CBrinmoorApp* pApp);
 
 // What ReadProfileBytes found.
 enum PROFILE_BYTES

@@ -153,8 +153,8 @@ void BenchPrimeSearch(int nRuns, CBigNum& p, CBigNum& q)
         CPrimeGen gen;
         SeedSearch(gen, (uint32_t)run);
         CBigNum prime;
-        volatile LONG rounds = 0, candidates = 0;
-        volatile BOOL cancel = FALSE;
+        std::atomic<LONG> rounds(0), candidates(0);
+        std::atomic<BOOL> cancel(FALSE);
         double t0 = Now();
         gen.FindPrime(prime, rounds, candidates, cancel);
         times.push_back(Now() - t0);

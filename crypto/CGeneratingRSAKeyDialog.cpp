@@ -3,6 +3,7 @@
 #include <math.h>
 #include <stdlib.h>
 
+#include "app/AppMessages.h"
 #include "app/CBrinmoorApp.h"
 #include "app/EventLog.h"
 #include "app/PublicKeyStore.h"
@@ -188,7 +189,7 @@ BOOL CGeneratingRSAKeyDialog::MakeKey()
     e.SetWord(kPublicExponent);
     n.Copy(p->m_bnPrime);
     n.Mul(q->m_bnPrime);
-    ::InterlockedIncrement(&m_nPublicKeys);
+    ++m_nPublicKeys;
 
     pm1.Copy(p->m_bnPrime);
     pm1.Decrement();
@@ -197,7 +198,7 @@ BOOL CGeneratingRSAKeyDialog::MakeKey()
     phi.Copy(pm1);
     phi.Mul(qm1);
     CBigNum::InvMod(d, e, phi);
-    ::InterlockedIncrement(&m_nPrivateKeys);
+    ++m_nPrivateKeys;
 
     {
         CSingleLock lock(&theApp.m_mutexKey, TRUE);

@@ -9,8 +9,6 @@
 #include "afx/CKernelHandle.h"
 #include "crypto/CPrimeThreadParam.h"
 
-#define IDT_KEYGEN_PROGRESS 100
-
 class CGeneratingRSAKeyDialog : public CDialogEx
 {
     DECLARE_DYNAMIC(CGeneratingRSAKeyDialog)
@@ -35,14 +33,14 @@ public:
 
     CPrimeThreadParam* m_pParam[2];   // 0: p on thread #1, 1: q on thread #2
     CSemaphore m_semDone;             // each search releases it once when it ends
-    volatile BOOL m_bCancel;
+    std::atomic<BOOL> m_bCancel;
     std::atomic<BOOL> m_bAborted;
     std::atomic<BOOL> m_bFinished;
     std::atomic<BOOL> m_bSearchFailed;   // a search ended by an error: the run aborts
     DWORD m_dwStartTick;
     std::atomic<DWORD> m_dwFinishTick;
-    volatile LONG m_nPublicKeys;
-    volatile LONG m_nPrivateKeys;
+    std::atomic<LONG> m_nPublicKeys;
+    std::atomic<LONG> m_nPrivateKeys;
     CStatic m_staticPrivateKeys;
     CStatic m_staticPublicKeys;
     CStatic m_staticNote;

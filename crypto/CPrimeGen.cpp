@@ -74,14 +74,14 @@ void CPrimeGen::BuildSmallPrimeTable()
     SmallPrimeTableBuilt = TRUE;
 }
 
-BOOL CPrimeGen::FindPrime(CBigNum& prime, volatile LONG& roundsPassed, volatile LONG& candidates,
-                          const volatile BOOL& cancel)
+BOOL CPrimeGen::FindPrime(CBigNum& prime, std::atomic<LONG>& roundsPassed, std::atomic<LONG>& candidates,
+                          const std::atomic<BOOL>& cancel)
 {
     const int nBits = PRIME_BITS;
     if (!m_rand.IsSeeded())
         return FALSE;
     for (;;) {
-        InterlockedIncrement(&candidates);
+        ++candidates;
         roundsPassed = 0;
         RandomBits(nBits, prime);
         // Odd, exactly 640 bits, two top bits set: two such primes make a
@@ -125,8 +125,8 @@ void CPrimeGen::RandomBits(int bits, CBigNum& out)
         delete[] p;
 }
 
-BOOL CPrimeGen::IsProbablePrime(const CBigNum& n, const volatile BOOL& cancel,
-                                volatile LONG& roundsPassed)
+BOOL CPrimeGen::IsProbablePrime(const CBigNum& n, const std::atomic<BOOL>& cancel,
+                                std::atomic<LONG>& roundsPassed)
 {
     if (n.IsDivisibleByFermatPrime() || HasSmallPrimeFactor(n))
         return FALSE;
@@ -137,7 +137,7 @@ BOOL CPrimeGen::IsProbablePrime(const CBigNum& n, const volatile BOOL& cancel,
             return FALSE;
         if (cancel)
             return FALSE;
-        InterlockedIncrement(&roundsPassed);
+        ++roundsPassed;
     }
     return TRUE;
 }

@@ -2,6 +2,8 @@
 // screened by small divisors and accepted after 100 Miller-Rabin rounds.
 #pragma once
 
+#include <atomic>
+
 #include "crypto/CBigNum.h"
 #include "crypto/CGRand.h"
 
@@ -24,14 +26,14 @@ public:
     // Draws 640-bit candidates until one is a probable prime (TRUE) or cancel
     // is seen (FALSE). candidates counts every draw; roundsPassed the rounds
     // the current candidate has passed. FALSE at once when m_rand is unseeded.
-    BOOL FindPrime(CBigNum& prime, volatile LONG& roundsPassed, volatile LONG& candidates,
-                   const volatile BOOL& cancel);
+    BOOL FindPrime(CBigNum& prime, std::atomic<LONG>& roundsPassed, std::atomic<LONG>& candidates,
+                   const std::atomic<BOOL>& cancel);
 
     // A random number below 2^bits: the 16-bit digits from the most
     // significant down, each high byte then low byte from m_rand.
     void RandomBits(int bits, CBigNum& out);
 
-    BOOL IsProbablePrime(const CBigNum& n, const volatile BOOL& cancel, volatile LONG& roundsPassed);
+    BOOL IsProbablePrime(const CBigNum& n, const std::atomic<BOOL>& cancel, std::atomic<LONG>& roundsPassed);
     // One round with a random base; n - 1 = 2^s * d.
     BOOL MillerRabinRound(const CBigNum& n, int s, const CBigNum& d);
     // d and s with n - 1 = 2^s * d, d odd; n odd and greater than 1.

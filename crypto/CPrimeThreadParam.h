@@ -2,6 +2,8 @@
 // The state of one prime search of the key generation: its seed, generator,
 // result and the counters the progress dialog shows.
 
+#include <atomic>
+
 #include "crypto/CBigNum.h"
 #include "crypto/CPrimeGen.h"
 
@@ -15,9 +17,9 @@ public:
     CPrimeGen m_gen;
     CBigNum m_bnPrime;
     // Written by the search thread, read by the dialog's timer.
-    volatile LONG m_nCandidates;
-    volatile LONG m_nRoundsPassed;
-    volatile BOOL m_bFound;
+    std::atomic<LONG> m_nCandidates;
+    std::atomic<LONG> m_nRoundsPassed;
+    std::atomic<BOOL> m_bFound;
 
 private:
     CPrimeThreadParam(const CPrimeThreadParam&) = delete;

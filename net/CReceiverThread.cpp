@@ -247,10 +247,8 @@ void CReceiverThread::Converse()
             bPlaceholders = TRUE;
             continue;
         }
-        BYTE abTag[4];
-        m_buffer.ReceiveBytes(4, abTag);
         // Only the first character is looked at here.
-        if (abTag[0] != 0x44 || abTag[1] != 0x00)
+        if (LOWORD(m_buffer.ReceiveUInt32()) != LOWORD(TAG_DB))
         {
             ReportError(RECEIVER_ERROR_FORMAT);
             return;

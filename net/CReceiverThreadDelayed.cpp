@@ -189,10 +189,8 @@ BOOL CReceiverThread::RenderFormat(UINT nFormat)
             return FALSE;
         }
         m_buffer.SendUInt32(REPLY_OK);
-        BYTE abTag[4];
-        ReceiveWithinLimit(m_buffer, 4, abTag);
         // Both characters of "DB" must match here.
-        if (abTag[0] != 0x44 || abTag[1] != 0x00 || abTag[2] != 0x42 || abTag[3] != 0x00)
+        if (ReceiveUInt32WithinLimit(m_buffer) != TAG_DB)
         {
             ReportError(RECEIVER_ERROR_FORMAT);
             ::GlobalFree(hBlock);

@@ -33,10 +33,6 @@
 #define IDC_MAIN_VERSION            1041
 #define IDC_MAIN_IPV6_LABEL         1048
 
-// Tray menu commands (also in app/AppMessages.h)
-#ifndef ID_TRAY_OPEN
+// Tray menu commands (menu 128); ID_TRAY_OPEN is also posted by the start-event watcher.
 #define ID_TRAY_OPEN                32778
-#endif
-#ifndef ID_TRAY_EXIT
 #define ID_TRAY_EXIT                32780
-#endif

@@ -12,6 +12,8 @@
 
 #include "afx/Afx.h"
 #include "afx/CRegistryKey.h"
+#include "app/RegistryMigration.h"
+#include "app/SettingNames.h"
 #include "crypto/CBigNum.h"
 #include "crypto/RSAKeyText.h"
 #include "crypto/StoredSecret.h"
@@ -19,13 +21,12 @@
 
 namespace {
 
-const wchar_t* const KEY = L"Software\\Tamberlow\\Varnel3";
 const wchar_t* const TEST_MODULUS = L"0xd9bd9f99124c9e9f496c4b9f2cb414d9ff8381693a46bb78a0dbbda8b024c8e4dda2a6cf822b29192a0858b6f5741c01f9ca5a893a091fa64f93dc17309389a17adbb1e7724c9657af103d21007e7ac129aaf4becd57569098d0b02a81636e0b797d1294de7ba296f616aa5963f3b774d577cd101187669bc54d7c04a0cd59ab1a26658d68281a126da073eec8433d8c0e39e02c60eb0f944db4232469af2117";
 const wchar_t* const TEST_PRIVATE_EXPONENT = L"0x4af9360918f9f4ec57f5c81c28e26103a72d7ad3e6d3101e3b152ebaf4dbd5a8a88026fbf09037f8883693857c02dcd9f94ea9d9f277cdc41046935410cfdc6613cdadf649af015d73d41d984d793f7ebc8c92572b73b9e34c51ef44c464d74c98d1f20cf8bb3ec8056821daa3e7eaf2c01ddc19ddb0e040669bf674079b996cbd960ac17fdd48125e84174e1ace2b69487641f1d0db3dcafc09b03609596c01";
 
 bool Write(const wchar_t* pszSection, const wchar_t* pszName, DWORD nType, const void* pData, DWORD nBytes)
 {
-    CString strKey = CString(KEY) + L"\\" + pszSection;
+    CString strKey = CString(PRODUCT_KEY_PATH) + L"\\" + pszSection;
     CRegistryKey key;
     if (key.Create(HKEY_CURRENT_USER, strKey, KEY_SET_VALUE) != ERROR_SUCCESS)
         return false;
@@ -44,7 +45,7 @@ bool WriteSecret(const wchar_t* pszName, const CString& strText)
 {
     CByteArray blob;
     EncodePassword(strText, blob);
-    return Write(L"Network", pszName, REG_BINARY, blob.GetData(), DWORD(blob.GetSize()));
+    return Write(kSectionNetwork, pszName, REG_BINARY, blob.GetData(), DWORD(blob.GetSize()));
 }
 
 int Usage()
@@ -58,7 +59,7 @@ int Usage()
 
 int wmain(int argc, wchar_t** argv)
 {
-    bool bOk = WriteInt(L"Network", L"SettingInitialized", 1);
+    bool bOk = WriteInt(kSectionNetwork, kEntrySettingInitialized, 1);
     for (int i = 1; i < argc; ++i)
     {
         CString strOption = argv[i];
@@ -67,26 +68,26 @@ int wmain(int argc, wchar_t** argv)
             CBigNum n, d;
             n.FromString(TEST_MODULUS);
             d.FromString(TEST_PRIVATE_EXPONENT);
-            bOk = WriteSecret(L"PublicKey1280", FormatRSAKeyText(n, d)) && bOk;
+            bOk = WriteSecret(kEntryPublicKey, FormatRSAKeyText(n, d)) && bOk;
             continue;
         }
         if (i + 1 >= argc)
             return Usage();
         const wchar_t* pszValue = argv[++i];
         if (strOption == L"--port")
-            bOk = WriteInt(L"Network", L"Port", DWORD(_wtol(pszValue))) && bOk;
+            bOk = WriteInt(kSectionNetwork, kEntryPort, DWORD(_wtol(pszValue))) && bOk;
         else if (strOption == L"--rsa")
-            bOk = WriteInt(L"Network", L"RSA", DWORD(_wtol(pszValue))) && bOk;
+            bOk = WriteInt(kSectionNetwork, kEntryRSA, DWORD(_wtol(pszValue))) && bOk;
         else if (strOption == L"--password")
-            bOk = WriteSecret(L"Password", pszValue) && bOk;
+            bOk = WriteSecret(kEntryPassword, pszValue) && bOk;
         else if (strOption == L"--destination")
-            bOk = Write(L"Network", L"Destination", REG_SZ, pszValue, DWORD((wcslen(pszValue) + 1) * 2)) && bOk;
+            bOk = Write(kSectionNetwork, kEntryDestination, REG_SZ, pszValue, DWORD((wcslen(pszValue) + 1) * 2)) && bOk;
         else if (strOption == L"--delay")
-            bOk = WriteInt(L"Settings", L"Delay", DWORD(_wtol(pszValue))) && bOk;
+            bOk = WriteInt(kSectionSettings, kEntryDelay, DWORD(_wtol(pszValue))) && bOk;
         else if (strOption == L"--nodelaytext")
-            bOk = WriteInt(L"Settings", L"NoDelayText", DWORD(_wtol(pszValue))) && bOk;
+            bOk = WriteInt(kSectionSettings, kEntryNoDelayText, DWORD(_wtol(pszValue))) && bOk;
         else if (strOption == L"--onstart")
-            bOk = WriteInt(L"Settings", L"OnStart", DWORD(_wtol(pszValue))) && bOk;
+            bOk = WriteInt(kSectionSettings, kEntryOnStart, DWORD(_wtol(pszValue))) && bOk;
         else
             return Usage();
     }

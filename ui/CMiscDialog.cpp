@@ -1,6 +1,7 @@
 #include "ui/CMiscDialog.h"
 
 #include "app/CBrinmoorApp.h"
+#include "app/SettingNames.h"
 #include "res/SettingsResource.h"
 
 CMiscDialog::CMiscDialog()
@@ -41,6 +42,6 @@ void CMiscDialog::OnOK()
     CBMPropertyPage::OnOK();
     theApp.m_nOnStart = m_nOnStart;
     theApp.m_bShowBalloonOnClose = m_bBalloonOnClose;
-    theApp.WriteProfileInt(L"Settings", L"OnStart", m_nOnStart);
-    theApp.WriteProfileInt(L"Settings", L"ShowBalloonOnClose", theApp.m_bShowBalloonOnClose);
+    theApp.WriteProfileInt(kSectionSettings, kEntryOnStart, m_nOnStart);
+    theApp.WriteProfileInt(kSectionSettings, kEntryShowBalloonOnClose, theApp.m_bShowBalloonOnClose);
 }

@@ -2,6 +2,7 @@
 
 #include "app/CBrinmoorApp.h"
 #include "app/EventLog.h"
+#include "app/SettingNames.h"
 #include "crypto/CGeneratingRSAKeyDialog.h"
 #include "crypto/StoredSecret.h"
 #include "net/CDestinationDataArray.h"
@@ -11,8 +12,6 @@
 #include "ui/PortField.h"
 
 namespace {
-
-const int kDefaultPort = 60125;
 
 CDestinationDataArray* CopyDestinations(const CDestinationDataArray* pSource)
 {
@@ -84,7 +83,7 @@ void CNetworkDialog::DoDataExchange(CDataExchange* pDX)
 
 BOOL CNetworkDialog::OnInitDialog()
 {
-    m_nServer = (int)theApp.GetProfileInt(L"Network", L"Server", 2);
+    m_nServer = (int)theApp.GetProfileInt(kSectionNetwork, kEntryServer, kDefaultServer);
 
     // The IP-version choice is filled before the data exchange selects in it.
     static const LPCWSTR kServerTexts[] = { L"IPv4のみ", L"IPv6のみ", L"IPv4 + IPv6" };
@@ -105,7 +104,7 @@ BOOL CNetworkDialog::OnInitDialog()
     m_strPassword = theApp.m_strPassword;
     ShowPasswordState();
 
-    int nPort = (int)theApp.GetProfileInt(L"Network", L"Port", kDefaultPort);
+    int nPort = (int)theApp.GetProfileInt(kSectionNetwork, kEntryPort, kDefaultPort);
     if (nPort != 0) {
         CString strPort;
         strPort.Format(L"%d", nPort);
@@ -296,11 +295,11 @@ void CNetworkDialog::OnOK()
         CSingleLock lock(&theApp.m_mutexPassword, TRUE);
         EncodePassword(theApp.m_strPassword, blob);
     }
-    theApp.WriteProfileBinary(L"Network", L"Password", blob.GetData(), (UINT)blob.GetSize());
-    theApp.WriteProfileInt(L"Network", L"Port", nPort);
-    theApp.WriteProfileInt(L"Network", L"Server", m_nServer);
-    theApp.WriteProfileString(L"Network", L"Destination", DestinationListToString(theApp.m_pDestinations));
-    theApp.WriteProfileInt(L"Network", L"RSA", theApp.m_nRSAMode);
+    theApp.WriteProfileBinary(kSectionNetwork, kEntryPassword, blob.GetData(), (UINT)blob.GetSize());
+    theApp.WriteProfileInt(kSectionNetwork, kEntryPort, nPort);
+    theApp.WriteProfileInt(kSectionNetwork, kEntryServer, m_nServer);
+    theApp.WriteProfileString(kSectionNetwork, kEntryDestination, DestinationListToString(theApp.m_pDestinations));
+    theApp.WriteProfileInt(kSectionNetwork, kEntryRSA, theApp.m_nRSAMode);
 
     // The listener keeps the port it was started with.
     if (theApp.m_bSettingInitialized && (nPort != theApp.m_nPort || m_nServer != theApp.m_nServer)) {

@@ -5,6 +5,7 @@
 
 #include "app/CBrinmoorApp.h"
 #include "app/QuotedList.h"
+#include "app/SettingNames.h"
 #include "res/SettingsResource.h"
 
 const LPCWSTR COptionSendDialog::kWellKnownFormats[kWellKnownCount] = {
@@ -122,12 +123,12 @@ BOOL COptionSendDialog::OnSetActive()
 void COptionSendDialog::OnOK()
 {
     theApp.m_bDelay = m_buttonDelay.GetCheck() == BST_CHECKED ? 1 : 0;
-    theApp.WriteProfileInt(L"Settings", L"Delay", theApp.m_bDelay);
+    theApp.WriteProfileInt(kSectionSettings, kEntryDelay, theApp.m_bDelay);
 
     CString strKB;
     m_editNoDelayText.GetWindowText(strKB);
     theApp.m_nNoDelayText = (int)_wtol(strKB);
-    theApp.WriteProfileInt(L"Settings", L"NoDelayText", theApp.m_nNoDelayText);
+    theApp.WriteProfileInt(kSectionSettings, kEntryNoDelayText, theApp.m_nNoDelayText);
 
     SaveFormats();
     CBMPropertyPage::OnOK();
@@ -142,6 +143,6 @@ void COptionSendDialog::SaveFormats()
     CStringArray arrQuoted;
     for (INT_PTR i = 0; i < m_arrFormats.GetSize(); i++)
         arrQuoted.Add(QuoteString(m_arrFormats[i]));
-    theApp.WriteProfileString(L"Settings", L"Formats3", JoinStrings(arrQuoted, L","));
+    theApp.WriteProfileString(kSectionSettings, kEntryFormats3, JoinStrings(arrQuoted, L","));
     m_bFormatsModified = FALSE;
 }

@@ -2,6 +2,8 @@
 
 #include "app/CBrinmoorApp.h"
 #include "app/EventLog.h"
+#include "app/SettingNames.h"
+#include "app/SettingsLoad.h"
 #include "ui/CFormatDialog.h"
 #include "ui/CMiscDialog.h"
 #include "ui/CNetworkDialog.h"
@@ -16,7 +18,7 @@ void RunSettingsSheetFromMainDialog()
     sheet.AddPage(&pageOptionSend);
     CFormatDialog pageFormat(&pageOptionSend);
     // Read each time: the value is set by hand in the registry, never by the program.
-    if (theApp.GetProfileInt(L"Settings", L"ShowFormatDialog", 0) != 0)
+    if (theApp.GetProfileInt(kSectionSettings, kEntryShowFormatDialog, kDefaultShowFormatDialog) != 0)
         sheet.AddPage(&pageFormat);
     CMiscDialog pageMisc;
     sheet.AddPage(&pageMisc);
@@ -42,9 +44,8 @@ BOOL RunStartupSettingsSheet()
     if (nResult != IDOK)
         return FALSE;
     // The listener started after this uses the port the sheet has just stored.
-    theApp.m_nPort = (int)theApp.GetProfileInt(L"Network", L"Port", 60125);
-    theApp.m_nServer = (int)theApp.GetProfileInt(L"Network", L"Server", 2);
+    LoadReceiveServerSettings(&theApp);
     theApp.m_bSettingInitialized = TRUE;
-    theApp.WriteProfileInt(L"Network", L"SettingInitialized", 1);
+    theApp.WriteProfileInt(kSectionNetwork, kEntrySettingInitialized, 1);
     return TRUE;
 }

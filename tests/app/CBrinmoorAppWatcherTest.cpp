@@ -3,8 +3,8 @@
 
 #include <gtest/gtest.h>
 
-#include "app/AppMessages.h"
 #include "app/CBrinmoorApp.h"
+#include "res/resource.h"
 
 namespace {
 

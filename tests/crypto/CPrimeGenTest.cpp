@@ -157,8 +157,8 @@ TEST_F(CPrimeGenTest, MillerRabinOnPrimesAndCarmichaelNumbers)
     // A Carmichael number gets past the small-divisor tests but not Miller-Rabin.
     CBigNum carmichael;
     SetHex(carmichael, L"51000000000013956c000000019409bd4000000ada9e6b99");
-    volatile BOOL cancel = FALSE;
-    volatile LONG rounds = 0;
+    std::atomic<BOOL> cancel(FALSE);
+    std::atomic<LONG> rounds(0);
     EXPECT_FALSE(carmichael.IsDivisibleByFermatPrime());
     EXPECT_FALSE(CPrimeGen::HasSmallPrimeFactor(carmichael));
     EXPECT_FALSE(gen.IsProbablePrime(carmichael, cancel, rounds));
@@ -207,8 +207,8 @@ TEST_F(CPrimeGenTest, FindPrimeDelivers640BitPrimes)
     CPrimeGen gen;
     SeedWith(gen, 4);
     CBigNum p;
-    volatile LONG rounds = 0, candidates = 0;
-    volatile BOOL cancel = FALSE;
+    std::atomic<LONG> rounds(0), candidates(0);
+    std::atomic<BOOL> cancel(FALSE);
     ASSERT_TRUE(gen.FindPrime(p, rounds, candidates, cancel));
     EXPECT_EQ(640, p.BitLength());
     EXPECT_TRUE(p.TestBit(639) && p.TestBit(638) && p.TestBit(0));
@@ -227,7 +227,7 @@ TEST_F(CPrimeGenTest, FindPrimeDelivers640BitPrimes)
     CPrimeGen again;
     SeedWith(again, 4);
     CBigNum q;
-    volatile LONG rounds2 = 0, candidates2 = 0;
+    std::atomic<LONG> rounds2(0), candidates2(0);
     ASSERT_TRUE(again.FindPrime(q, rounds2, candidates2, cancel));
     EXPECT_EQ(0, CBigNum::Compare(p, q));
     EXPECT_EQ(candidates, candidates2);
@@ -238,8 +238,8 @@ TEST_F(CPrimeGenTest, CancelStopsTheSearch)
     CPrimeGen gen;
     SeedWith(gen, 5);
     CBigNum p;
-    volatile LONG rounds = 0, candidates = 0;
-    volatile BOOL cancel = TRUE;
+    std::atomic<LONG> rounds(0), candidates(0);
+    std::atomic<BOOL> cancel(TRUE);
     EXPECT_FALSE(gen.FindPrime(p, rounds, candidates, cancel));
     EXPECT_EQ(1, candidates);
     EXPECT_LE(rounds, 1);

@@ -97,8 +97,8 @@ protected:
         gp.m_rand.Seed(seed, 256);
         seed[255] ^= 0x5A;   // the stream depends on the last four bytes
         gq.m_rand.Seed(seed, 256);
-        volatile LONG r = 0, c = 0;
-        volatile BOOL cancel = FALSE;
+        std::atomic<LONG> r(0), c(0);
+        std::atomic<BOOL> cancel(FALSE);
         s_p = new CBigNum;
         s_q = new CBigNum;
         s_n = new CBigNum;
