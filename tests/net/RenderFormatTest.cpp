@@ -2,6 +2,7 @@
 // a fake sender: every answer, both replies, the held block.
 #include "FakePeer.h"
 #include "net/CReceiverThread.h"
+#include <atomic>
 #include <thread>
 
 using namespace nettest;
@@ -46,11 +47,28 @@ public:
         ::CloseClipboard();
         ::DestroyWindow(m_hWnd);
     }
-    // Runs RenderFormat while script answers as the sender.
+    // Runs RenderFormat while script answers as the sender. A receiver that
+    // gave up leaves the script waiting for a reply that never comes: it is
+    // cut off after 5 s, so the fault fails the test instead of hanging it.
     BOOL Render(UINT nFormat, const std::function<void()>& script)
     {
-        std::thread t(script);
+        std::atomic<bool> bDone{ false };
+        std::thread t([&] {
+            try
+            {
+                script();
+            }
+            catch (CSocketBufferException&)
+            {
+                ADD_FAILURE() << "the fake sender's exchange was cut off";
+            }
+            bDone = true;
+        });
         BOOL b = m_pReceiver->RenderFormat(nFormat);
+        for (int i = 0; i < 500 && !bDone; ++i)
+            ::Sleep(10);
+        if (!bDone)
+            m_sender.Abort();
         t.join();
         return b;
     }
