@@ -21,7 +21,7 @@ AFX_MESSAGEBOX_HOOK AfxSetMessageBoxHook(AFX_MESSAGEBOX_HOOK pfn) {
 
 int AfxMessageBox(LPCWSTR lpszText, UINT nType, UINT nIDHelp) {
     CWinApp* pApp = AfxGetApp();
-    LPCWSTR lpszCaption = pApp ? pApp->m_pszAppName : NULL;
+    LPCWSTR lpszCaption = pApp ? pApp->m_pszAppName : nullptr;
     // The box belongs to this thread's active window (a modal dialog, if any);
     // worker threads have none and get an unowned box.
     return g_pfnMessageBox(GetActiveWindow(), lpszText ? lpszText : L"", lpszCaption, nType);

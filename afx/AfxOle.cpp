@@ -4,7 +4,7 @@
 
 BOOL AfxOleInit()
 {
-    return SUCCEEDED(OleInitialize(NULL));
+    return SUCCEEDED(OleInitialize(nullptr));
 }
 
 void AfxEnableControlContainer()

@@ -5,7 +5,7 @@ BOOL AfxSocketInit(WSADATA* lpwsaData)
     WSADATA data;
     if (::WSAStartup(MAKEWORD(2, 2), &data) != 0)
         return FALSE;
-    if (lpwsaData != NULL)
+    if (lpwsaData != nullptr)
         *lpwsaData = data;
     return TRUE;
 }
@@ -40,7 +40,7 @@ BOOL CAsyncSocket::Create(UINT nSocketPort, int nSocketType, long lEvent, LPCWST
     addr.sin_family = AF_INET;
     addr.sin_port = htons(static_cast<u_short>(nSocketPort));
     addr.sin_addr.s_addr = htonl(INADDR_ANY);
-    if (lpszSocketAddress != NULL && ::InetPtonW(AF_INET, lpszSocketAddress, &addr.sin_addr) != 1)
+    if (lpszSocketAddress != nullptr && ::InetPtonW(AF_INET, lpszSocketAddress, &addr.sin_addr) != 1)
     {
         ::closesocket(h);
         ::WSASetLastError(WSAEINVAL);

@@ -11,7 +11,7 @@
 
 // Starts Windows Sockets 2.2 for the calling thread's use. May be called more
 // than once; every call is matched by the process's end.
-BOOL AfxSocketInit(WSADATA* lpwsaData = NULL);
+BOOL AfxSocketInit(WSADATA* lpwsaData = nullptr);
 
 class CAsyncSocket
 {
@@ -23,7 +23,7 @@ public:
     // a listener, bind() to it (any local IPv4 address when lpszSocketAddress
     // is NULL). lEvent is the set of network events the socket reports.
     BOOL Create(UINT nSocketPort = 0, int nSocketType = SOCK_STREAM,
-                long lEvent = AFX_SOCKET_ALL_EVENTS, LPCWSTR lpszSocketAddress = NULL);
+                long lEvent = AFX_SOCKET_ALL_EVENTS, LPCWSTR lpszSocketAddress = nullptr);
     // Takes over an open handle (for example one accepted on another thread).
     BOOL Attach(SOCKET hSocket, long lEvent = AFX_SOCKET_ALL_EVENTS);
     // Gives the handle up without closing it.

@@ -43,13 +43,13 @@ void CCheckListBox::EnsureItemHeight()
 {
     // The row height is fixed when the control is created, before any object
     // is attached, from the system font; the dialog font comes later.
-    if (m_bHeightSet || m_hWnd == NULL)
+    if (m_bHeightSet || m_hWnd == nullptr)
         return;
     int nHeight = CheckBoxSize() + 2;
     HDC hDC = ::GetDC(m_hWnd);
-    if (hDC != NULL) {
+    if (hDC != nullptr) {
         HFONT hFont = reinterpret_cast<HFONT>(SendMessage(WM_GETFONT));
-        HGDIOBJ hOld = hFont ? ::SelectObject(hDC, hFont) : NULL;
+        HGDIOBJ hOld = hFont ? ::SelectObject(hDC, hFont) : nullptr;
         TEXTMETRICW tm;
         if (::GetTextMetricsW(hDC, &tm) && tm.tmHeight + 2 > nHeight)
             nHeight = tm.tmHeight + 2;
@@ -72,7 +72,7 @@ void CCheckListBox::ToggleAndNotify(int nIndex)
 {
     SetCheck(nIndex, GetCheck(nIndex) == 1 ? 0 : 1);
     HWND hParent = ::GetParent(m_hWnd);
-    if (hParent != NULL) {
+    if (hParent != nullptr) {
         ::SendMessageW(hParent, WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(), CLBN_CHKCHANGE),
                        reinterpret_cast<LPARAM>(m_hWnd));
     }
@@ -111,7 +111,7 @@ LRESULT CCheckListBox::OnReflectDrawItem(WPARAM, LPARAM lParam)
 
 void CCheckListBox::DrawItem(LPDRAWITEMSTRUCT pDis)
 {
-    if (pDis == NULL)
+    if (pDis == nullptr)
         return;
     HDC hDC = pDis->hDC;
     RECT rcItem = pDis->rcItem;

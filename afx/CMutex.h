@@ -3,7 +3,7 @@
 
 class CMutex : public CSyncObject {
 public:
-    explicit CMutex(BOOL bInitiallyOwn = FALSE, LPCWSTR lpszName = NULL,
-                    LPSECURITY_ATTRIBUTES lpsaAttribute = NULL);
+    explicit CMutex(BOOL bInitiallyOwn = FALSE, LPCWSTR lpszName = nullptr,
+                    LPSECURITY_ATTRIBUTES lpsaAttribute = nullptr);
     BOOL Unlock() override;
 };

@@ -6,7 +6,7 @@ CSemaphore::CSemaphore(LONG lInitialCount, LONG lMaxCount, LPCWSTR pstrName,
 }
 
 BOOL CSemaphore::Unlock() {
-    return Unlock(1, NULL);
+    return Unlock(1, nullptr);
 }
 
 BOOL CSemaphore::Unlock(LONG lCount, LPLONG lpPrevCount) {

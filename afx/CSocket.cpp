@@ -19,7 +19,7 @@ CSocket::~CSocket()
 
 BOOL CSocket::AsyncSelect(long lEvent)
 {
-    if (m_hNetEvent == NULL || m_hCancelEvent == NULL)
+    if (m_hNetEvent == nullptr || m_hCancelEvent == nullptr)
     {
         ::WSASetLastError(WSAENOBUFS);
         return FALSE;
@@ -36,7 +36,7 @@ SOCKET CSocket::Detach()
     if (m_hSocket != INVALID_SOCKET)
     {
         // Hand over an ordinary blocking handle with no event bound to it.
-        ::WSAEventSelect(m_hSocket, NULL, 0);
+        ::WSAEventSelect(m_hSocket, nullptr, 0);
         u_long nBlocking = 0;
         ::ioctlsocket(m_hSocket, FIONBIO, &nBlocking);
     }
@@ -46,13 +46,13 @@ SOCKET CSocket::Detach()
 void CSocket::Close()
 {
     CAsyncSocket::Close();
-    if (m_hNetEvent != NULL)
+    if (m_hNetEvent != nullptr)
         ::ResetEvent(m_hNetEvent);
 }
 
 void CSocket::CancelBlockingCall()
 {
-    if (m_hCancelEvent != NULL)
+    if (m_hCancelEvent != nullptr)
         ::SetEvent(m_hCancelEvent);
 }
 
@@ -70,7 +70,7 @@ private:
 
 static BOOL IsSignalled(HANDLE h)
 {
-    return h != NULL && ::WaitForSingleObject(h, 0) == WAIT_OBJECT_0;
+    return h != nullptr && ::WaitForSingleObject(h, 0) == WAIT_OBJECT_0;
 }
 
 BOOL CSocket::WaitFor(long lEvents)
@@ -119,7 +119,7 @@ BOOL CSocket::ResolveIPv4(LPCWSTR lpszHostAddress, UINT nHostPort, sockaddr_in& 
     addr.sin_port = htons(static_cast<u_short>(nHostPort));
     // A destination's port is not range-checked where it is typed or stored;
     // one beyond 16 bits must fail, not reach another port.
-    if (lpszHostAddress == NULL || nHostPort > 65535)
+    if (lpszHostAddress == nullptr || nHostPort > 65535)
     {
         ::WSASetLastError(WSAEINVAL);
         return FALSE;
@@ -129,9 +129,9 @@ BOOL CSocket::ResolveIPv4(LPCWSTR lpszHostAddress, UINT nHostPort, sockaddr_in& 
     ADDRINFOW hints = {};
     hints.ai_family = AF_INET;
     hints.ai_socktype = SOCK_STREAM;
-    ADDRINFOW* pResult = NULL;
-    int nError = ::GetAddrInfoW(lpszHostAddress, NULL, &hints, &pResult);
-    if (nError != 0 || pResult == NULL)
+    ADDRINFOW* pResult = nullptr;
+    int nError = ::GetAddrInfoW(lpszHostAddress, nullptr, &hints, &pResult);
+    if (nError != 0 || pResult == nullptr)
     {
         ::WSASetLastError(nError != 0 ? nError : WSAHOST_NOT_FOUND);
         return FALSE;

@@ -167,7 +167,7 @@ BOOL CString::LoadString(UINT nID) {
     // With a zero buffer size LoadStringW returns a read-only pointer into the
     // resource, which is not terminated: the length comes with it.
     LPCWSTR p = nullptr;
-    int n = ::LoadStringW(GetModuleHandleW(NULL), nID, reinterpret_cast<LPWSTR>(&p), 0);
+    int n = ::LoadStringW(GetModuleHandleW(nullptr), nID, reinterpret_cast<LPWSTR>(&p), 0);
     if (n <= 0 || !p) {
         m_str.clear();
         return FALSE;

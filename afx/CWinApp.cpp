@@ -6,7 +6,7 @@
 
 namespace {
 
-CWinApp* g_pApp = NULL;
+CWinApp* g_pApp = nullptr;
 
 // A value's size comes from the registry; anything larger is treated as absent
 // rather than allocated.
@@ -24,7 +24,7 @@ BOOL QueryValue(HKEY hSection, LPCWSTR section, LPCWSTR entry, DWORD& type, std:
     // The value may grow between the size query and the read: retry a few times.
     for (int attempt = 0; attempt < 4; ++attempt) {
         DWORD cb = 0;
-        LONG r = RegQueryValueExW(hSection, entry, NULL, &type, NULL, &cb);
+        LONG r = RegQueryValueExW(hSection, entry, nullptr, &type, nullptr, &cb);
         if (r != ERROR_SUCCESS) return FALSE;
         if (cb > kMaxProfileValueBytes) {
             LogProfileFault(L"value over 16 MB ignored", section, entry);
@@ -32,7 +32,7 @@ BOOL QueryValue(HKEY hSection, LPCWSTR section, LPCWSTR entry, DWORD& type, std:
         }
         data.resize(cb ? cb : 1);
         DWORD cbRead = cb;
-        r = RegQueryValueExW(hSection, entry, NULL, &type, data.data(), &cbRead);
+        r = RegQueryValueExW(hSection, entry, nullptr, &type, data.data(), &cbRead);
         if (r == ERROR_SUCCESS) {
             data.resize(cbRead);
             return TRUE;
@@ -72,14 +72,14 @@ CWinApp* AfxGetApp() {
 }
 
 CWinApp::CWinApp(LPCWSTR lpszAppName) {
-    m_hInstance = GetModuleHandleW(NULL);
+    m_hInstance = GetModuleHandleW(nullptr);
     m_strAppName = lpszAppName ? CString(lpszAppName) : ModuleTitle(m_hInstance);
     m_pszAppName = m_strAppName;
     g_pApp = this;
 }
 
 CWinApp::~CWinApp() {
-    if (g_pApp == this) g_pApp = NULL;
+    if (g_pApp == this) g_pApp = nullptr;
 }
 
 BOOL CWinApp::InitInstance() {
@@ -99,7 +99,7 @@ void CWinApp::SetRegistryKey(LPCWSTR lpszRegistryKey) {
 
 CString CWinApp::ProductKeyPath() const {
     if (m_strRegistryKey.IsEmpty() || m_strProfileName.IsEmpty()) {
-        LogProfileFault(L"no registry key set", NULL, NULL);
+        LogProfileFault(L"no registry key set", nullptr, nullptr);
         return CString();
     }
     return L"Software\\" + m_strRegistryKey + L"\\" + m_strProfileName;
@@ -107,14 +107,14 @@ CString CWinApp::ProductKeyPath() const {
 
 HKEY CWinApp::GetAppRegistryKey(BOOL bCreate) {
     CString path = ProductKeyPath();
-    if (path.IsEmpty()) return NULL;
+    if (path.IsEmpty()) return nullptr;
     return OpenProfileKey(HKEY_CURRENT_USER, path, bCreate);
 }
 
 HKEY CWinApp::GetSectionKey(LPCWSTR lpszSection, BOOL bCreate) {
-    if (!lpszSection) return NULL;
+    if (!lpszSection) return nullptr;
     CRegistryKey app(GetAppRegistryKey(bCreate));
-    if (!app) return NULL;
+    if (!app) return nullptr;
     return OpenProfileKey(app, lpszSection, bCreate);
 }
 
@@ -122,7 +122,7 @@ UINT CWinApp::GetProfileInt(LPCWSTR lpszSection, LPCWSTR lpszEntry, int nDefault
     CRegistryKey key(GetSectionKey(lpszSection, FALSE));
     if (!key) return static_cast<UINT>(nDefault);
     DWORD type = 0, value = 0, cb = sizeof(value);
-    LONG r = RegQueryValueExW(key, lpszEntry, NULL, &type, reinterpret_cast<LPBYTE>(&value), &cb);
+    LONG r = RegQueryValueExW(key, lpszEntry, nullptr, &type, reinterpret_cast<LPBYTE>(&value), &cb);
     if (r == ERROR_SUCCESS && type == REG_DWORD && cb == sizeof(value)) return value;
     return static_cast<UINT>(nDefault);
 }
@@ -189,7 +189,7 @@ BOOL CWinApp::WriteProfileString(LPCWSTR lpszSection, LPCWSTR lpszEntry, LPCWSTR
 
 BOOL CWinApp::GetProfileBinary(LPCWSTR lpszSection, LPCWSTR lpszEntry, BYTE** ppData, UINT* pBytes) {
     if (!ppData || !pBytes) return FALSE;
-    *ppData = NULL;
+    *ppData = nullptr;
     *pBytes = 0;
     DWORD type = 0;
     std::vector<BYTE> data;
@@ -227,8 +227,8 @@ BOOL CWinApp::Unregister() {
     LONG r = RegDeleteTreeW(maker, m_strProfileName);
     BOOL bDeleted = r == ERROR_SUCCESS || r == ERROR_FILE_NOT_FOUND;
     DWORD nSubKeys = 1, nValues = 1;
-    LONG q = RegQueryInfoKeyW(maker, NULL, NULL, NULL, &nSubKeys, NULL, NULL, &nValues, NULL, NULL,
-                              NULL, NULL);
+    LONG q = RegQueryInfoKeyW(maker, nullptr, nullptr, nullptr, &nSubKeys, nullptr, nullptr, &nValues, nullptr, nullptr,
+                              nullptr, nullptr);
     maker.Close();  // before the maker's key itself may be deleted below
     // The maker's key may hold other products (or the previous release): it
     // goes only when it is empty.

@@ -12,7 +12,7 @@ class CWnd;
 class CWinApp {
 public:
     // No name: the string-table entry AFX_IDS_APP_TITLE, else the module's file name.
-    explicit CWinApp(LPCWSTR lpszAppName = NULL);
+    explicit CWinApp(LPCWSTR lpszAppName = nullptr);
     CWinApp(const CWinApp&) = delete;
     CWinApp& operator=(const CWinApp&) = delete;
     virtual ~CWinApp();
@@ -29,7 +29,7 @@ public:
     UINT GetProfileInt(LPCWSTR lpszSection, LPCWSTR lpszEntry, int nDefault);
     BOOL WriteProfileInt(LPCWSTR lpszSection, LPCWSTR lpszEntry, int nValue);
     // The stored REG_SZ (an empty one stays empty); lpszDefault only when absent.
-    CString GetProfileString(LPCWSTR lpszSection, LPCWSTR lpszEntry, LPCWSTR lpszDefault = NULL);
+    CString GetProfileString(LPCWSTR lpszSection, LPCWSTR lpszEntry, LPCWSTR lpszDefault = nullptr);
     // lpszValue NULL deletes the value; lpszEntry NULL deletes the section.
     BOOL WriteProfileString(LPCWSTR lpszSection, LPCWSTR lpszEntry, LPCWSTR lpszValue);
     // TRUE with *ppData from new[] (the caller delete[]s it) and *pBytes set;
@@ -44,12 +44,12 @@ public:
     HKEY GetAppRegistryKey(BOOL bCreate = TRUE);
     HKEY GetSectionKey(LPCWSTR lpszSection, BOOL bCreate = TRUE);
 
-    LPCWSTR m_pszAppName = NULL;
-    LPCWSTR m_pszRegistryKey = NULL;
-    LPCWSTR m_pszProfileName = NULL;
-    CWnd* m_pMainWnd = NULL;
-    HINSTANCE m_hInstance = NULL;
-    LPWSTR m_lpCmdLine = NULL;
+    LPCWSTR m_pszAppName = nullptr;
+    LPCWSTR m_pszRegistryKey = nullptr;
+    LPCWSTR m_pszProfileName = nullptr;
+    CWnd* m_pMainWnd = nullptr;
+    HINSTANCE m_hInstance = nullptr;
+    LPWSTR m_lpCmdLine = nullptr;
     int m_nCmdShow = SW_SHOWNORMAL;
 
 private:

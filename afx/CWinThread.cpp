@@ -43,11 +43,11 @@ unsigned __stdcall CWinThread::ThreadEntry(void* pThis) {
 CWinThread* AfxBeginThread(AFX_THREADPROC pfnThreadProc, LPVOID pParam, int nPriority,
                            UINT nStackSize, DWORD dwCreateFlags,
                            LPSECURITY_ATTRIBUTES lpSecurityAttrs) {
-    if (!pfnThreadProc) return NULL;
+    if (!pfnThreadProc) return nullptr;
     CWinThread* pThread = new CWinThread(pfnThreadProc, pParam);
     if (!pThread->CreateThread(dwCreateFlags | CREATE_SUSPENDED, nStackSize, lpSecurityAttrs)) {
         delete pThread;
-        return NULL;
+        return nullptr;
     }
     pThread->SetThreadPriority(nPriority);
     if (!(dwCreateFlags & CREATE_SUSPENDED)) pThread->ResumeThread();

@@ -17,7 +17,7 @@ public:
     virtual ~CWinThread();
 
     BOOL CreateThread(DWORD dwCreateFlags = 0, UINT nStackSize = 0,
-                      LPSECURITY_ATTRIBUTES lpSecurityAttrs = NULL);
+                      LPSECURITY_ATTRIBUTES lpSecurityAttrs = nullptr);
     BOOL SetThreadPriority(int nPriority) { return ::SetThreadPriority(m_hThread, nPriority); }
     DWORD ResumeThread() { return ::ResumeThread(m_hThread); }
 
@@ -39,4 +39,4 @@ private:
 // the thread can't be created.
 CWinThread* AfxBeginThread(AFX_THREADPROC pfnThreadProc, LPVOID pParam,
                            int nPriority = THREAD_PRIORITY_NORMAL, UINT nStackSize = 0,
-                           DWORD dwCreateFlags = 0, LPSECURITY_ATTRIBUTES lpSecurityAttrs = NULL);
+                           DWORD dwCreateFlags = 0, LPSECURITY_ATTRIBUTES lpSecurityAttrs = nullptr);

@@ -12,7 +12,7 @@ template<class T>
 class CAdoPtr
 {
 public:
-    CAdoPtr() : m_p(NULL) {}
+    CAdoPtr() : m_p(nullptr) {}
     CAdoPtr(T* p) : m_p(AddRefTo(p)) {}
     CAdoPtr(const CAdoPtr& other) : m_p(AddRefTo(other.Get())) {}
     // A holder of a derived class converts to a holder of its base

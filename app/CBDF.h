@@ -9,10 +9,10 @@ class CBDF
 {
 public:
     // Sending-side records and placeholders are filled field by field.
-    CBDF() : m_nFormat(0), m_pData(NULL), m_nSize(0), m_hGlobal(NULL) {}
+    CBDF() : m_nFormat(0), m_pData(nullptr), m_nSize(0), m_hGlobal(nullptr) {}
     // Receiving side: a block of nSize bytes, filled from the wire later.
     CBDF(UINT nFormat, const CString& strName, HGLOBAL hGlobal, DWORD nSize)
-        : m_nFormat(nFormat), m_strName(strName), m_pData(NULL), m_nSize(nSize), m_hGlobal(hGlobal)
+        : m_nFormat(nFormat), m_strName(strName), m_pData(nullptr), m_nSize(nSize), m_hGlobal(hGlobal)
     {
     }
 

@@ -6,11 +6,11 @@ CBDFArray::~CBDFArray()
     for (INT_PTR i = 0; i < nCount; ++i)
     {
         CBDF* pRecord = m_arrItems[i];
-        if (pRecord == NULL)
+        if (pRecord == nullptr)
             continue;
         delete[] pRecord->m_pData;
         // A block still set is one the clipboard never took.
-        if (pRecord->m_hGlobal != NULL)
+        if (pRecord->m_hGlobal != nullptr)
             ::GlobalFree(pRecord->m_hGlobal);
         delete pRecord;
     }
@@ -26,10 +26,10 @@ INT_PTR CBDFArray::Add(CBDF* pRecord)
     catch (...)
     {
         // Nobody else would free a record that never made it into the set.
-        if (pRecord != NULL)
+        if (pRecord != nullptr)
         {
             delete[] pRecord->m_pData;
-            if (pRecord->m_hGlobal != NULL)
+            if (pRecord->m_hGlobal != nullptr)
                 ::GlobalFree(pRecord->m_hGlobal);
             delete pRecord;
         }
@@ -40,17 +40,17 @@ INT_PTR CBDFArray::Add(CBDF* pRecord)
 CBDF* CBDFArray::GetAt(INT_PTR nIndex) const
 {
     if (nIndex < 0 || nIndex >= m_arrItems.GetSize())
-        return NULL;
+        return nullptr;
     return m_arrItems[nIndex];
 }
 
 BOOL CBDFArray::GetData(INT_PTR nIndex, const BYTE*& pData, DWORD& nSize) const
 {
     CSingleLock lock(&m_mutexData, TRUE);
-    pData = NULL;
+    pData = nullptr;
     nSize = 0;
     const CBDF* pRecord = GetAt(nIndex);
-    if (pRecord == NULL)
+    if (pRecord == nullptr)
         return FALSE;
     pData = pRecord->m_pData;
     nSize = pRecord->m_nSize;
@@ -59,11 +59,11 @@ BOOL CBDFArray::GetData(INT_PTR nIndex, const BYTE*& pData, DWORD& nSize) const
 
 void CBDFArray::Settle(CBDF& record)
 {
-    if (record.m_pData != NULL && record.m_nSize == 0)
+    if (record.m_pData != nullptr && record.m_nSize == 0)
     {
         delete[] record.m_pData;
-        record.m_pData = NULL;
+        record.m_pData = nullptr;
     }
-    if (record.m_pData == NULL)
+    if (record.m_pData == nullptr)
         record.m_nSize = 0;
 }

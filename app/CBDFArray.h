@@ -42,13 +42,13 @@ public:
     template<class F>
     BOOL LoadData(INT_PTR nIndex, F load, const BYTE*& pData, DWORD& nSize)
     {
-        pData = NULL;
+        pData = nullptr;
         nSize = 0;
         CSingleLock lock(&m_mutexData, TRUE);
         CBDF* pRecord = GetAt(nIndex);
-        if (pRecord == NULL)
+        if (pRecord == nullptr)
             return FALSE;
-        if (pRecord->m_pData == NULL || pRecord->m_nSize == 0)
+        if (pRecord->m_pData == nullptr || pRecord->m_nSize == 0)
         {
             try
             {
@@ -63,7 +63,7 @@ public:
         }
         pData = pRecord->m_pData;
         nSize = pRecord->m_nSize;
-        return pData != NULL;
+        return pData != nullptr;
     }
 
     CArray<CBDF*, CBDF*> m_arrItems;

@@ -35,7 +35,7 @@ CBrinmoorApp::CBrinmoorApp()
       m_bKeyPresent(FALSE),
       m_bDelay(FALSE),
       m_nNoDelayText(0),
-      m_pDestinations(NULL),
+      m_pDestinations(nullptr),
       m_nOnStart(0),
       m_bShowBalloonOnClose(FALSE),
       m_bDeleteSettings(FALSE),
@@ -44,14 +44,14 @@ CBrinmoorApp::CBrinmoorApp()
       m_nDefaultHeight(0),
       m_nMinWidth(0),
       m_nMinHeight(0),
-      m_hWndWatcherTarget(NULL)
+      m_hWndWatcherTarget(nullptr)
 {
 }
 
 CBrinmoorApp::~CBrinmoorApp()
 {
     delete m_pDestinations;
-    m_pDestinations = NULL;
+    m_pDestinations = nullptr;
 }
 
 BOOL CBrinmoorApp::InitInstance()
@@ -63,7 +63,7 @@ BOOL CBrinmoorApp::InitInstance()
     // Single instance per Windows session: a second copy hands over to the
     // first through the named event and ends.
     m_hStartEvent.Reset(CreateEventW(nullptr, FALSE, FALSE, kStartEventName));
-    if (m_hStartEvent != NULL && GetLastError() == ERROR_ALREADY_EXISTS)
+    if (m_hStartEvent != nullptr && GetLastError() == ERROR_ALREADY_EXISTS)
     {
         SetEvent(m_hStartEvent);
         return FALSE;
@@ -72,17 +72,17 @@ BOOL CBrinmoorApp::InitInstance()
     CreateProductKey();
 
     m_hStopEvent.Reset(CreateEventW(nullptr, FALSE, FALSE, nullptr));
-    if (m_hStartEvent != NULL && m_hStopEvent != NULL)
+    if (m_hStartEvent != nullptr && m_hStopEvent != nullptr)
     {
-        CWinThread* pThread = AfxBeginThread(StartEventWatcherProc, NULL);
+        CWinThread* pThread = AfxBeginThread(StartEventWatcherProc, nullptr);
         // The thread can't end before the stop event is set, so its handle is
         // still open here.
         HANDLE hWatcherThread = nullptr;
-        if (pThread == NULL ||
+        if (pThread == nullptr ||
             !DuplicateHandle(GetCurrentProcess(), pThread->m_hThread, GetCurrentProcess(),
                              &hWatcherThread, SYNCHRONIZE, FALSE, 0))
         {
-            if (pThread == NULL)
+            if (pThread == nullptr)
                 AddLog(L"【エラー】起動監視スレッドを開始できません。");
             hWatcherThread = nullptr;
         }
@@ -123,14 +123,14 @@ BOOL CBrinmoorApp::InitInstance()
 
     CMainFrame* pFrame = new CMainFrame;
     m_pMainWnd = pFrame;
-    if (!pFrame->LoadFrame(IDR_MAINFRAME, WS_OVERLAPPEDWINDOW | FWS_ADDTOTITLE, NULL,
-                           NULL))
+    if (!pFrame->LoadFrame(IDR_MAINFRAME, WS_OVERLAPPEDWINDOW | FWS_ADDTOTITLE, nullptr,
+                           nullptr))
     {
         // Without its frame the program has no viewer, no tray icon and no way
         // to be ended by the user: give up rather than run invisibly.
         // A failed creation has already deleted the frame object, as a
         // destroyed frame does.
-        m_pMainWnd = NULL;
+        m_pMainWnd = nullptr;
         ReportStartupFailure(L"メインウィンドウを作成できません。");
         return FALSE;
     }
@@ -140,7 +140,7 @@ BOOL CBrinmoorApp::InitInstance()
     // later; registering it here keeps that on the UI thread.
     try
     {
-        AfxRegisterWndClass(0, NULL, NULL, NULL);
+        AfxRegisterWndClass(0, nullptr, nullptr, nullptr);
     }
     catch (CResourceException&)
     {
@@ -160,11 +160,11 @@ BOOL CBrinmoorApp::InitInstance()
 int CBrinmoorApp::ExitInstance()
 {
     // The frame is gone by now; a late start signal must not reach its handle.
-    m_hWndWatcherTarget = NULL;
-    if (m_hStopEvent != NULL)
+    m_hWndWatcherTarget = nullptr;
+    if (m_hStopEvent != nullptr)
     {
         SetEvent(m_hStopEvent);
-        if (m_hWatcherThread != NULL)
+        if (m_hWatcherThread != nullptr)
             WaitForSingleObject(m_hWatcherThread, kWatcherExitWaitMs);
     }
     int nResult = CWinApp::ExitInstance();
@@ -185,7 +185,7 @@ void ReportStartupFailure(LPCWSTR pszText)
     // it and close the box before the user could read it. The program ends
     // after the box anyway, so the request is dropped.
     MSG msg;
-    while (::PeekMessageW(&msg, NULL, WM_QUIT, WM_QUIT, PM_REMOVE))
+    while (::PeekMessageW(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE))
     {
     }
     AfxMessageBox(pszText, MB_OK);
@@ -203,7 +203,7 @@ UINT StartEventWatcherProc(LPVOID /*pParam*/)
             // Before the frame exists (a first-run sheet is open) the signal
             // is dropped.
             HWND hWnd = pApp->m_hWndWatcherTarget;
-            if (hWnd != NULL)
+            if (hWnd != nullptr)
                 PostMessageW(hWnd, WM_COMMAND, ID_TRAY_OPEN, 0);
         }
         else if (dwResult == WAIT_OBJECT_0 + 1 || dwResult == WAIT_FAILED)

@@ -37,7 +37,7 @@ private:
 // itself can't be allocated.
 CBDF* NewRecord(UINT nFormat, const CString& strName, BYTE* pData, DWORD nSize)
 {
-    CBDF* pRecord = NULL;
+    CBDF* pRecord = nullptr;
     try
     {
         pRecord = new CBDF;
@@ -70,16 +70,16 @@ CBDF* CopyBlock(UINT nFormat, const CString& strName, HANDLE hData)
     HGLOBAL hGlobal = static_cast<HGLOBAL>(hData);
     SIZE_T nSize = GlobalSize(hGlobal);
     if (nSize == 0)
-        return NULL;
+        return nullptr;
     if (!CBDF::SizeFits(nSize))
     {
         // Record sizes are 32-bit: cutting the block would send damaged data.
         LogTooLarge(strName, nSize);
-        return NULL;
+        return nullptr;
     }
     CGlobalLockGuard lock(hGlobal, GlobalLock(hGlobal));
-    if (lock.Get() == NULL)
-        return NULL;
+    if (lock.Get() == nullptr)
+        return nullptr;
     BYTE* pCopy = new BYTE[nSize];
     memcpy(pCopy, lock.Get(), nSize);
     return NewRecord(nFormat, strName, pCopy, static_cast<DWORD>(nSize));
@@ -97,7 +97,7 @@ LPCWSTR CClipboardCapture::StandardFormatName(UINT nFormat)
     case CF_RIFF: return L"CF_RIFF";
     case CF_WAVE: return L"CF_WAVE";
     case CF_UNICODETEXT: return L"CF_UNICODETEXT";
-    default: return NULL;
+    default: return nullptr;
     }
 }
 
@@ -163,7 +163,7 @@ CClipboardCapture::RESULT CClipboardCapture::Capture(HWND hWndOwner, UINT nInter
         for (INT_PTR i = 0; i < arrFormats.GetSize(); ++i)
         {
             const FORMATDESC& desc = arrFormats[i];
-            CBDF* pRecord = NULL;
+            CBDF* pRecord = nullptr;
             BOOL bPlaceholder = FALSE;
             if (desc.nFormat == CF_TEXT && bUnicodePresent)
             {
@@ -176,7 +176,7 @@ CClipboardCapture::RESULT CClipboardCapture::Capture(HWND hWndOwner, UINT nInter
             else if (desc.nFormat == CF_UNICODETEXT && nNoDelayBytes != 0)
             {
                 HANDLE hData = m_reader.GetData(desc.nFormat);
-                if (hData != NULL)
+                if (hData != nullptr)
                 {
                     if (GlobalSize(static_cast<HGLOBAL>(hData)) > nNoDelayBytes)
                         bPlaceholder = TRUE;
@@ -189,8 +189,8 @@ CClipboardCapture::RESULT CClipboardCapture::Capture(HWND hWndOwner, UINT nInter
                 bPlaceholder = TRUE;
             }
             if (bPlaceholder)
-                pRecord = NewRecord(desc.nFormat, desc.strName, NULL, 0);
-            if (pRecord != NULL)
+                pRecord = NewRecord(desc.nFormat, desc.strName, nullptr, 0);
+            if (pRecord != nullptr)
                 m_pRecords->Add(pRecord);
         }
     }
@@ -205,24 +205,24 @@ CClipboardCapture::RESULT CClipboardCapture::Capture(HWND hWndOwner, UINT nInter
 CBDF* CClipboardCapture::FetchRecord(UINT nFormat, const CString& strName, BOOL bUnicodePresent)
 {
     HANDLE hData = m_reader.GetData(nFormat);
-    if (hData == NULL)
-        return NULL;
+    if (hData == nullptr)
+        return nullptr;
     if (nFormat == CF_TEXT)
-        return bUnicodePresent ? NULL : ConvertAnsiText(hData);
+        return bUnicodePresent ? nullptr : ConvertAnsiText(hData);
     return CopyBlock(nFormat, strName, hData);
 }
 
 UINT CClipboardCapture::ClipboardCodePage()
 {
     HANDLE hLocale = m_reader.GetData(CF_LOCALE);
-    if (hLocale == NULL)
+    if (hLocale == nullptr)
         return CP_ACP;
     HGLOBAL hGlobal = static_cast<HGLOBAL>(hLocale);
     // A block too short for an LCID says nothing about the text.
     if (GlobalSize(hGlobal) < sizeof(LCID))
         return CP_ACP;
     CGlobalLockGuard lock(hGlobal, GlobalLock(hGlobal));
-    if (lock.Get() == NULL)
+    if (lock.Get() == nullptr)
         return CP_ACP;
     LCID lcid;
     memcpy(&lcid, lock.Get(), sizeof lcid);
@@ -239,8 +239,8 @@ CBDF* CClipboardCapture::ConvertAnsiText(HANDLE hData)
     UINT nCodePage = ClipboardCodePage();
     HGLOBAL hGlobal = static_cast<HGLOBAL>(hData);
     CGlobalLockGuard lock(hGlobal, GlobalLock(hGlobal));
-    if (lock.Get() == NULL)
-        return NULL;
+    if (lock.Get() == nullptr)
+        return nullptr;
 
     // The text ends at its first NUL; whatever the block holds after it
     // (blocks are often rounded up) is not text.
@@ -251,15 +251,15 @@ CBDF* CClipboardCapture::ConvertAnsiText(HANDLE hData)
     if (nLength > 0x3FFFFFFF)
     {
         LogTooLarge(L"CF_TEXT", nBlock);
-        return NULL;
+        return nullptr;
     }
 
     int nChars = 0;
     if (nLength > 0)
     {
-        nChars = MultiByteToWideChar(nCodePage, 0, pText, static_cast<int>(nLength), NULL, 0);
+        nChars = MultiByteToWideChar(nCodePage, 0, pText, static_cast<int>(nLength), nullptr, 0);
         if (nChars <= 0)
-            return NULL;
+            return nullptr;
     }
     // Room for the terminator, which the converted text always gets.
     DWORD nBytes = static_cast<DWORD>(nChars + 1) * sizeof(wchar_t);

@@ -13,7 +13,7 @@ UINT TaskbarCreatedMessage = 0;
 LONG OpenWindowGuardCount = 0;
 LONG QuitGuardCount = 0;
 
-int (*CMainFrame::m_pfnCaptureHook)(CMainFrame* pFrame) = NULL;
+int (*CMainFrame::m_pfnCaptureHook)(CMainFrame* pFrame) = nullptr;
 
 namespace {
 
@@ -42,7 +42,7 @@ void ReportHandlerFault(UINT message, BOOL bOutOfMemory)
 
 HICON LoadTrayIcon(int nId)
 {
-    return static_cast<HICON>(::LoadImageW(::GetModuleHandleW(NULL), MAKEINTRESOURCEW(nId), IMAGE_ICON,
+    return static_cast<HICON>(::LoadImageW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(nId), IMAGE_ICON,
                                            ::GetSystemMetrics(SM_CXSMICON), ::GetSystemMetrics(SM_CYSMICON),
                                            LR_SHARED));
 }
@@ -71,7 +71,7 @@ BEGIN_MESSAGE_MAP(CMainFrame, CFrameWnd)
 END_MESSAGE_MAP()
 
 CMainFrame::CMainFrame()
-    : m_nTrayIcon(-1), m_pMainDialog(NULL), m_bFirstShow(TRUE), m_hWndNextViewer(NULL), m_bViewerRegistered(FALSE)
+    : m_nTrayIcon(-1), m_pMainDialog(nullptr), m_bFirstShow(TRUE), m_hWndNextViewer(nullptr), m_bViewerRegistered(FALSE)
 {
     TaskbarCreatedMessage = ::RegisterWindowMessageW(L"TaskbarCreated");
     AfxWndProcFaultHook = ReportHandlerFault;
@@ -92,9 +92,9 @@ BOOL CMainFrame::PreCreateWindow(CREATESTRUCT& cs)
     if (!CFrameWnd::PreCreateWindow(cs))
         return FALSE;
     cs.dwExStyle &= ~WS_EX_CLIENTEDGE;
-    cs.hMenu = NULL;   // menu 128 is the tray menu, not a menu bar
-    cs.lpszClass = AfxRegisterWndClass(0, NULL, NULL,
-                                       ::LoadIconW(::GetModuleHandleW(NULL), MAKEINTRESOURCEW(IDR_MAINFRAME)));
+    cs.hMenu = nullptr;   // menu 128 is the tray menu, not a menu bar
+    cs.lpszClass = AfxRegisterWndClass(0, nullptr, nullptr,
+                                       ::LoadIconW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDR_MAINFRAME)));
     return TRUE;
 }
 
@@ -123,13 +123,13 @@ int CMainFrame::OnCreate(LPCREATESTRUCT lpCreateStruct)
 
 void CMainFrame::OnSetFocus(CWnd* pOldWnd)
 {
-    if (m_pMainDialog != NULL && m_pMainDialog->m_hWnd != NULL)
+    if (m_pMainDialog != nullptr && m_pMainDialog->m_hWnd != nullptr)
         m_pMainDialog->SetFocus();
 }
 
 void CMainFrame::OnDestroy()
 {
-    theApp.m_hWndWatcherTarget = NULL;
+    theApp.m_hWndWatcherTarget = nullptr;
     CFrameWnd::OnDestroy();
     if (m_bViewerRegistered)
         ChangeClipboardChain(m_hWndNextViewer);
@@ -211,7 +211,7 @@ void CMainFrame::ShowBalloon(LPCWSTR pszText)
     nid.hWnd = m_hWnd;
     nid.uID = kTrayIconId;
     nid.uFlags = NIF_INFO;
-    lstrcpynW(nid.szInfo, pszText != NULL ? pszText : L"", ARRAYSIZE(nid.szInfo));
+    lstrcpynW(nid.szInfo, pszText != nullptr ? pszText : L"", ARRAYSIZE(nid.szInfo));
     lstrcpynW(nid.szInfoTitle, L"Varnelはここにいます", ARRAYSIZE(nid.szInfoTitle));
     nid.dwInfoFlags = NIIF_INFO;
     nid.uTimeout = 15000;
@@ -223,15 +223,15 @@ LRESULT CMainFrame::OnTrayNotify(WPARAM wParam, LPARAM lParam)
     HWND hWndPopup = ::GetLastActivePopup(m_hWnd);
     UINT nMouseMessage = static_cast<UINT>(lParam);
     if (nMouseMessage == WM_RBUTTONUP && hWndPopup == m_hWnd) {
-        HMENU hMenu = ::LoadMenuW(::GetModuleHandleW(NULL), MAKEINTRESOURCEW(IDR_MAINFRAME));
-        if (hMenu == NULL)
+        HMENU hMenu = ::LoadMenuW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDR_MAINFRAME));
+        if (hMenu == nullptr)
             return 0;
         HMENU hPopup = ::GetSubMenu(hMenu, 0);
         ::SetMenuDefaultItem(hPopup, 0, TRUE);
         POINT pt = {};
         ::GetCursorPos(&pt);
         SetForegroundWindow();   // so that the menu closes when the user clicks elsewhere
-        ::TrackPopupMenu(hPopup, TPM_RIGHTBUTTON | TPM_RIGHTALIGN | TPM_BOTTOMALIGN, pt.x, pt.y, 0, m_hWnd, NULL);
+        ::TrackPopupMenu(hPopup, TPM_RIGHTBUTTON | TPM_RIGHTALIGN | TPM_BOTTOMALIGN, pt.x, pt.y, 0, m_hWnd, nullptr);
         PostMessage(WM_NULL);
         ::DestroyMenu(hMenu);
     } else if (nMouseMessage == WM_RBUTTONUP || nMouseMessage == WM_LBUTTONDBLCLK) {
@@ -423,7 +423,7 @@ void CMainFrame::OnChangeCbChain(HWND hWndRemove, HWND hWndAfter)
     CFrameWnd::OnChangeCbChain(hWndRemove, hWndAfter);
     if (hWndRemove == m_hWndNextViewer)
         m_hWndNextViewer = hWndAfter;
-    else if (m_hWndNextViewer != NULL)
+    else if (m_hWndNextViewer != nullptr)
         ::SendMessageW(m_hWndNextViewer, WM_CHANGECBCHAIN, reinterpret_cast<WPARAM>(hWndRemove),
                        reinterpret_cast<LPARAM>(hWndAfter));
 }
@@ -434,14 +434,14 @@ void CMainFrame::OnDrawClipboard()
     // Setting the timer again restarts it: a burst of changes gives one capture.
     if (m_bViewerRegistered)
         SetTimer(IDT_CLIPBOARD_DEBOUNCE, kCaptureDelay);
-    if (m_hWndNextViewer != NULL)
+    if (m_hWndNextViewer != nullptr)
         ::SendMessageW(m_hWndNextViewer, WM_DRAWCLIPBOARD, 0, 0);
 }
 
 void CMainFrame::OnTimer(UINT_PTR nIDEvent)
 {
     if (nIDEvent == IDT_CLIPBOARD_DEBOUNCE) {
-        int bDone = m_pfnCaptureHook != NULL ? m_pfnCaptureHook(this) : SendClipboardData();
+        int bDone = m_pfnCaptureHook != nullptr ? m_pfnCaptureHook(this) : SendClipboardData();
         if (bDone)
             KillTimer(IDT_CLIPBOARD_DEBOUNCE);   // else the clipboard was busy: again in 100 ms
     }

@@ -60,7 +60,7 @@ int CMainFrame::SendClipboardData()
         pApp->m_arrSeenFormats.Copy(capture.m_arrSeenFormats);
     }
     HWND hWndFormatPage = FormatPageWnd;
-    if (hWndFormatPage != NULL)
+    if (hWndFormatPage != nullptr)
         ::SendMessageW(hWndFormatPage, UWM_FORMATLISTCHANGED, 0, 0);
     return TRUE;
 }

@@ -38,7 +38,7 @@ public:
     {
         CSingleLock lock(&m_mutex, TRUE);
         if (m_list.IsEmpty())
-            return NULL;
+            return nullptr;
         return m_list.RemoveHead();
     }
 

@@ -11,7 +11,7 @@ CQueue<CString*> LogQueue __attribute__((init_priority(110)));
 CQueue<CServerStatusQueueItem*> ServerStatusQueue __attribute__((init_priority(110)));
 
 // Constant-initialised: valid before any constructor runs.
-std::atomic<HWND> MainDialogWnd(NULL);
+std::atomic<HWND> MainDialogWnd(nullptr);
 
 CString FormatLogLine(__time64_t tNow, LPCWSTR pszText)
 {
@@ -28,7 +28,7 @@ CString FormatLogLine(__time64_t tNow, LPCWSTR pszText)
     }
     CString strLine;
     strLine.Format(L"%02d/%02d %02d:%02d:%02d ", nMonth, nDay, nHour, nMinute, nSecond);
-    if (pszText != NULL)
+    if (pszText != nullptr)
         strLine += pszText;
     strLine += L"\r\n";
     return strLine;
@@ -36,7 +36,7 @@ CString FormatLogLine(__time64_t tNow, LPCWSTR pszText)
 
 void AddLog(LPCWSTR pszText)
 {
-    AddLog(CString(pszText != NULL ? pszText : L""));
+    AddLog(CString(pszText != nullptr ? pszText : L""));
 }
 
 void AddLog(const CString& strText)
@@ -48,11 +48,11 @@ void AddLog(const CString& strText)
         if (ch < 0x20)
             strVisible.SetAt(i, static_cast<wchar_t>(0x2400 + ch));
     }
-    CString* pLine = new CString(FormatLogLine(_time64(NULL), strVisible));
+    CString* pLine = new CString(FormatLogLine(_time64(nullptr), strVisible));
     LogQueue.Push(pLine);
     // Posted after the queue's lock is released, so the dialog never waits on it.
     HWND hWnd = MainDialogWnd.load();
-    if (hWnd != NULL)
+    if (hWnd != nullptr)
         ::PostMessageW(hWnd, UWM_LOGQUEUED, 0, 0);
 }
 
@@ -61,6 +61,6 @@ void PushServerStatus(int bIPv6, LPCWSTR pszText)
     CServerStatusQueueItem* pItem = new CServerStatusQueueItem(bIPv6, pszText);
     ServerStatusQueue.Push(pItem);
     HWND hWnd = MainDialogWnd.load();
-    if (hWnd != NULL)
+    if (hWnd != nullptr)
         ::PostMessageW(hWnd, UWM_SERVERSTATUSQUEUED, 0, 0);
 }

@@ -11,12 +11,12 @@ const wchar_t kVersion[] = L"3.0.0.1";
 CString HelpPageAddress(LPCWSTR pszTopic)
 {
     CString strAddress = CString(kHelpPageAddress) + L"?ver=" + kVersion;
-    if (pszTopic != NULL && pszTopic[0] != L'\0')
+    if (pszTopic != nullptr && pszTopic[0] != L'\0')
         strAddress += CString(L"&topic=") + pszTopic;
     return strAddress;
 }
 
 void OpenHelpPage(LPCWSTR pszTopic)
 {
-    ShellExecuteW(NULL, NULL, HelpPageAddress(pszTopic), NULL, NULL, SW_SHOW);
+    ShellExecuteW(nullptr, nullptr, HelpPageAddress(pszTopic), nullptr, nullptr, SW_SHOW);
 }

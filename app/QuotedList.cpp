@@ -9,7 +9,7 @@ void SplitQuotedList(const CString& strText, LPCWSTR pszSeparator, CStringArray&
     if (nLength == 0)
         return;
     LPCWSTR pszText = strText.GetString();
-    const int nSepLength = pszSeparator != NULL ? static_cast<int>(wcslen(pszSeparator)) : 0;
+    const int nSepLength = pszSeparator != nullptr ? static_cast<int>(wcslen(pszSeparator)) : 0;
     if (nSepLength == 0)
     {
         arrPieces.Add(strText);
@@ -55,7 +55,7 @@ CString JoinStrings(const CStringArray& arr, LPCWSTR pszSeparator)
     const INT_PTR nCount = arr.GetSize();
     if (nCount == 0)
         return strResult;
-    const size_t nSepLength = pszSeparator != NULL ? wcslen(pszSeparator) : 0;
+    const size_t nSepLength = pszSeparator != nullptr ? wcslen(pszSeparator) : 0;
 
     // Measured first so that the result is built in one buffer.
     size_t nTotal = nSepLength * static_cast<size_t>(nCount - 1);
@@ -167,7 +167,7 @@ BOOL NamesEqual(LPCWSTR pszA, int nLenA, LPCWSTR pszB, int nLenB)
 
 BOOL StringArrayContains(const CStringArray& arr, LPCWSTR pszName)
 {
-    if (pszName == NULL)
+    if (pszName == nullptr)
         pszName = L"";
     const int nNameLength = static_cast<int>(wcslen(pszName));
     const INT_PTR nCount = arr.GetSize();
@@ -182,7 +182,7 @@ BOOL StringArrayContains(const CStringArray& arr, LPCWSTR pszName)
 
 BOOL StringArrayRemove(CStringArray& arr, LPCWSTR pszName)
 {
-    if (pszName == NULL)
+    if (pszName == nullptr)
         pszName = L"";
     const int nNameLength = static_cast<int>(wcslen(pszName));
     BOOL bRemoved = FALSE;

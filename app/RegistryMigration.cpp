@@ -30,7 +30,7 @@ BOOL CopyRegistryValues(LPCWSTR pszExclusion, HKEY hDestRoot, HKEY hSourceRoot,
         DWORD cchName = kValueNameChars;
         DWORD cbData = kMaxCopiedValueBytes;
         DWORD dwType = 0;
-        LONG r = RegEnumValueW(source, nIndex, name.data(), &cchName, NULL, &dwType, data.data(),
+        LONG r = RegEnumValueW(source, nIndex, name.data(), &cchName, nullptr, &dwType, data.data(),
                                &cbData);
         if (r == ERROR_NO_MORE_ITEMS)
             break;
@@ -49,7 +49,7 @@ BOOL CopyRegistryValues(LPCWSTR pszExclusion, HKEY hDestRoot, HKEY hSourceRoot,
             bResult = FALSE;
             break;
         }
-        if (pszExclusion != NULL && wcsstr(pszExclusion, name.data()) != NULL)
+        if (pszExclusion != nullptr && wcsstr(pszExclusion, name.data()) != nullptr)
             continue;
         RegSetValueExW(dest, name.data(), 0, dwType, data.data(), cbData);
     }
@@ -71,9 +71,9 @@ PRODUCTKEYRESULT CreateProductKey()
         if (previous.Open(HKEY_CURRENT_USER, PREVIOUS_PRODUCT_KEY_PATH, KEY_READ) == ERROR_SUCCESS)
         {
             // Failures leave single values behind; nothing to tell the user.
-            CopyRegistryValues(NULL, product, previous, L"Frame");
+            CopyRegistryValues(nullptr, product, previous, L"Frame");
             CopyRegistryValues(kEntrySettingInitialized, product, previous, kSectionNetwork);
-            CopyRegistryValues(NULL, product, previous, kSectionSettings);
+            CopyRegistryValues(nullptr, product, previous, kSectionSettings);
             result = PRODUCT_KEY_MIGRATED;
         }
     }

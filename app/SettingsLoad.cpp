@@ -23,7 +23,7 @@ BOOL ProfileValueExists(CBrinmoorApp* pApp, LPCWSTR pszSection, LPCWSTR pszEntry
 
 PROFILE_BYTES ReadProfileBytes(CBrinmoorApp* pApp, LPCWSTR pszSection, LPCWSTR pszEntry, CByteArray& bytes)
 {
-    BYTE* pData = NULL;
+    BYTE* pData = nullptr;
     UINT nBytes = 0;
     if (!pApp->GetProfileBinary(pszSection, pszEntry, &pData, &nBytes))
         return ProfileValueExists(pApp, pszSection, pszEntry) ? PROFILE_BYTES_UNREADABLE : PROFILE_BYTES_ABSENT;

@@ -20,7 +20,7 @@ namespace {
 class PlainReferenceGenerator
 {
 public:
-    PlainReferenceGenerator() : m_pGens(NULL), m_nCount(0), m_nCurrent(0) {}
+    PlainReferenceGenerator() : m_pGens(nullptr), m_nCount(0), m_nCurrent(0) {}
     ~PlainReferenceGenerator()
     {
         for (int i = 0; i < m_nCount; ++i)

@@ -74,7 +74,7 @@ int Tcp(int nMB)
         }
         ::closesocket(c);
     });
-    SOCKET s = ::accept(l, NULL, NULL);
+    SOCKET s = ::accept(l, nullptr, nullptr);
     std::vector<char> buf(1 << 20);
     double t0 = BenchNow();
     size_t got = 0;
@@ -109,8 +109,8 @@ int Stream(int nMB)
     CByteArray key;
     key.SetSize(32);
     CSocketBuffer out(&client), in(&server);
-    out.SetKey(NULL, key);
-    in.SetKey(NULL, key);
+    out.SetKey(nullptr, key);
+    in.SetKey(nullptr, key);
     DWORD nTotal = DWORD(nMB) << 20;
     std::vector<BYTE> src(nTotal, 1), dst(nTotal);
     double t0 = BenchNow();
@@ -125,7 +125,7 @@ int Stream(int nMB)
 int Set(UINT nFormat, const void* pData, size_t nBytes)
 {
     HGLOBAL h = ::GlobalAlloc(GMEM_MOVEABLE, nBytes);
-    if (h == NULL)
+    if (h == nullptr)
         return 1;
     {
         CGlobalLockGuard lock(h, ::GlobalLock(h));
@@ -144,7 +144,7 @@ int Set(UINT nFormat, const void* pData, size_t nBytes)
 int SetFile(const char* pszFormat, const char* pszPath)
 {
     FILE* f = fopen(pszPath, "rb");
-    if (f == NULL)
+    if (f == nullptr)
         return 1;
     std::vector<BYTE> data;
     BYTE buf[1 << 16];
@@ -182,7 +182,7 @@ int Wait(const char* pszFormat, const char* pszText, int nTimeoutMs)
     UINT nMarker = ::RegisterClipboardFormatW(L"LarkspireBrinmoor2Internal");
     UINT nFormat = FormatId(pszFormat);
     wchar_t w[1024] = L"";
-    if (pszText != NULL)
+    if (pszText != nullptr)
         ::MultiByteToWideChar(CP_UTF8, 0, pszText, -1, w, 1024);
     printf("ready\n");
     fflush(stdout);
@@ -202,7 +202,7 @@ int Wait(const char* pszFormat, const char* pszText, int nTimeoutMs)
             double t = BenchNow();
             SIZE_T nSize = h ? ::GlobalSize(h) : 0;
             bool bMatch = lock.Get() != nullptr &&
-                          (pszText == NULL || wcscmp(static_cast<const wchar_t*>(lock.Get()), w) == 0);
+                          (pszText == nullptr || wcscmp(static_cast<const wchar_t*>(lock.Get()), w) == 0);
             if (bMatch)
             {
                 printf("%.6f %llu\n", t, static_cast<unsigned long long>(nSize));
@@ -229,7 +229,7 @@ int main(int argc, char** argv)
     if (argc >= 3 && strcmp(argv[1], "settext") == 0)
         return SetText(argv[2]);
     if (argc >= 4 && strcmp(argv[1], "wait") == 0)
-        return Wait(argv[2], argc >= 5 ? argv[3] : NULL, atoi(argv[argc - 1]));
+        return Wait(argv[2], argc >= 5 ? argv[3] : nullptr, atoi(argv[argc - 1]));
     fprintf(stderr, "usage: net_bench_tool keystream|tcp <MB> | set <format> <file> | settext <text> | "
                     "wait <format> [<text>] <timeout ms>\n");
     return 2;

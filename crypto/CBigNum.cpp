@@ -567,7 +567,7 @@ void CBigNum::FromString(const CString& text)
 
 void CBigNum::FromString(LPCWSTR pszText)
 {
-    FromString(CString(pszText != NULL ? pszText : L""));
+    FromString(CString(pszText != nullptr ? pszText : L""));
 }
 
 CString CBigNum::ToHexString() const

@@ -2,7 +2,7 @@
 
 #include "crypto/CMRand.h"
 
-CGRand::CGRand() : m_pBlock(NULL), m_pGenerators(NULL), m_nCount(0), m_pCurrent(NULL), m_nMagic(0), m_nMask(0)
+CGRand::CGRand() : m_pBlock(nullptr), m_pGenerators(nullptr), m_nCount(0), m_pCurrent(nullptr), m_nMagic(0), m_nMask(0)
 {
 }
 
@@ -14,10 +14,10 @@ CGRand::~CGRand()
 void CGRand::Clear()
 {
     delete[] m_pBlock;
-    m_pBlock = NULL;
-    m_pGenerators = NULL;
+    m_pBlock = nullptr;
+    m_pGenerators = nullptr;
     m_nCount = 0;
-    m_pCurrent = NULL;
+    m_pCurrent = nullptr;
     m_nMagic = 0;
     m_nMask = 0;
 }
@@ -38,7 +38,7 @@ inline void CGRand::Advance(GEN& g) const
 
 BOOL CGRand::Seed(const BYTE* pData, int nLength)
 {
-    if (pData == NULL || nLength < 1 || nLength > MAX_SEED_BYTES)
+    if (pData == nullptr || nLength < 1 || nLength > MAX_SEED_BYTES)
         return FALSE;
 
     int nCount = (nLength + 3) / 4;

@@ -66,7 +66,7 @@ CGeneratingRSAKeyDialog::CGeneratingRSAKeyDialog(CWnd* pParent)
       m_dwFinishTick(0),
       m_nPublicKeys(0),
       m_nPrivateKeys(0),
-      m_hKeyThreadDone(::CreateEventW(NULL, TRUE, FALSE, NULL)),
+      m_hKeyThreadDone(::CreateEventW(nullptr, TRUE, FALSE, nullptr)),
       m_bKeyThreadStarted(FALSE)
 {
     m_pParam[0] = new CPrimeThreadParam;
@@ -77,7 +77,7 @@ CGeneratingRSAKeyDialog::~CGeneratingRSAKeyDialog()
 {
     // Normally the threads have ended before the dialog could close; if the
     // window went some other way, stop them before their state goes.
-    if (m_bKeyThreadStarted && m_hKeyThreadDone != NULL) {
+    if (m_bKeyThreadStarted && m_hKeyThreadDone != nullptr) {
         m_bCancel = TRUE;
         ::WaitForSingleObject(m_hKeyThreadDone, INFINITE);
     }
@@ -103,8 +103,8 @@ BOOL CGeneratingRSAKeyDialog::OnInitDialog()
     CPrimeGen::BuildSmallPrimeTable();
     m_dwStartTick = ::GetTickCount();
 
-    if (m_hKeyThreadDone == NULL ||
-        AfxBeginThread(KeyGenThreadProc, this, THREAD_PRIORITY_BELOW_NORMAL) == NULL) {
+    if (m_hKeyThreadDone == nullptr ||
+        AfxBeginThread(KeyGenThreadProc, this, THREAD_PRIORITY_BELOW_NORMAL) == nullptr) {
         // Nothing could ever end the dialog: give up at once, key untouched.
         AddLog(L"RSA鍵を生成するスレッドを開始できません。");
         EndDialog(IDCANCEL);
@@ -115,7 +115,7 @@ BOOL CGeneratingRSAKeyDialog::OnInitDialog()
     return TRUE;
 }
 
-CGeneratingRSAKeyDialog::PFN_SEARCHHOOK CGeneratingRSAKeyDialog::s_pfnSearchHook = NULL;
+CGeneratingRSAKeyDialog::PFN_SEARCHHOOK CGeneratingRSAKeyDialog::s_pfnSearchHook = nullptr;
 
 CGeneratingRSAKeyDialog::PFN_SEARCHHOOK CGeneratingRSAKeyDialog::SetSearchHook(PFN_SEARCHHOOK pfn)
 {
@@ -157,7 +157,7 @@ BOOL CGeneratingRSAKeyDialog::MakeKey()
         return FALSE;
     }
 
-    if (AfxBeginThread(PrimeSearchThreadProc, this, THREAD_PRIORITY_BELOW_NORMAL) == NULL) {
+    if (AfxBeginThread(PrimeSearchThreadProc, this, THREAD_PRIORITY_BELOW_NORMAL) == nullptr) {
         // Stand in for the missing search and end as if cancelled.
         LogFault(L"RSA鍵を生成するスレッドを開始できません。");
         m_bCancel = TRUE;
@@ -214,7 +214,7 @@ void CGeneratingRSAKeyDialog::RunSearch(int nSearch)
 {
     CPrimeThreadParam* pParam = m_pParam[nSearch];
     try {
-        if (s_pfnSearchHook != NULL)
+        if (s_pfnSearchHook != nullptr)
             s_pfnSearchHook(nSearch);
         pParam->m_gen.m_rand.Seed(pParam->m_abSeed, (int)sizeof(pParam->m_abSeed));
         if (pParam->m_gen.FindPrime(pParam->m_bnPrime, pParam->m_nRoundsPassed, pParam->m_nCandidates, m_bCancel))
@@ -282,7 +282,7 @@ void CGeneratingRSAKeyDialog::UpdateProgress(DWORD dwNow)
 HBRUSH CGeneratingRSAKeyDialog::OnCtlColor(HDC hDC, CWnd* pWnd, UINT nCtlColor)
 {
     HBRUSH hBrush = CDialogEx::OnCtlColor(hDC, pWnd, nCtlColor);
-    if (pWnd == NULL)
+    if (pWnd == nullptr)
         return hBrush;
     BOOL bDone;
     switch (pWnd->GetDlgCtrlID()) {

@@ -13,7 +13,7 @@ class CGeneratingRSAKeyDialog : public CDialogEx
 {
     DECLARE_DYNAMIC(CGeneratingRSAKeyDialog)
 public:
-    explicit CGeneratingRSAKeyDialog(CWnd* pParent = NULL);
+    explicit CGeneratingRSAKeyDialog(CWnd* pParent = nullptr);
     virtual ~CGeneratingRSAKeyDialog();
 
     // The progress text of one search: "<c>番目の候補", and with r > 0 rounds

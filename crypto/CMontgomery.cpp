@@ -16,8 +16,8 @@ const int WORDS_PER_LIMB = (int)sizeof(Limb) / 4;
 }  // namespace
 
 CMontgomery::CMontgomery()
-    : m_nLimbs(0), m_nInv(0), m_pBlock(NULL), m_pMod(NULL), m_pRR(NULL), m_pTable(NULL),
-      m_pAcc(NULL), m_pTmp(NULL)
+    : m_nLimbs(0), m_nInv(0), m_pBlock(nullptr), m_pMod(nullptr), m_pRR(nullptr), m_pTable(nullptr),
+      m_pAcc(nullptr), m_pTmp(nullptr)
 {
 }
 

@@ -20,7 +20,7 @@ CSignedBigNum* CSBNStack::Pop()
 {
     INT_PTR n = m_arrItems.GetSize();
     if (n == 0)
-        return NULL;
+        return nullptr;
     CSignedBigNum* p = m_arrItems[n - 1];
     m_arrItems.RemoveAt(n - 1);
     return p;

@@ -11,7 +11,7 @@ PFN_RAND_S g_pfnRandS = &rand_s;
 PFN_RAND_S SetSecureRandomSource(PFN_RAND_S pfn)
 {
     PFN_RAND_S pfnOld = g_pfnRandS;
-    g_pfnRandS = pfn != NULL ? pfn : &rand_s;
+    g_pfnRandS = pfn != nullptr ? pfn : &rand_s;
     return pfnOld;
 }
 
@@ -26,7 +26,7 @@ BOOL SecureRandomWord(uint32_t& nValue)
 
 BOOL SecureRandomFill(BYTE* pBytes, int nBytes, BOOL bNonZeroWords)
 {
-    if (pBytes == NULL || nBytes < 0 || nBytes % 4 != 0)
+    if (pBytes == nullptr || nBytes < 0 || nBytes % 4 != 0)
         return FALSE;
     for (int i = 0; i < nBytes; i += 4) {
         uint32_t v = 0;

@@ -22,7 +22,7 @@ void TextWithTerminator(const CString& text, CByteArray& bytes)
 uint32_t MachineSeedFromName(LPCWSTR pszName)
 {
     CByteArray bytes;
-    TextWithTerminator(CString(pszName != NULL ? pszName : L""), bytes);
+    TextWithTerminator(CString(pszName != nullptr ? pszName : L""), bytes);
     uint8_t digest[32];
     Sha256(bytes.GetData(), (size_t)bytes.GetSize(), digest);
     uint32_t seed = 0;

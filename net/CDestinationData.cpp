@@ -9,7 +9,7 @@ CDestinationData* CDestinationData::FromString(const CString& strRecord)
     CStringArray arrFields;
     SplitQuotedList(strRecord, L",", arrFields);
     if (arrFields.GetSize() < 3)
-        return NULL;
+        return nullptr;
 
     CDestinationData* pData = new CDestinationData;
     pData->m_bEnabled = static_cast<int>(_wtol(arrFields[0]));
@@ -28,7 +28,7 @@ CString CDestinationData::GetListText() const
 
 CString DestinationToString(const CDestinationData* pData)
 {
-    if (pData == NULL)
+    if (pData == nullptr)
         return CString();
     CStringArray arrFields;
     arrFields.Add(pData->m_bEnabled != 0 ? CString(L"1") : CString(L"0"));

@@ -20,7 +20,7 @@ CDestinationDataArray* CDestinationDataArray::FromString(const CString& strText)
         for (INT_PTR i = 0; i < arrRecords.GetSize(); ++i)
         {
             CDestinationData* pData = CDestinationData::FromString(arrRecords[i]);
-            if (pData == NULL)
+            if (pData == nullptr)
                 continue;
             try
             {
@@ -44,12 +44,12 @@ CDestinationDataArray* CDestinationDataArray::FromString(const CString& strText)
 CString DestinationListToString(const CDestinationDataArray* pArray)
 {
     CStringArray arrRecords;
-    if (pArray != NULL)
+    if (pArray != nullptr)
     {
         for (INT_PTR i = 0; i < pArray->m_arrDestinations.GetSize(); ++i)
         {
             const CDestinationData* pData = pArray->m_arrDestinations[i];
-            if (pData != NULL)
+            if (pData != nullptr)
                 arrRecords.Add(DestinationToString(pData));
         }
     }

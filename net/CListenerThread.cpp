@@ -35,11 +35,11 @@ BOOL CALLBACK CloseMessageBox(HWND hWnd, LPARAM)
 }
 
 // The listener whose box is up on this thread, for the box's timer.
-thread_local CListenerThread* t_pBoxOwner = NULL;
+thread_local CListenerThread* t_pBoxOwner = nullptr;
 
 void CALLBACK CloseBoxOnStop(HWND, UINT, UINT_PTR, DWORD)
 {
-    if (t_pBoxOwner != NULL && t_pBoxOwner->m_bStop)
+    if (t_pBoxOwner != nullptr && t_pBoxOwner->m_bStop)
         ::EnumThreadWindows(::GetCurrentThreadId(), CloseMessageBox, 0);
 }
 
@@ -52,11 +52,11 @@ void CListenerThread::ShowPortBox(const CString& strText)
     // the stop flag itself: a stop that came just before the box appeared
     // closes it as surely as one that comes while it is up.
     t_pBoxOwner = this;
-    UINT_PTR nTimer = ::SetTimer(NULL, 0, 100, CloseBoxOnStop);
+    UINT_PTR nTimer = ::SetTimer(nullptr, 0, 100, CloseBoxOnStop);
     AfxMessageBox(strText, MB_OK);
     if (nTimer != 0)
-        ::KillTimer(NULL, nTimer);
-    t_pBoxOwner = NULL;
+        ::KillTimer(nullptr, nTimer);
+    t_pBoxOwner = nullptr;
 }
 
 void CListenerThread::Run()
@@ -130,7 +130,7 @@ void CListenerThread::AcceptLoop()
         // The older receivers are stopped by this one once its copy is
         // accepted: a peer without the password must not end them.
         SOCKET hSocket = accepted.m_socket.Detach();
-        CReceiverThread* pReceiver = NULL;
+        CReceiverThread* pReceiver = nullptr;
         try
         {
             pReceiver = new CReceiverThread(m_nProtocolIndex);

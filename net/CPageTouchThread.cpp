@@ -6,7 +6,7 @@ static const SIZE_T TOUCH_STEP = 4096;
 static const SIZE_T MIN_BYTES = 1048576;
 
 CPageTouchThread::CPageTouchThread(void* pBlock, SIZE_T nBytes)
-    : m_pBlock(static_cast<BYTE*>(pBlock)), m_nBytes(pBlock != NULL ? nBytes : 0), m_bQuit(false)
+    : m_pBlock(static_cast<BYTE*>(pBlock)), m_nBytes(pBlock != nullptr ? nBytes : 0), m_bQuit(false)
 {
     if (m_nBytes >= MIN_BYTES)
         m_hThread.Reset(::CreateThread(nullptr, 0, ThreadProc, this, 0, nullptr));

@@ -24,7 +24,7 @@ const DWORD FIRST_DIRECTORY_PIECE = 4096;
 }
 
 CReceiverThread::CReceiverThread(int nProtocolIndex)
-    : m_hServerWnd(NULL), m_hSocket(INVALID_SOCKET), m_nProtocolIndex(nProtocolIndex), m_bRSA(0),
+    : m_hServerWnd(nullptr), m_hSocket(INVALID_SOCKET), m_nProtocolIndex(nProtocolIndex), m_bRSA(0),
       m_buffer(&m_socket), m_pfnHandOver(::SetClipboardData)
 {
 }
@@ -40,13 +40,13 @@ void CReceiverThread::Stop()
 {
     m_bStop = 1;
     HWND hWnd = m_hServerWnd;
-    if (hWnd != NULL)
+    if (hWnd != nullptr)
         ::PostMessageW(hWnd, UWM_STOPSERVERWND, 0, 0);
 }
 
 void CReceiverThread::ReportError(int nKind)
 {
-    LPCWSTR pszText = NULL;
+    LPCWSTR pszText = nullptr;
     switch (nKind)
     {
     case RECEIVER_ERROR_PASSWORD:
@@ -75,11 +75,11 @@ void CReceiverThread::GetPeerName()
     if (::getpeername(m_socket.m_socket.m_hSocket, reinterpret_cast<sockaddr*>(&addr), &nLength) != 0)
         return;
     char szHost[1026];
-    if (::getnameinfo(reinterpret_cast<const sockaddr*>(&addr), nLength, szHost, sizeof(szHost), NULL,
+    if (::getnameinfo(reinterpret_cast<const sockaddr*>(&addr), nLength, szHost, sizeof(szHost), nullptr,
                       0, NI_NAMEREQD | NI_NUMERICSERV) == 0)
         m_strPeerName = CString(szHost);
     if (m_strPeerName.IsEmpty() &&
-        ::getnameinfo(reinterpret_cast<const sockaddr*>(&addr), nLength, szHost, sizeof(szHost), NULL,
+        ::getnameinfo(reinterpret_cast<const sockaddr*>(&addr), nLength, szHost, sizeof(szHost), nullptr,
                       0, NI_NUMERICHOST | NI_NUMERICSERV) == 0)
         m_strPeerName = CString(szHost);
 }
@@ -153,7 +153,7 @@ void CReceiverThread::Converse()
 
     CByteArray arrK1;
     HashWithPassword(m_arrNonce, m_strPassword, arrK1);
-    m_buffer.SetKey(NULL, arrK1);
+    m_buffer.SetKey(nullptr, arrK1);
 
     if (m_bRSA)
     {
@@ -255,7 +255,7 @@ void CReceiverThread::Converse()
         }
         {
             CGlobalLockGuard guard(pRecord->m_hGlobal, ::GlobalLock(pRecord->m_hGlobal));
-            if (guard.Get() == NULL)
+            if (guard.Get() == nullptr)
             {
                 ReportError(RECEIVER_ERROR_MEMORY);
                 return;
@@ -291,7 +291,7 @@ void CReceiverThread::Converse()
         // must not overwrite what the clipboard holds now.
         if (m_bStop)
             return;
-        if (PutOnClipboard(NULL))
+        if (PutOnClipboard(nullptr))
             return;
         ::Sleep(100);
     }
@@ -303,7 +303,7 @@ BOOL CReceiverThread::ReceiveDirectory(DWORD nLength, std::unique_ptr<BYTE, CRec
 {
     DWORD nCapacity = nLength < FIRST_DIRECTORY_PIECE ? nLength : FIRST_DIRECTORY_PIECE;
     BYTE* pBuffer = static_cast<BYTE*>(malloc(nCapacity));
-    if (pBuffer == NULL)
+    if (pBuffer == nullptr)
     {
         ReportError(RECEIVER_ERROR_MEMORY);
         return FALSE;
@@ -318,7 +318,7 @@ BOOL CReceiverThread::ReceiveDirectory(DWORD nLength, std::unique_ptr<BYTE, CRec
             return TRUE;
         DWORD nNew = nCapacity <= nLength / 2 ? nCapacity * 2 : nLength;
         BYTE* p = static_cast<BYTE*>(realloc(pBuffer, nNew));
-        if (p == NULL)
+        if (p == nullptr)
         {
             ReportError(RECEIVER_ERROR_MEMORY);
             return FALSE;
@@ -410,7 +410,7 @@ BOOL CReceiverThread::ReadFormatDirectory(int nLength, const BYTE* pDirectory)
             if (nSizeLow != 0)
             {
                 HGLOBAL hBlock = ::GlobalAlloc(BLOCK_FLAGS, nSizeLow);
-                if (hBlock == NULL)
+                if (hBlock == nullptr)
                 {
                     ReportError(RECEIVER_ERROR_MEMORY);
                     return FALSE;
@@ -447,20 +447,20 @@ BOOL CReceiverThread::CanOffer(const CBDF* pRecord)
     // A format whose data is a GDI object or a handle can't be made from
     // bytes; such records keep their place (and index) but stay off the
     // clipboard. Id 0 is a name that could not be registered here.
-    return pRecord != NULL && pRecord->m_nFormat != 0 && !IsHandleClipboardFormat(pRecord->m_nFormat);
+    return pRecord != nullptr && pRecord->m_nFormat != 0 && !IsHandleClipboardFormat(pRecord->m_nFormat);
 }
 
 BOOL CReceiverThread::PutOnClipboard(CWnd* pOwner)
 {
     HGLOBAL hMarker = ::GlobalAlloc(BLOCK_FLAGS, 1);
-    if (hMarker == NULL)
+    if (hMarker == nullptr)
         return FALSE;
     {
         CGlobalLockGuard marker(hMarker, ::GlobalLock(hMarker));
         if (marker.Get() != nullptr)
             *static_cast<BYTE*>(marker.Get()) = 0;
     }
-    HWND hOwner = pOwner != NULL ? pOwner->GetSafeHwnd() : NULL;
+    HWND hOwner = pOwner != nullptr ? pOwner->GetSafeHwnd() : nullptr;
     COpenedClipboard clipboard;
     if (!clipboard.Open(hOwner))
     {
@@ -480,18 +480,18 @@ BOOL CReceiverThread::PutOnClipboard(CWnd* pOwner)
         CBDF* pRecord = m_pData->GetAt(i);
         if (!CanOffer(pRecord))
             continue;
-        if (pRecord->m_hGlobal != NULL)
+        if (pRecord->m_hGlobal != nullptr)
         {
-            if (::SetClipboardData(pRecord->m_nFormat, pRecord->m_hGlobal) != NULL)
-                pRecord->m_hGlobal = NULL;
+            if (::SetClipboardData(pRecord->m_nFormat, pRecord->m_hGlobal) != nullptr)
+                pRecord->m_hGlobal = nullptr;
         }
-        else if (pRecord->m_nSize == 0 && hOwner != NULL)
+        else if (pRecord->m_nSize == 0 && hOwner != nullptr)
         {
             // Delayed rendering needs an owner window to ask.
-            ::SetClipboardData(pRecord->m_nFormat, NULL);
+            ::SetClipboardData(pRecord->m_nFormat, nullptr);
         }
     }
-    if (::SetClipboardData(theApp.m_nInternalFormat, hMarker) == NULL)
+    if (::SetClipboardData(theApp.m_nInternalFormat, hMarker) == nullptr)
         ::GlobalFree(hMarker);
     return TRUE;
 }

@@ -63,7 +63,7 @@ void CReceiverThread::ServeDelayedFormats()
     {
         // WM_CREATE puts the records on the clipboard (or starts the retry
         // timer) before this returns.
-        bCreated = wnd.CreateEx(0, AfxRegisterWndClass(0), L"", 0, CRect(0, 0, 0, 0), NULL, 0, NULL);
+        bCreated = wnd.CreateEx(0, AfxRegisterWndClass(0), L"", 0, CRect(0, 0, 0, 0), nullptr, 0, nullptr);
     }
     catch (CResourceException&)
     {
@@ -105,7 +105,7 @@ void CReceiverThread::ServeDelayedFormats()
             }
             nLast = ::GetTickCount();
         }
-        ::MsgWaitForMultipleObjects(0, NULL, FALSE, POLL_MS, QS_ALLINPUT);
+        ::MsgWaitForMultipleObjects(0, nullptr, FALSE, POLL_MS, QS_ALLINPUT);
     }
     // The window, if it still exists, goes with the object.
 }
@@ -121,11 +121,11 @@ BOOL CReceiverThread::LogNoData(const CBDF* pRecord)
 BOOL CReceiverThread::RenderFormat(UINT nFormat)
 {
     INT_PTR nIndex = -1;
-    CBDF* pRecord = NULL;
+    CBDF* pRecord = nullptr;
     for (INT_PTR i = 0; i < m_pData->GetCount(); ++i)
     {
         CBDF* p = m_pData->GetAt(i);
-        if (p != NULL && p->m_nFormat == nFormat)
+        if (p != nullptr && p->m_nFormat == nFormat)
         {
             nIndex = i;
             pRecord = p;
@@ -133,18 +133,18 @@ BOOL CReceiverThread::RenderFormat(UINT nFormat)
         }
     }
     // Handle-valued formats were never offered: bytes can't make them.
-    if (pRecord == NULL || IsHandleClipboardFormat(nFormat))
+    if (pRecord == nullptr || IsHandleClipboardFormat(nFormat))
     {
         SetStatus(1);
         return FALSE;
     }
-    if (pRecord->m_hGlobal != NULL)
+    if (pRecord->m_hGlobal != nullptr)
     {
         // Fetched earlier and refused by the clipboard then: hand it over now,
         // without asking the sender again.
-        if (m_pfnHandOver(nFormat, pRecord->m_hGlobal) != NULL)
+        if (m_pfnHandOver(nFormat, pRecord->m_hGlobal) != nullptr)
         {
-            pRecord->m_hGlobal = NULL;
+            pRecord->m_hGlobal = nullptr;
             return TRUE;
         }
         ReportError(RECEIVER_ERROR_CLIPBOARD);
@@ -161,7 +161,7 @@ BOOL CReceiverThread::RenderFormat(UINT nFormat)
     // WM_RENDERFORMAT (or a keep-alive) can't cut into this exchange: it waits
     // in its sender's SendMessage until this one is over.
     SetStatus(2);
-    HGLOBAL hBlock = NULL;
+    HGLOBAL hBlock = nullptr;
     try
     {
         CSendBuffer request;
@@ -181,7 +181,7 @@ BOOL CReceiverThread::RenderFormat(UINT nFormat)
         // The peer's size is allocated only when this process can take it.
         if ((nSize >> 32) == 0 && CanHoldBytes(nSize))
             hBlock = ::GlobalAlloc(BLOCK_FLAGS, static_cast<SIZE_T>(nSize));
-        if (hBlock == NULL)
+        if (hBlock == nullptr)
         {
             m_buffer.SendUInt32(REPLY_CANNOT_HOLD);
             ReportError(RECEIVER_ERROR_MEMORY);
@@ -199,7 +199,7 @@ BOOL CReceiverThread::RenderFormat(UINT nFormat)
         }
         {
             CGlobalLockGuard guard(hBlock, ::GlobalLock(hBlock));
-            if (nSize != 0 && guard.Get() == NULL)
+            if (nSize != 0 && guard.Get() == nullptr)
                 AfxThrowMemoryException();
             // The block is fresh: its pages are faulted in beside the receive.
             CPageTouchThread touch(guard.Get(), static_cast<SIZE_T>(nSize));
@@ -210,14 +210,14 @@ BOOL CReceiverThread::RenderFormat(UINT nFormat)
         {
             // An empty block pastes nothing: the sender had no data for it.
             ::GlobalFree(hBlock);
-            hBlock = NULL;
+            hBlock = nullptr;
             return LogNoData(pRecord);
         }
         AddLog(L"【正常受信" + m_strRSAMark + L"】" + m_strPeerName + L"  (" + FormatKB(nSize) +
                L" KB) フォーマット: " + pRecord->m_strName);
         SetStatus(1);
         // The pasting program holds the clipboard open for this.
-        if (m_pfnHandOver(nFormat, hBlock) != NULL)
+        if (m_pfnHandOver(nFormat, hBlock) != nullptr)
             return TRUE;
         AddLog(L"【エラー】 受信したデータの貼り付けに失敗しました。時間がかかりすぎたためかもしれません。"
                L"受信したデータは保持されていますので貼り付けをやり直してみてください。");
@@ -229,7 +229,7 @@ BOOL CReceiverThread::RenderFormat(UINT nFormat)
     {
         AddLog(L"【受信エラー" + m_strRSAMark + L"】" + m_strPeerName +
                L" 送信元から20秒間応答がないため受信を中止しました。フォーマット: " + pRecord->m_strName);
-        if (hBlock != NULL)
+        if (hBlock != nullptr)
             ::GlobalFree(hBlock);
         Stop();
         return FALSE;
@@ -237,7 +237,7 @@ BOOL CReceiverThread::RenderFormat(UINT nFormat)
     catch (CSocketBufferException& e)
     {
         ReportError(e.m_bSend ? RECEIVER_ERROR_SEND : RECEIVER_ERROR_RECEIVE);
-        if (hBlock != NULL)
+        if (hBlock != nullptr)
             ::GlobalFree(hBlock);
         Stop();
         return FALSE;
@@ -245,7 +245,7 @@ BOOL CReceiverThread::RenderFormat(UINT nFormat)
     catch (CMemoryException&)
     {
         ReportError(RECEIVER_ERROR_MEMORY);
-        if (hBlock != NULL)
+        if (hBlock != nullptr)
             ::GlobalFree(hBlock);
         Stop();
         return FALSE;

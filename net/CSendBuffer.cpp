@@ -2,7 +2,7 @@
 
 void CSendBuffer::AppendString(LPCWSTR lpszText)
 {
-    if (lpszText == NULL)
+    if (lpszText == nullptr)
         return;
     for (const WCHAR* p = lpszText; *p != 0; ++p)
     {

@@ -48,12 +48,12 @@ void StartSenderThreads(CAdoPtr<CBDFArray>& pData)
 
     int nStarted = 0;
     CDestinationDataArray* pDestinations = theApp.m_pDestinations;
-    if (pDestinations != NULL)
+    if (pDestinations != nullptr)
     {
         for (INT_PTR i = 0; i < pDestinations->m_arrDestinations.GetSize(); ++i)
         {
             CDestinationData* pDestination = pDestinations->m_arrDestinations[i];
-            if (pDestination == NULL || !pDestination->m_bEnabled)
+            if (pDestination == nullptr || !pDestination->m_bEnabled)
                 continue;
             ++nStarted;
             CString strFailure;
@@ -183,7 +183,7 @@ void CSenderThread::DoSession()
 
         // Directory. Each record's size is taken once, here; the data step
         // sends exactly what the directory announced.
-        BYTE* pBlock = NULL;
+        BYTE* pBlock = nullptr;
         DWORD nBlock = 0;
         BuildFormatDirectory(&pBlock, &nBlock);
         std::unique_ptr<BYTE, FreeDeleter> block(pBlock);
@@ -290,7 +290,7 @@ BOOL CSenderThread::Handshake()
 
     CByteArray arrK1;
     HashWithPassword(m_arrNonce, m_strPassword, arrK1);
-    m_buffer.SetKey(NULL, arrK1);
+    m_buffer.SetKey(nullptr, arrK1);
 
     if (nModulus == 0)
     {
@@ -356,18 +356,18 @@ BOOL CSenderThread::Handshake()
 
 void CSenderThread::BuildFormatDirectory(BYTE** ppBlock, DWORD* pnLength)
 {
-    *ppBlock = NULL;
+    *ppBlock = nullptr;
     *pnLength = 0;
     m_arrAnnounced.clear();
 
     size_t nCapacity = 0, nLength = 0;
-    BYTE* pBlock = NULL;
+    BYTE* pBlock = nullptr;
     auto append = [&](const void* pBytes, size_t n) {
         if (nLength + n > nCapacity)
         {
             size_t nNew = (nLength + n + 1023) / 1024 * 1024;
             BYTE* p = static_cast<BYTE*>(realloc(pBlock, nNew));
-            if (p == NULL)
+            if (p == nullptr)
             {
                 free(pBlock);
                 AfxThrowMemoryException();
@@ -388,12 +388,12 @@ void CSenderThread::BuildFormatDirectory(BYTE** ppBlock, DWORD* pnLength)
     for (INT_PTR i = 0; i < nCount; ++i)
     {
         CBDF* pRecord = m_pData->GetAt(i);
-        ANNOUNCED item = { NULL, 0, CString() };
+        ANNOUNCED item = { nullptr, 0, CString() };
         UINT nFormat = 0;
-        if (pRecord != NULL)
+        if (pRecord != nullptr)
         {
             m_pData->GetData(i, item.pData, item.nSize);
-            if (item.pData == NULL)
+            if (item.pData == nullptr)
                 item.nSize = 0;
             item.strName = pRecord->m_strName;
             nFormat = pRecord->m_nFormat;
@@ -441,7 +441,7 @@ void CSenderThread::ServeRequests()
         SetStatus(2);
         DWORD nIndex = m_buffer.ReceiveUInt32();
 
-        const BYTE* pData = NULL;
+        const BYTE* pData = nullptr;
         DWORD nSize = 0;
         BOOL bHave = FALSE;
         CString strName;
@@ -449,7 +449,7 @@ void CSenderThread::ServeRequests()
         if (bInRange)
         {
             CBDF* pRecord = m_pData->GetAt(nIndex);
-            if (pRecord != NULL)
+            if (pRecord != nullptr)
                 strName = pRecord->m_strName;
             bHave = m_pData->LoadData(nIndex, [](CBDF& record) { LoadFormatData(record); },
                                       pData, nSize);
@@ -498,14 +498,14 @@ void LoadFormatData(CBDF& bdf)
     if (!clipboard.IsOpen())
         return;
     HANDLE hData = ::GetClipboardData(bdf.m_nFormat);
-    if (hData == NULL)
+    if (hData == nullptr)
         return;
     SIZE_T nSize = ::GlobalSize(hData);
     CGlobalLockGuard lock(hData, ::GlobalLock(hData));
     if (nSize != 0 && lock.Get() != nullptr && CBDF::SizeFits(nSize))
     {
         BYTE* pCopy = new (std::nothrow) BYTE[nSize];
-        if (pCopy != NULL)
+        if (pCopy != nullptr)
         {
             memcpy(pCopy, lock.Get(), nSize);
             bdf.m_pData = pCopy;

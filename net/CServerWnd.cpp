@@ -13,7 +13,7 @@ END_MESSAGE_MAP()
 
 CServerWnd::~CServerWnd()
 {
-    if (m_hWnd != NULL)
+    if (m_hWnd != nullptr)
         DestroyWindow();
 }
 
@@ -34,14 +34,14 @@ int CServerWnd::OnCreate(LPCREATESTRUCT lpCreateStruct)
     m_pThread->m_hServerWnd = m_hWnd;
     // Another program may hold the clipboard: try again every 10 ms.
     if (!TryPutOnClipboard())
-        SetTimer(IDT_CLIPBOARD_RETRY, 10, NULL);
+        SetTimer(IDT_CLIPBOARD_RETRY, 10, nullptr);
     return 0;
 }
 
 void CServerWnd::OnDestroy()
 {
     CWnd::OnDestroy();
-    m_pThread->m_hServerWnd = NULL;
+    m_pThread->m_hServerWnd = nullptr;
 }
 
 LRESULT CServerWnd::OnStopRequest(WPARAM, LPARAM)

@@ -11,7 +11,7 @@ class CReceiverThread;
 class CServerWnd : public CWnd
 {
 public:
-    CServerWnd() : m_pThread(NULL) {}
+    CServerWnd() : m_pThread(nullptr) {}
     // Destroys a window that still exists while this class's handlers are
     // still in place, so that OnDestroy withdraws the receiver's handle.
     virtual ~CServerWnd();

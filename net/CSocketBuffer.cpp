@@ -17,7 +17,7 @@ static const DWORD MAX_PIECE = 1073741824;
 static const DWORD POLL_MS = 100;
 
 CSocketBuffer::CSocketBuffer(CSocketX* pSocket)
-    : m_pSocket(pSocket), m_pKeystream(NULL), m_pWork(NULL), m_nWorkSlots(0)
+    : m_pSocket(pSocket), m_pKeystream(nullptr), m_pWork(nullptr), m_nWorkSlots(0)
 {
 }
 
@@ -31,7 +31,7 @@ void CSocketBuffer::SetKey(const CByteArray* pPrefix, const CByteArray& key)
 {
     CGRand* pNew = new CGRand();
     BOOL bSeeded;
-    if (pPrefix != NULL && pPrefix->GetSize() > 0)
+    if (pPrefix != nullptr && pPrefix->GetSize() > 0)
     {
         // The prefix's first four bytes are left out: they are the ones that
         // the sender's RSA step may have changed.
@@ -83,7 +83,7 @@ BYTE* CSocketBuffer::Work(DWORD nSlots)
     if (m_nWorkSlots < nSlots)
     {
         delete[] m_pWork;
-        m_pWork = NULL;
+        m_pWork = nullptr;
         m_nWorkSlots = 0;
         m_pWork = new BYTE[nSlots * WORK_SIZE];
         m_nWorkSlots = nSlots;
@@ -95,7 +95,7 @@ void CSocketBuffer::SendBytes(const BYTE* pData, DWORD nCount)
 {
     if (nCount == 0)
         return;
-    if (m_pKeystream == NULL)
+    if (m_pKeystream == nullptr)
     {
         for (DWORD nDone = 0; nDone < nCount;)
         {
@@ -167,7 +167,7 @@ BOOL CSocketBuffer::Receive(DWORD nCount, BYTE* pBuffer, DWORD nSilenceMs)
 {
     // A block of more than one piece is deciphered behind its receives.
     std::unique_ptr<CKeystreamThread> cipher;
-    if (m_pKeystream != NULL && nCount > WORK_SIZE)
+    if (m_pKeystream != nullptr && nCount > WORK_SIZE)
     {
         cipher.reset(new CKeystreamThread(*m_pKeystream));
         if (!cipher->Start())
@@ -189,7 +189,7 @@ BOOL CSocketBuffer::Receive(DWORD nCount, BYTE* pBuffer, DWORD nSilenceMs)
             Fail(0);
         if (cipher)
             cipher->Queue(pBuffer + nDone, pBuffer + nDone, static_cast<DWORD>(n));
-        else if (m_pKeystream != NULL)
+        else if (m_pKeystream != nullptr)
             m_pKeystream->Xor(pBuffer + nDone, pBuffer + nDone, static_cast<size_t>(n));
         nDone += static_cast<DWORD>(n);
         nQuietSince = ::GetTickCount();
@@ -215,7 +215,7 @@ BOOL CSocketBuffer::WaitForData(DWORD nSilenceMs, DWORD nQuietSince)
         FD_ZERO(&readable);
         FD_SET(hSocket, &readable);
         timeval wait = { 0, static_cast<long>(POLL_MS * 1000) };
-        int nSelected = ::select(0, &readable, NULL, NULL, &wait);
+        int nSelected = ::select(0, &readable, nullptr, nullptr, &wait);
         if (nSelected == SOCKET_ERROR)
             Fail(0);
         // Readable with nothing to read: the connection has ended or failed,

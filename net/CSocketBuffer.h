@@ -26,7 +26,7 @@ public:
     // Installs a fresh keystream: seeded with prefix[4..] followed by key when
     // a non-empty prefix is given, else with the first 32 bytes of key.
     void SetKey(const CByteArray* pPrefix, const CByteArray& key);
-    BOOL HasKey() const { return m_pKeystream != NULL; }
+    BOOL HasKey() const { return m_pKeystream != nullptr; }
 
     // Sends the whole buffer as one SendBytes and empties it, also on failure.
     void Send(CSendBuffer& buffer);

@@ -4,7 +4,7 @@ BOOL CSocketX::Create(UINT nPort)
 {
     if (m_bAborted)
         return FALSE;
-    return m_socket.Create(nPort, SOCK_STREAM, AFX_SOCKET_ALL_EVENTS, NULL);
+    return m_socket.Create(nPort, SOCK_STREAM, AFX_SOCKET_ALL_EVENTS, nullptr);
 }
 
 BOOL CSocketX::Connect(LPCWSTR lpszHost, int nPort)

@@ -5,10 +5,10 @@
 void PostThreadStateChanged()
 {
     CWinApp* pApp = AfxGetApp();
-    if (pApp == NULL || pApp->m_pMainWnd == NULL)
+    if (pApp == nullptr || pApp->m_pMainWnd == nullptr)
         return;
     HWND hWnd = pApp->m_pMainWnd->GetSafeHwnd();
-    if (hWnd != NULL)
+    if (hWnd != nullptr)
         ::PostMessageW(hWnd, UWM_THREADSTATECHANGED, 0, 0);
 }
 

@@ -32,7 +32,7 @@ void CSocketedThreadList::Remove(CSocketedThread* pThread)
         // the list is locked.
         CSocketedThreadPtr pReleased;
         CSingleLock lock(&m_mutex, TRUE);
-        for (POSITION pos = GetHeadPosition(); pos != NULL;)
+        for (POSITION pos = GetHeadPosition(); pos != nullptr;)
         {
             POSITION posThis = pos;
             CSocketedThreadPtr& p = GetNext(pos);
@@ -63,7 +63,7 @@ BOOL CSocketedThreadList::StopAndWait(int nMaxPasses, DWORD nMaxWaitMs, CSockete
     CList<CSocketedThreadPtr, CSocketedThreadPtr&> snapshot(10);
     {
         CSingleLock lock(&m_mutex, TRUE);
-        for (POSITION pos = GetHeadPosition(); pos != NULL;)
+        for (POSITION pos = GetHeadPosition(); pos != nullptr;)
         {
             CSocketedThreadPtr& p = GetNext(pos);
             if (p.Get() == pNewer)
@@ -78,7 +78,7 @@ BOOL CSocketedThreadList::StopAndWait(int nMaxPasses, DWORD nMaxWaitMs, CSockete
     {
         if (nMaxPasses >= 0 && nPass >= nMaxPasses)
             break;
-        for (POSITION pos = snapshot.GetHeadPosition(); pos != NULL;)
+        for (POSITION pos = snapshot.GetHeadPosition(); pos != nullptr;)
         {
             POSITION posThis = pos;
             CSocketedThreadPtr& p = snapshot.GetNext(pos);
@@ -103,7 +103,7 @@ int CSocketedThreadList::GetStatus()
 {
     CSingleLock lock(&m_mutex, TRUE);
     int nStatus = 0;
-    for (POSITION pos = GetHeadPosition(); pos != NULL;)
+    for (POSITION pos = GetHeadPosition(); pos != nullptr;)
     {
         int nState = GetNext(pos)->m_nState;
         if (nState == 2)
@@ -126,18 +126,18 @@ BOOL StartWorkerThread(CSocketedThreadList* pList, CSocketedThread* pThread,
     // Held here too, so that a worker that never gets going is deleted on
     // the way out (a new worker has no other owner yet).
     CAdoPtr<CSocketedThread> hold(pThread);
-    CWinThread* pWinThread = NULL;
+    CWinThread* pWinThread = nullptr;
     try
     {
         // The list's reference keeps the worker alive until it is removed.
         pList->Add(pThread);
-        pWinThread = pfnBeginThread(pfnThreadProc, pThread, THREAD_PRIORITY_NORMAL, 0, 0, NULL);
+        pWinThread = pfnBeginThread(pfnThreadProc, pThread, THREAD_PRIORITY_NORMAL, 0, 0, nullptr);
     }
     catch (CException&)
     {
-        pWinThread = NULL;
+        pWinThread = nullptr;
     }
-    if (pWinThread != NULL)
+    if (pWinThread != nullptr)
         return TRUE;
     // No thread will ever finish this worker: finish it here as its thread
     // would have, so that no StopAll waits for it.

@@ -18,7 +18,7 @@ public:
     // Stops every worker in the list now. With bWait, returns once all of
     // them have finished; without, gives up after about 100 ms. With
     // pNewer, only the workers added before it (all when it isn't listed).
-    void StopAll(BOOL bWait, CSocketedThread* pNewer = NULL);
+    void StopAll(BOOL bWait, CSocketedThread* pNewer = nullptr);
     // As StopAll with waiting, but gives up after nMaxWaitMs: a worker can sit
     // in a call that the abort can't interrupt. FALSE when one was left running.
     BOOL StopAllWithin(DWORD nMaxWaitMs);

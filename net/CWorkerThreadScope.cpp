@@ -3,7 +3,7 @@
 #include "app/EventLog.h"
 
 // Written by tests before any worker starts; read by the workers.
-CWorkerThreadScope::PFN_ENTERHOOK CWorkerThreadScope::s_pfnEnterHook = NULL;
+CWorkerThreadScope::PFN_ENTERHOOK CWorkerThreadScope::s_pfnEnterHook = nullptr;
 
 CWorkerThreadScope::CWorkerThreadScope(CSocketedThreadList* pList, CSocketedThread* pThread,
                                        LPCWSTR pszKind)

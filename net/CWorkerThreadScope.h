@@ -25,7 +25,7 @@ public:
     {
         try
         {
-            if (s_pfnEnterHook != NULL)
+            if (s_pfnEnterHook != nullptr)
                 s_pfnEnterHook(m_pThread.Get());
             job();
         }

@@ -42,9 +42,9 @@ UINT FormatId(const wchar_t* pszName)
     for (auto& s : standard)
         if (wcscmp(s.pszName, pszName) == 0)
             return s.nId;
-    wchar_t* pEnd = NULL;
+    wchar_t* pEnd = nullptr;
     unsigned long n = wcstoul(pszName, &pEnd, 0);
-    if (*pszName != 0 && pEnd != NULL && *pEnd == 0)
+    if (*pszName != 0 && pEnd != nullptr && *pEnd == 0)
         return UINT(n);
     return ::RegisterClipboardFormatW(pszName);
 }
@@ -71,24 +71,24 @@ int Paste(const wchar_t* pszFormat, const wchar_t* pszFile)
     }
     double t0 = BenchNow();
     HANDLE h = ::GetClipboardData(nFormat);
-    CGlobalLockGuard lock(h, h != NULL ? ::GlobalLock(h) : NULL);
+    CGlobalLockGuard lock(h, h != nullptr ? ::GlobalLock(h) : nullptr);
     const BYTE* p = static_cast<const BYTE*>(lock.Get());
-    SIZE_T nSize = h != NULL ? ::GlobalSize(h) : 0;
+    SIZE_T nSize = h != nullptr ? ::GlobalSize(h) : 0;
     double t1 = BenchNow();
     int rc = 0;
-    if (h == NULL || (p == NULL && nSize != 0))
+    if (h == nullptr || (p == nullptr && nSize != 0))
     {
         fwprintf(stderr, L"delayed_tool: no data for %ls\n", pszFormat);
         rc = 1;
     }
     else
     {
-        if (pszFile != NULL)
+        if (pszFile != nullptr)
         {
             FILE* f = _wfopen(pszFile, L"wb");
-            if (f == NULL || fwrite(p, 1, nSize, f) != nSize)
+            if (f == nullptr || fwrite(p, 1, nSize, f) != nSize)
                 rc = 1;
-            if (f != NULL)
+            if (f != nullptr)
                 fclose(f);
         }
         printf("%.6f %llu\n", t1 - t0, static_cast<unsigned long long>(nSize));
@@ -102,7 +102,7 @@ int Put(const wchar_t* pszFormat, const wchar_t* pszFile)
 {
     UINT nFormat = FormatId(pszFormat);
     FILE* f = _wfopen(pszFile, L"rb");
-    if (f == NULL)
+    if (f == nullptr)
         return 1;
     fseek(f, 0, SEEK_END);
     long nSize = ftell(f);
@@ -110,8 +110,8 @@ int Put(const wchar_t* pszFormat, const wchar_t* pszFile)
     HGLOBAL h = ::GlobalAlloc(GMEM_MOVEABLE, SIZE_T(nSize));
     bool bRead = false;
     {
-        CGlobalLockGuard lock(h, h != NULL ? ::GlobalLock(h) : NULL);
-        bRead = lock.Get() != NULL && fread(lock.Get(), 1, size_t(nSize), f) == size_t(nSize);
+        CGlobalLockGuard lock(h, h != nullptr ? ::GlobalLock(h) : nullptr);
+        bRead = lock.Get() != nullptr && fread(lock.Get(), 1, size_t(nSize), f) == size_t(nSize);
     }
     fclose(f);
     if (!bRead)
@@ -130,7 +130,7 @@ int Put(const wchar_t* pszFormat, const wchar_t* pszFile)
         return 1;
     ::EmptyClipboard();
     double tSet = BenchNow();
-    bool bSet = ::SetClipboardData(nFormat, h) != NULL;
+    bool bSet = ::SetClipboardData(nFormat, h) != nullptr;
     double tSetEnd = BenchNow();
     clipboard.Close();
     double t1 = BenchNow();
@@ -151,7 +151,7 @@ int Formats()
         if (::GetClipboardFormatNameW(n, szName, 256) <= 0)
             swprintf(szName, 256, L"%u", n);
         char sz[1024];
-        ::WideCharToMultiByte(CP_UTF8, 0, szName, -1, sz, sizeof(sz), NULL, NULL);
+        ::WideCharToMultiByte(CP_UTF8, 0, szName, -1, sz, sizeof(sz), nullptr, nullptr);
         printf("%s\n", sz);
     }
     return 0;
@@ -160,7 +160,7 @@ int Formats()
 int Owner()
 {
     HWND h = ::GetClipboardOwner();
-    printf(h != NULL && ::IsWindow(h) ? "window\n" : "none\n");
+    printf(h != nullptr && ::IsWindow(h) ? "window\n" : "none\n");
     return 0;
 }
 
@@ -185,7 +185,7 @@ int wmain(int argc, wchar_t** argv)
         return Usage();
     std::wstring cmd = argv[1];
     if (cmd == L"paste" && (argc == 3 || argc == 4))
-        return Paste(argv[2], argc == 4 ? argv[3] : NULL);
+        return Paste(argv[2], argc == 4 ? argv[3] : nullptr);
     if (cmd == L"put" && argc == 4)
         return Put(argv[2], argv[3]);
     if (cmd == L"formats" && argc == 2)

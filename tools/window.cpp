@@ -47,7 +47,7 @@ BOOL CALLBACK FindTopLevel(HWND hWnd, LPARAM lParam)
     size_t n = wcslen(pFind->pszTitle);
     bool bMatch = pFind->bExact ? wcscmp(title, pFind->pszTitle) == 0
                                 : wcsncmp(title, pFind->pszTitle, n) == 0;
-    if (bMatch && pFind->pszClass != NULL)
+    if (bMatch && pFind->pszClass != nullptr)
     {
         wchar_t cls[256] = {};
         GetClassNameW(hWnd, cls, 256);
@@ -59,9 +59,9 @@ BOOL CALLBACK FindTopLevel(HWND hWnd, LPARAM lParam)
     return FALSE;
 }
 
-HWND Find(const wchar_t* pszTitle, const wchar_t* pszClass = NULL, bool bExact = false)
+HWND Find(const wchar_t* pszTitle, const wchar_t* pszClass = nullptr, bool bExact = false)
 {
-    FINDWINDOW find = {pszTitle, pszClass, bExact, NULL};
+    FINDWINDOW find = {pszTitle, pszClass, bExact, nullptr};
     EnumWindows(FindTopLevel, reinterpret_cast<LPARAM>(&find));
     return find.hWndFound;
 }
@@ -72,7 +72,7 @@ HWND WaitFor(const wchar_t* pszTitle, const wchar_t* pszClass, bool bExact, DWOR
     for (;;)
     {
         HWND hWnd = Find(pszTitle, pszClass, bExact);
-        if (hWnd != NULL || GetTickCount() - dwStart >= dwTimeout)
+        if (hWnd != nullptr || GetTickCount() - dwStart >= dwTimeout)
             return hWnd;
         Sleep(50);
     }
@@ -106,8 +106,8 @@ unsigned long Number(const wchar_t* s)
 
 int CmdWait(const wchar_t* pszTitle, DWORD dwTimeout)
 {
-    HWND hWnd = WaitFor(pszTitle, NULL, false, dwTimeout);
-    if (hWnd == NULL)
+    HWND hWnd = WaitFor(pszTitle, nullptr, false, dwTimeout);
+    if (hWnd == nullptr)
     {
         printf("none\n");
         return 1;
@@ -135,7 +135,7 @@ BOOL CALLBACK CollectChildText(HWND hWnd, LPARAM lParam)
 int CmdMsgBox(const wchar_t* pszCaption, UINT nButton, DWORD dwTimeout)
 {
     HWND hWnd = WaitFor(pszCaption, L"#32770", true, dwTimeout);
-    if (hWnd == NULL)
+    if (hWnd == nullptr)
     {
         fwprintf(stderr, L"window: no message box came\n");
         return 1;
@@ -145,7 +145,7 @@ int CmdMsgBox(const wchar_t* pszCaption, UINT nButton, DWORD dwTimeout)
     PrintUtf8((hText ? WindowText(hText) : std::wstring()) + L"\n");
     fflush(stdout);
     HWND hButton = GetDlgItem(hWnd, static_cast<int>(nButton));
-    if (hButton != NULL)
+    if (hButton != nullptr)
         PostMessageW(hWnd, WM_COMMAND, MAKEWPARAM(nButton, BN_CLICKED),
                      reinterpret_cast<LPARAM>(hButton));
     else
@@ -159,13 +159,13 @@ int CmdMsgBox(const wchar_t* pszCaption, UINT nButton, DWORD dwTimeout)
 int CmdClick(const wchar_t* pszCaption, int nControl, DWORD dwTimeout)
 {
     HWND hWnd = WaitFor(pszCaption, L"#32770", true, dwTimeout);
-    if (hWnd == NULL)
+    if (hWnd == nullptr)
     {
         fwprintf(stderr, L"window: no dialog came\n");
         return 1;
     }
     HWND hControl = GetDlgItem(hWnd, nControl);
-    if (hControl == NULL)
+    if (hControl == nullptr)
     {
         fwprintf(stderr, L"window: the dialog has no control %d\n", nControl);
         return 1;
@@ -208,7 +208,7 @@ int wmain(int argc, wchar_t** argv)
     if (cmd == L"text" && argc == 4)
     {
         HWND hWnd = Find(argv[2]);
-        if (hWnd == NULL)
+        if (hWnd == nullptr)
             return 1;
         std::wstring out;
         FINDCHILD find = {argv[3], &out};
@@ -219,7 +219,7 @@ int wmain(int argc, wchar_t** argv)
     if (cmd == L"post" && argc == 6)
     {
         HWND hWnd = Find(argv[2]);
-        if (hWnd == NULL)
+        if (hWnd == nullptr)
             return 1;
         return PostMessageW(hWnd, static_cast<UINT>(Number(argv[3])),
                             static_cast<WPARAM>(Number(argv[4])),

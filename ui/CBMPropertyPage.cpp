@@ -19,7 +19,7 @@ IMPLEMENT_DYNAMIC(CBMPropertyPage, CPropertyPage)
 BOOL CBMPropertyPage::OnNotify(WPARAM wParam, LPARAM lParam, LRESULT* pResult)
 {
     const NMHDR* pHdr = reinterpret_cast<const NMHDR*>(lParam);
-    if (pHdr != NULL && pHdr->code == PSN_HELP) {
+    if (pHdr != nullptr && pHdr->code == PSN_HELP) {
         CString strTopic;
         strTopic.Format(L"proppage_%d", (int)m_nHelpId);
         s_pfnOpenHelpPage(strTopic);

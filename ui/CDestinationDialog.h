@@ -8,7 +8,7 @@ class CDestinationDialog : public CDialog
 {
     DECLARE_DYNAMIC(CDestinationDialog)
 public:
-    explicit CDestinationDialog(CWnd* pParent = NULL);
+    explicit CDestinationDialog(CWnd* pParent = nullptr);
     virtual ~CDestinationDialog();
 
     CString m_strName;   // trimmed and non-empty after IDOK

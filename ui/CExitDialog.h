@@ -7,7 +7,7 @@ class CExitDialog : public CDialog
 {
     DECLARE_DYNAMIC(CExitDialog)
 public:
-    explicit CExitDialog(CWnd* pParent = NULL);
+    explicit CExitDialog(CWnd* pParent = nullptr);
     virtual ~CExitDialog();
 
     BOOL m_bDeleteSettings;   // the check box, set before DoModal, read after IDOK

@@ -6,7 +6,7 @@
 #include "res/SettingsResource.h"
 #include "ui/COptionSendDialog.h"
 
-HWND FormatPageWnd = NULL;
+HWND FormatPageWnd = nullptr;
 
 CFormatDialog::CFormatDialog(COptionSendDialog* pOptionSend)
     : CBMPropertyPage(IDD_FORMAT_PAGE), m_pOptionSend(pOptionSend)
@@ -53,7 +53,7 @@ BOOL CFormatDialog::OnInitDialog()
 void CFormatDialog::OnDestroy()
 {
     CBMPropertyPage::OnDestroy();
-    FormatPageWnd = NULL;
+    FormatPageWnd = nullptr;
 }
 
 void CFormatDialog::FillFormatList(CListBox& list, const CStringArray& arr)
@@ -69,13 +69,13 @@ void CFormatDialog::UpdateButtons()
     HWND hFocus = ::GetFocus();
     m_buttonAdd.EnableWindow(m_listClipboardFormats.GetSelCount() > 0);
     m_buttonDelete.EnableWindow(m_listSendFormats.GetSelCount() > 0);
-    if (hFocus != NULL && ::IsWindow(hFocus) && !::IsWindowEnabled(hFocus))
+    if (hFocus != nullptr && ::IsWindow(hFocus) && !::IsWindowEnabled(hFocus))
         ::SetFocus(m_hWnd);
 }
 
 LRESULT CFormatDialog::OnClipboardFormatsChanged(WPARAM, LPARAM)
 {
-    if (m_listClipboardFormats.m_hWnd == NULL || !::IsWindow(m_listClipboardFormats.m_hWnd))
+    if (m_listClipboardFormats.m_hWnd == nullptr || !::IsWindow(m_listClipboardFormats.m_hWnd))
         return 1;
     CSingleLock lock(&theApp.m_mutexSeenFormats, TRUE);
     FillFormatList(m_listClipboardFormats, theApp.m_arrSeenFormats);

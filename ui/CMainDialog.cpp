@@ -59,7 +59,7 @@ CMainDialog::CMainDialog(CWnd* pParent)
 CMainDialog::~CMainDialog()
 {
     // While this is still a CMainDialog, so that OnDestroy withdraws MainDialogWnd.
-    if (m_hWnd != NULL)
+    if (m_hWnd != nullptr)
         DestroyWindow();
 }
 
@@ -151,7 +151,7 @@ void CMainDialog::OnSize(UINT nType, int cx, int cy)
             rc.bottom += dy;
         HWND hWndControl = ::GetDlgItem(m_hWnd, kAnchors[i].nID);
         ::MoveWindow(hWndControl, rc.left, rc.top, rc.Width(), rc.Height(), TRUE);
-        ::RedrawWindow(hWndControl, NULL, NULL, RDW_FRAME | RDW_INVALIDATE);
+        ::RedrawWindow(hWndControl, nullptr, nullptr, RDW_FRAME | RDW_INVALIDATE);
     }
 }
 
@@ -164,7 +164,7 @@ void CMainDialog::OnDestroy()
 {
     CDialog::OnDestroy();
     HWND hWndMine = m_hWnd;
-    MainDialogWnd.compare_exchange_strong(hWndMine, NULL);
+    MainDialogWnd.compare_exchange_strong(hWndMine, nullptr);
 }
 
 void CMainDialog::AppendLogLine(const CString& strLine)
@@ -193,7 +193,7 @@ LRESULT CMainDialog::OnLogQueued(WPARAM wParam, LPARAM lParam)
 {
     for (;;) {
         CString* pLine = LogQueue.Pop();
-        if (pLine == NULL)
+        if (pLine == nullptr)
             return 1;
         AppendLogLine(*pLine);
         delete pLine;
@@ -204,7 +204,7 @@ LRESULT CMainDialog::OnServerStatusQueued(WPARAM wParam, LPARAM lParam)
 {
     for (;;) {
         CServerStatusQueueItem* pItem = ServerStatusQueue.Pop();
-        if (pItem == NULL)
+        if (pItem == nullptr)
             return 1;
         (pItem->m_bIPv6 ? m_staticIPv6 : m_staticIPv4).SetWindowText(pItem->m_strText);
         delete pItem;
@@ -214,7 +214,7 @@ LRESULT CMainDialog::OnServerStatusQueued(WPARAM wParam, LPARAM lParam)
 HWND CMainDialog::MainWindow() const
 {
     CWinApp* pApp = AfxGetApp();
-    if (pApp != NULL && pApp->m_pMainWnd != NULL)
+    if (pApp != nullptr && pApp->m_pMainWnd != nullptr)
         return pApp->m_pMainWnd->m_hWnd;
     return ::GetAncestor(m_hWnd, GA_ROOT);   // the frame that hosts this dialog
 }

@@ -16,7 +16,7 @@ namespace {
 CDestinationDataArray* CopyDestinations(const CDestinationDataArray* pSource)
 {
     CDestinationDataArray* pCopy = new CDestinationDataArray;
-    if (pSource == NULL)
+    if (pSource == nullptr)
         return pCopy;
     for (INT_PTR i = 0; i < pSource->m_arrDestinations.GetSize(); i++) {
         const CDestinationData* pFrom = pSource->m_arrDestinations[i];
@@ -42,7 +42,7 @@ BOOL RunRSAKeyGeneration(CWnd* pParent)
 }
 
 CNetworkDialog::CNetworkDialog()
-    : CBMPropertyPage(IDD_NETWORK_PAGE), m_pDestinations(NULL), m_nRSAMode(0), m_nServer(0)
+    : CBMPropertyPage(IDD_NETWORK_PAGE), m_pDestinations(nullptr), m_nRSAMode(0), m_nServer(0)
 {
 }
 
@@ -145,7 +145,7 @@ void CNetworkDialog::UpdateButtons()
     BOOL bSelected = m_listDestinations.GetCurSel() >= 0;
     m_buttonModify.EnableWindow(bSelected);
     m_buttonDelete.EnableWindow(bSelected);
-    if (hFocus != NULL && ::IsWindow(hFocus) && !::IsWindowEnabled(hFocus))
+    if (hFocus != nullptr && ::IsWindow(hFocus) && !::IsWindowEnabled(hFocus))
         ::SetFocus(m_hWnd);
 }
 
@@ -262,7 +262,7 @@ void CNetworkDialog::OnSelChangeRSA()
 void CNetworkDialog::OnOK()
 {
     // Only a page that was initialised has anything to apply.
-    if (m_pDestinations == NULL || !UpdateData(TRUE))
+    if (m_pDestinations == nullptr || !UpdateData(TRUE))
         return;
 
     {

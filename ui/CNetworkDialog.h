@@ -9,7 +9,7 @@ class CDestinationDataArray;
 
 // Runs the key-generation dialog; TRUE when a new key was made and stored.
 // pParent: the window to disable meanwhile (the sheet); NULL: the main window.
-BOOL RunRSAKeyGeneration(CWnd* pParent = NULL);
+BOOL RunRSAKeyGeneration(CWnd* pParent = nullptr);
 
 class CNetworkDialog : public CBMPropertyPage
 {

@@ -77,7 +77,7 @@ void COptionSendDialog::UpdateDelayControls()
     m_editNoDelayText.EnableWindow(bEnable);
     m_staticNoDelayText.EnableWindow(bEnable);
     // A disabled window keeps the focus but takes no keys; hand it to the page.
-    if (hFocus != NULL && ::IsWindow(hFocus) && !::IsWindowEnabled(hFocus))
+    if (hFocus != nullptr && ::IsWindow(hFocus) && !::IsWindowEnabled(hFocus))
         ::SetFocus(m_hWnd);
 }
 

@@ -7,7 +7,7 @@ class CPasswordDialog : public CDialog
 {
     DECLARE_DYNAMIC(CPasswordDialog)
 public:
-    explicit CPasswordDialog(CWnd* pParent = NULL);
+    explicit CPasswordDialog(CWnd* pParent = nullptr);
     virtual ~CPasswordDialog();
 
     CString m_strPassword;   // set only when the dialog ends with IDOK

@@ -11,7 +11,7 @@
 
 void RunSettingsSheetFromMainDialog()
 {
-    CPropertySheet sheet(L"設定", NULL, 0);
+    CPropertySheet sheet(L"設定", nullptr, 0);
     CNetworkDialog pageNetwork;
     sheet.AddPage(&pageNetwork);
     COptionSendDialog pageOptionSend;
@@ -28,7 +28,7 @@ void RunSettingsSheetFromMainDialog()
 
 BOOL RunStartupSettingsSheet()
 {
-    CPropertySheet sheet(L"設定", NULL, 0);
+    CPropertySheet sheet(L"設定", nullptr, 0);
     CNetworkDialog pageNetwork;
     sheet.AddPage(&pageNetwork);
     COptionSendDialog pageOptionSend;

@@ -121,7 +121,7 @@ TEST(CListOps, PositionsHeadAndRemoval) {
     EXPECT_TRUE(list.IsEmpty());
     EXPECT_EQ(nullptr, list.GetHeadPosition());
     EXPECT_THROW(list.RemoveHead(), CInvalidArgException);
-    POSITION none = NULL;
+    POSITION none = nullptr;
     EXPECT_THROW(list.GetNext(none), CInvalidArgException);
 
     list.AddTail(1);

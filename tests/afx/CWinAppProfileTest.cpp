@@ -92,7 +92,7 @@ TEST_F(ProfileTest, GetProfileStringDefaultOnlyWhenAbsent) {
         {L"OddBytes", L"default", L"x"},
         {L"Dword", L"default", L"default"},
         {L"Absent", L"default", L"default"},
-        {L"Absent", NULL, L""},
+        {L"Absent", nullptr, L""},
     };
     for (const Case& c : cases) {
         CString got = app.GetProfileString(L"Net", c.entry, c.def);
@@ -112,12 +112,12 @@ TEST_F(ProfileTest, WriteProfileStringStoresDeletesValueAndSection) {
     EXPECT_STREQ(L"\"\x30DB\x30B9\x30C8\",1", app.GetProfileString(L"Net", L"Destination").GetString());
     EXPECT_STREQ(L"", app.GetProfileString(L"Net", L"Other", L"x").GetString());
 
-    EXPECT_TRUE(app.WriteProfileString(L"Net", L"Destination", NULL));
+    EXPECT_TRUE(app.WriteProfileString(L"Net", L"Destination", nullptr));
     EXPECT_FALSE(GetValue(kSectionPath, L"Destination", type, data));
     EXPECT_TRUE(KeyExists(kSectionPath));
-    EXPECT_TRUE(app.WriteProfileString(L"Net", L"Destination", NULL)) << "deleting an absent value";
+    EXPECT_TRUE(app.WriteProfileString(L"Net", L"Destination", nullptr)) << "deleting an absent value";
 
-    EXPECT_TRUE(app.WriteProfileString(L"Net", NULL, NULL));
+    EXPECT_TRUE(app.WriteProfileString(L"Net", nullptr, nullptr));
     EXPECT_FALSE(KeyExists(kSectionPath));
     EXPECT_TRUE(KeyExists(L"Software\\AfxTestMaker\\AfxTestProduct"));
 }
@@ -137,8 +137,8 @@ TEST_F(ProfileTest, BinaryRoundTripAndTypeCheck) {
     EXPECT_EQ(0, memcmp(blob, p, n));
     delete[] p;
 
-    ASSERT_TRUE(app.WriteProfileBinary(L"Net", L"Empty", NULL, 0));
-    p = NULL;
+    ASSERT_TRUE(app.WriteProfileBinary(L"Net", L"Empty", nullptr, 0));
+    p = nullptr;
     EXPECT_TRUE(app.GetProfileBinary(L"Net", L"Empty", &p, &n));
     EXPECT_EQ(0u, n);
     delete[] p;
@@ -159,7 +159,7 @@ TEST_F(ProfileTest, OversizedValueIsTreatedAsAbsent) {
     std::vector<BYTE> big(16u * 1024 * 1024 + 2, 0x41);
     SetValue(kSectionPath, L"Big", REG_BINARY, big.data(), static_cast<DWORD>(big.size()));
     SetValue(kSectionPath, L"BigText", REG_SZ, big.data(), static_cast<DWORD>(big.size()));
-    BYTE* p = NULL;
+    BYTE* p = nullptr;
     UINT n = 0;
     EXPECT_FALSE(app.GetProfileBinary(L"Net", L"Big", &p, &n));
     EXPECT_EQ(nullptr, p);
@@ -174,9 +174,9 @@ TEST_F(ProfileTest, UnregisterRemovesProductAndEmptyMakerOnly) {
         bool makerRemains;
     };
     const Case cases[] = {
-        {"alone", NULL, NULL, false},
-        {"other product", L"Software\\AfxTestMaker\\OldRelease", NULL, true},
-        {"maker value", NULL, L"Owner", true},
+        {"alone", nullptr, nullptr, false},
+        {"other product", L"Software\\AfxTestMaker\\OldRelease", nullptr, true},
+        {"maker value", nullptr, L"Owner", true},
     };
     for (const Case& c : cases) {
         DeleteKey(kMakerPath);
@@ -207,10 +207,10 @@ TEST(AppTitle, WithoutNameComesFromModule) {
     // Test programs carry no string table, so the title is the file name.
     CWinApp app;
     WCHAR path[MAX_PATH];
-    GetModuleFileNameW(NULL, path, MAX_PATH);
+    GetModuleFileNameW(nullptr, path, MAX_PATH);
     std::wstring file(path);
     file = file.substr(file.find_last_of(L'\\') + 1);
     file = file.substr(0, file.find_last_of(L'.'));
     EXPECT_STREQ(file.c_str(), app.m_pszAppName);
-    EXPECT_EQ(GetModuleHandleW(NULL), app.m_hInstance);
+    EXPECT_EQ(GetModuleHandleW(nullptr), app.m_hInstance);
 }

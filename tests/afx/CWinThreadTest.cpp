@@ -8,7 +8,7 @@
 namespace {
 
 struct Probe {
-    HANDLE hEnded = CreateEventW(NULL, TRUE, FALSE, NULL);
+    HANDLE hEnded = CreateEventW(nullptr, TRUE, FALSE, nullptr);
     std::atomic<int> priority{-999};
     std::atomic<LPVOID> param{nullptr};
     ~Probe() { CloseHandle(hEnded); }

@@ -40,7 +40,7 @@ TEST(CAdoPtr, EmptyHolderResetAndDestroyDoNothing)
     CAdoPtr<CCounted> empty;
     EXPECT_TRUE(empty.IsNull());
     empty.Reset();
-    EXPECT_TRUE(empty.Get() == NULL);
+    EXPECT_TRUE(empty.Get() == nullptr);
     CAdoPtr<CCounted> copy(empty);
     copy = empty;
     EXPECT_TRUE(copy.IsNull());
@@ -86,7 +86,7 @@ TEST(CAdoPtr, AssigningAnotherObjectReleasesTheOld)
     a = new CCounted(&logNew);
     EXPECT_EQ(1, logOld.nDeleted);
     EXPECT_EQ(0, logNew.nDeleted);
-    a = static_cast<CCounted*>(NULL);
+    a = static_cast<CCounted*>(nullptr);
     EXPECT_EQ(1, logNew.nDeleted);
 }
 

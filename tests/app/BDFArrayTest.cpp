@@ -13,7 +13,7 @@ namespace {
 HGLOBAL NewBlock(SIZE_T nSize)
 {
     HGLOBAL h = ::GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT | GMEM_DDESHARE, nSize);
-    EXPECT_TRUE(h != NULL);
+    EXPECT_TRUE(h != nullptr);
     return h;
 }
 
@@ -35,7 +35,7 @@ TEST(CBDF, ReceivingSideConstructorKeepsItsArguments)
     EXPECT_EQ(CString(L"PNG"), record.m_strName);
     EXPECT_TRUE(record.m_hGlobal == h);
     EXPECT_EQ(16u, record.m_nSize);
-    EXPECT_TRUE(record.m_pData == NULL);
+    EXPECT_TRUE(record.m_pData == nullptr);
     ::GlobalFree(h);
 }
 
@@ -55,7 +55,7 @@ TEST(CBDFArray, FreesRefusedBlocksAndLeavesAcceptedOnes)
         set->Add(new CBDF(13, CString(L"CF_UNICODETEXT"), hRefused, 32));
         CBDF* pAccepted = new CBDF(2, CString(L"CF_BITMAP"), hAccepted, 64);
         set->Add(pAccepted);
-        set->Add(NULL);  // skipped by the destructor
+        set->Add(nullptr);  // skipped by the destructor
         CBDF* pSent = new CBDF;
         pSent->m_nFormat = 1;
         pSent->m_strName = L"CF_TEXT";
@@ -64,25 +64,25 @@ TEST(CBDFArray, FreesRefusedBlocksAndLeavesAcceptedOnes)
         set->Add(pSent);
         set->Add(NewPlaceholder(0xC001, L"HTML Format"));
         // The clipboard took this block: whoever handed it over clears the handle.
-        pAccepted->m_hGlobal = NULL;
+        pAccepted->m_hGlobal = nullptr;
         EXPECT_EQ(5, set->GetCount());
         ASSERT_TRUE(IsLiveBlock(hRefused));
     }
     EXPECT_FALSE(IsLiveBlock(hRefused)) << "a block the clipboard refused must go with the set";
     EXPECT_TRUE(IsLiveBlock(hAccepted)) << "a block the clipboard owns must not be freed";
-    EXPECT_TRUE(::GlobalFree(hAccepted) == NULL);
+    EXPECT_TRUE(::GlobalFree(hAccepted) == nullptr);
 }
 
 TEST(CBDFArray, EmptySetAndIndexesOutsideIt)
 {
     CAdoPtr<CBDFArray> set(new CBDFArray);
     EXPECT_EQ(0, set->GetCount());
-    EXPECT_TRUE(set->GetAt(0) == NULL);
-    EXPECT_TRUE(set->GetAt(-1) == NULL);
+    EXPECT_TRUE(set->GetAt(0) == nullptr);
+    EXPECT_TRUE(set->GetAt(-1) == nullptr);
     const BYTE* pData = reinterpret_cast<const BYTE*>(1);
     DWORD nSize = 7;
     EXPECT_FALSE(set->GetData(0, pData, nSize));
-    EXPECT_TRUE(pData == NULL);
+    EXPECT_TRUE(pData == nullptr);
     EXPECT_EQ(0u, nSize);
     int nCalls = 0;
     EXPECT_FALSE(set->LoadData(3, [&](CBDF&) { ++nCalls; }, pData, nSize));
@@ -115,16 +115,16 @@ TEST(CBDFArray, LoadedPlaceholderIsServedFromMemoryAfterwards)
     CAdoPtr<CBDFArray> set(new CBDFArray);
     set->Add(NewPlaceholder(0xC010, L"PNG"));
     int nCalls = 0;
-    const BYTE* pFirst = NULL;
+    const BYTE* pFirst = nullptr;
     DWORD nFirst = 0;
     ASSERT_TRUE(set->LoadData(0, [&](CBDF& r) { ++nCalls; LoadPattern(r, 100); }, pFirst, nFirst));
-    const BYTE* pSecond = NULL;
+    const BYTE* pSecond = nullptr;
     DWORD nSecond = 0;
     ASSERT_TRUE(set->LoadData(0, [&](CBDF& r) { ++nCalls; LoadPattern(r, 5); }, pSecond, nSecond));
     EXPECT_EQ(1, nCalls);
     EXPECT_TRUE(pFirst == pSecond);
     EXPECT_EQ(100u, nSecond);
-    const BYTE* pRead = NULL;
+    const BYTE* pRead = nullptr;
     DWORD nRead = 0;
     ASSERT_TRUE(set->GetData(0, pRead, nRead));
     EXPECT_TRUE(pRead == pFirst);
@@ -147,14 +147,14 @@ TEST(CBDFArray, FailedOrInconsistentLoadsLeaveAPlaceholder)
     {
         CAdoPtr<CBDFArray> set(new CBDFArray);
         set->Add(NewPlaceholder(0xC020, L"GIF"));
-        const BYTE* pData = NULL;
+        const BYTE* pData = nullptr;
         DWORD nSize = 0;
         EXPECT_FALSE(set->LoadData(0, [&](CBDF& r) {
             if (c.bData)
                 r.m_pData = new BYTE[8];
             r.m_nSize = c.nSize;
         }, pData, nSize)) << c.pszName;
-        EXPECT_TRUE(set->GetAt(0)->m_pData == NULL) << c.pszName;
+        EXPECT_TRUE(set->GetAt(0)->m_pData == nullptr) << c.pszName;
         EXPECT_EQ(0u, set->GetAt(0)->m_nSize) << c.pszName;
         // A later request may try again and succeed.
         EXPECT_TRUE(set->LoadData(0, [](CBDF& r) { LoadPattern(r, 4); }, pData, nSize)) << c.pszName;
@@ -166,13 +166,13 @@ TEST(CBDFArray, LoaderExceptionPassesOnAndReleasesTheLock)
 {
     CAdoPtr<CBDFArray> set(new CBDFArray);
     set->Add(NewPlaceholder(0xC030, L"JFIF"));
-    const BYTE* pData = NULL;
+    const BYTE* pData = nullptr;
     DWORD nSize = 0;
     EXPECT_THROW(set->LoadData(0, [](CBDF& r) {
         r.m_pData = new BYTE[4];
         throw CMemoryException();
     }, pData, nSize), CMemoryException);
-    EXPECT_TRUE(set->GetAt(0)->m_pData == NULL);
+    EXPECT_TRUE(set->GetAt(0)->m_pData == nullptr);
     // Another thread must get the lock at once (a mutex held by this thread
     // would let this thread in again, so ask from a second one).
     BOOL bLoaded = FALSE;
@@ -197,7 +197,7 @@ TEST(CBDFArray, ConcurrentLoadersLoadEachRecordOnceAndNeverSeeItHalfLoaded)
         std::atomic<bool> go{false};
         std::atomic<bool> loadersDone{false};
         std::atomic<int> nBadViews{0};
-        std::vector<const BYTE*> seen(static_cast<size_t>(nRecords * nLoaders), NULL);
+        std::vector<const BYTE*> seen(static_cast<size_t>(nRecords * nLoaders), nullptr);
 
         std::vector<std::thread> threads;
         for (int t = 0; t < nLoaders; ++t)
@@ -209,7 +209,7 @@ TEST(CBDFArray, ConcurrentLoadersLoadEachRecordOnceAndNeverSeeItHalfLoaded)
                 for (int k = 0; k < nRecords; ++k)
                 {
                     const int i = (k + t) % nRecords;  // loaders meet on different records
-                    const BYTE* pData = NULL;
+                    const BYTE* pData = nullptr;
                     DWORD nSize = 0;
                     BOOL bOk = mine->LoadData(i, [&](CBDF& r) {
                         ++nLoads[i];
@@ -230,12 +230,12 @@ TEST(CBDFArray, ConcurrentLoadersLoadEachRecordOnceAndNeverSeeItHalfLoaded)
             {
                 for (int i = 0; i < nRecords; ++i)
                 {
-                    const BYTE* pData = NULL;
+                    const BYTE* pData = nullptr;
                     DWORD nSize = 0;
                     readerHold->GetData(i, pData, nSize);
-                    if ((pData == NULL) != (nSize == 0))
+                    if ((pData == nullptr) != (nSize == 0))
                         ++nBadViews;
-                    else if (pData != NULL && (nSize != 1000u + i || !HasPattern(0xC100 + i, pData, nSize)))
+                    else if (pData != nullptr && (nSize != 1000u + i || !HasPattern(0xC100 + i, pData, nSize)))
                         ++nBadViews;
                 }
             }

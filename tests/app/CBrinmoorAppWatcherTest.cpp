@@ -26,21 +26,21 @@ bool ReceiveCommand(HWND hWnd, WPARAM& wParam, LPARAM& lParam, DWORD dwTimeout)
         }
         if (GetTickCount() - dwStart >= dwTimeout)
             return false;
-        MsgWaitForMultipleObjects(0, NULL, FALSE, 20, QS_POSTMESSAGE);
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_POSTMESSAGE);
     }
 }
 
 TEST(StartEventWatcher, PostsOpenToTheKeptWindowAndEndsOnStop)
 {
     HWND hWnd = CreateWindowExW(0, L"STATIC", L"frame stand-in", 0, 0, 0, 0, 0, HWND_MESSAGE,
-                                NULL, NULL, NULL);
+                                nullptr, nullptr, nullptr);
     ASSERT_NE(nullptr, hWnd);
-    theApp.m_hStartEvent.Reset(CreateEventW(NULL, FALSE, FALSE, NULL));
-    theApp.m_hStopEvent.Reset(CreateEventW(NULL, FALSE, FALSE, NULL));
-    theApp.m_hWndWatcherTarget = NULL;
-    CWinThread* pThread = AfxBeginThread(StartEventWatcherProc, NULL);
+    theApp.m_hStartEvent.Reset(CreateEventW(nullptr, FALSE, FALSE, nullptr));
+    theApp.m_hStopEvent.Reset(CreateEventW(nullptr, FALSE, FALSE, nullptr));
+    theApp.m_hWndWatcherTarget = nullptr;
+    CWinThread* pThread = AfxBeginThread(StartEventWatcherProc, nullptr);
     ASSERT_NE(nullptr, pThread);
-    HANDLE hThread = NULL;
+    HANDLE hThread = nullptr;
     ASSERT_TRUE(DuplicateHandle(GetCurrentProcess(), pThread->m_hThread, GetCurrentProcess(),
                                 &hThread, SYNCHRONIZE | THREAD_QUERY_INFORMATION, FALSE, 0));
 
@@ -69,7 +69,7 @@ TEST(StartEventWatcher, PostsOpenToTheKeptWindowAndEndsOnStop)
     CloseHandle(hThread);
     theApp.m_hStartEvent.Reset();
     theApp.m_hStopEvent.Reset();
-    theApp.m_hWndWatcherTarget = NULL;
+    theApp.m_hWndWatcherTarget = nullptr;
     DestroyWindow(hWnd);
 }
 

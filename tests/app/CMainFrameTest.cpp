@@ -25,14 +25,14 @@ void Pump(DWORD ms)
     DWORD dwStart = GetTickCount();
     for (;;) {
         MSG msg;
-        while (PeekMessageW(&msg, NULL, 0, 0, PM_REMOVE)) {
+        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
             TranslateMessage(&msg);
             DispatchMessageW(&msg);
         }
         DWORD dwElapsed = GetTickCount() - dwStart;
         if (dwElapsed >= ms)
             return;
-        MsgWaitForMultipleObjects(0, NULL, FALSE, ms - dwElapsed, QS_ALLINPUT);
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, ms - dwElapsed, QS_ALLINPUT);
     }
 }
 
@@ -50,7 +50,7 @@ bool PumpUntil(const std::function<bool()>& pred, DWORD ms)
 
 void SetClipboardText(const wchar_t* pszText)
 {
-    ASSERT_TRUE(OpenClipboard(NULL));
+    ASSERT_TRUE(OpenClipboard(nullptr));
     ASSERT_TRUE(EmptyClipboard());
     size_t nBytes = (wcslen(pszText) + 1) * sizeof(wchar_t);
     HGLOBAL h = GlobalAlloc(GMEM_MOVEABLE, nBytes);
@@ -85,22 +85,22 @@ protected:
     static void SetUpTestSuite()
     {
         static CWnd keeper;
-        if (keeper.m_hWnd != NULL)
+        if (keeper.m_hWnd != nullptr)
             return;
-        keeper.CreateEx(0, AfxRegisterWndClass(0), L"", WS_OVERLAPPED, 0, 0, 1, 1, NULL, NULL);
+        keeper.CreateEx(0, AfxRegisterWndClass(0), L"", WS_OVERLAPPED, 0, 0, 1, 1, nullptr, nullptr);
         NOTIFYICONDATAW nid = {};
         nid.cbSize = NOTIFYICONDATAW_V3_SIZE;
         nid.hWnd = keeper.m_hWnd;
         nid.uID = 77;
         nid.uFlags = NIF_ICON;
-        nid.hIcon = LoadIconW(NULL, IDI_APPLICATION);
+        nid.hIcon = LoadIconW(nullptr, IDI_APPLICATION);
         Shell_NotifyIconW(NIM_ADD, &nid);
     }
 
     void SetUp() override
     {
         theApp.SetRegistryKey(L"Tamberlow");
-        theApp.WriteProfileString(L"Frame", NULL, NULL);   // no saved placement
+        theApp.WriteProfileString(L"Frame", nullptr, nullptr);   // no saved placement
         theApp.m_bDeleteSettings = FALSE;
         theApp.m_bShowBalloonOnClose = FALSE;
         g_captures = CAPTURES();
@@ -113,15 +113,15 @@ protected:
             if (IsWindow(hWnd))
                 DestroyWindow(hWnd);
         Pump(0);
-        CMainFrame::m_pfnCaptureHook = NULL;
+        CMainFrame::m_pfnCaptureHook = nullptr;
         AfxSetMessageBoxHook(m_pfnOldBox);
     }
 
     CMainFrame* NewFrame()
     {
         CMainFrame* pFrame = new CMainFrame;
-        if (!pFrame->LoadFrame(IDR_MAINFRAME, WS_OVERLAPPEDWINDOW | FWS_ADDTOTITLE, NULL, NULL))
-            return NULL;
+        if (!pFrame->LoadFrame(IDR_MAINFRAME, WS_OVERLAPPEDWINDOW | FWS_ADDTOTITLE, nullptr, nullptr))
+            return nullptr;
         m_frames.push_back(pFrame->m_hWnd);
         return pFrame;
     }
@@ -138,7 +138,7 @@ protected:
     static int Stored(LPCWSTR pszEntry) { return (int)theApp.GetProfileInt(L"Frame", pszEntry, -12345); }
 
     std::vector<HWND> m_frames;
-    AFX_MESSAGEBOX_HOOK m_pfnOldBox = NULL;
+    AFX_MESSAGEBOX_HOOK m_pfnOldBox = nullptr;
 };
 
 // A main frame that refuses its creation, as the main dialog failing would.
@@ -175,10 +175,10 @@ TEST(StartupFailure, MessageStaysAfterTheMainFrameRefusedItsCreation)
 {
     CRefusingFrame* pFrame = new CRefusingFrame;
     theApp.m_pMainWnd = pFrame;
-    EXPECT_FALSE(pFrame->LoadFrame(IDR_MAINFRAME, WS_OVERLAPPEDWINDOW, NULL, NULL));
+    EXPECT_FALSE(pFrame->LoadFrame(IDR_MAINFRAME, WS_OVERLAPPEDWINDOW, nullptr, nullptr));
     EXPECT_EQ(nullptr, theApp.m_pMainWnd);
     MSG msg;
-    EXPECT_TRUE(PeekMessageW(&msg, NULL, WM_QUIT, WM_QUIT, PM_NOREMOVE)) << "no end of the loop was asked";
+    EXPECT_TRUE(PeekMessageW(&msg, nullptr, WM_QUIT, WM_QUIT, PM_NOREMOVE)) << "no end of the loop was asked";
 
     std::atomic<bool> bAnswered(false);
     std::thread answer(AnswerMessageBox, GetCurrentThreadId(), &bAnswered);
@@ -187,7 +187,7 @@ TEST(StartupFailure, MessageStaysAfterTheMainFrameRefusedItsCreation)
     bAnswered = true;
     answer.join();
     EXPECT_TRUE(bShown) << "the box closed before anyone could read it";
-    while (PeekMessageW(&msg, NULL, WM_QUIT, WM_QUIT, PM_REMOVE)) {
+    while (PeekMessageW(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {
     }
 }
 
@@ -209,7 +209,7 @@ TEST(CMainFrameTray, NineDistinctSmallIcons)
 {
     std::vector<std::vector<DWORD>> pictures;
     for (int nId = 138; nId <= 146; nId++) {
-        HICON hIcon = (HICON)LoadImageW(GetModuleHandleW(NULL), MAKEINTRESOURCEW(nId), IMAGE_ICON, 16, 16, 0);
+        HICON hIcon = (HICON)LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(nId), IMAGE_ICON, 16, 16, 0);
         ASSERT_NE(nullptr, hIcon) << "icon " << nId;
         ICONINFO info = {};
         ASSERT_TRUE(GetIconInfo(hIcon, &info)) << "icon " << nId;
@@ -220,9 +220,9 @@ TEST(CMainFrameTray, NineDistinctSmallIcons)
         bmi.bmiHeader.biPlanes = 1;
         bmi.bmiHeader.biBitCount = 32;
         std::vector<DWORD> pixels(256);
-        HDC hdc = GetDC(NULL);
+        HDC hdc = GetDC(nullptr);
         EXPECT_EQ(16, GetDIBits(hdc, info.hbmColor, 0, 16, pixels.data(), &bmi, DIB_RGB_COLORS)) << "icon " << nId;
-        ReleaseDC(NULL, hdc);
+        ReleaseDC(nullptr, hdc);
         DeleteObject(info.hbmColor);
         DeleteObject(info.hbmMask);
         DestroyIcon(hIcon);
@@ -231,7 +231,7 @@ TEST(CMainFrameTray, NineDistinctSmallIcons)
         pictures.push_back(pixels);
     }
     for (int nSize : {16, 32, 48})
-        EXPECT_NE(nullptr, LoadImageW(GetModuleHandleW(NULL), MAKEINTRESOURCEW(IDR_MAINFRAME), IMAGE_ICON, nSize,
+        EXPECT_NE(nullptr, LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDR_MAINFRAME), IMAGE_ICON, nSize,
                                       nSize, 0)) << "application icon " << nSize;
 }
 
@@ -359,7 +359,7 @@ END_MESSAGE_MAP()
 TEST_F(CMainFrameTest, ViewerChainUpkeep)
 {
     CViewerRecorder next;
-    ASSERT_TRUE(next.CreateEx(0, AfxRegisterWndClass(0), L"", WS_OVERLAPPED, 0, 0, 10, 10, NULL, NULL));
+    ASSERT_TRUE(next.CreateEx(0, AfxRegisterWndClass(0), L"", WS_OVERLAPPED, 0, 0, 10, 10, nullptr, nullptr));
     HWND hWndAfterNext = next.SetClipboardViewer();
     next.m_nDraw = 0;   // its own joining
 
@@ -412,7 +412,7 @@ TEST_F(CMainFrameTest, FirstShowAppliesTheSavedPlacementOrTheDefaultSize)
         {"the widest edges", true, 0, 0, false, false, {INT_MAX, INT_MAX, INT_MIN, INT_MIN}},
     };
     for (const CASE& c : cases) {
-        theApp.WriteProfileString(L"Frame", NULL, NULL);
+        theApp.WriteProfileString(L"Frame", nullptr, nullptr);
         CMainFrame* pFrame = NewFrame();
         ASSERT_NE(nullptr, pFrame) << c.name;
         int ncW = 0, ncH = 0;
@@ -546,7 +546,7 @@ void RunLoopUntilIdle()
 {
     DWORD dwStart = GetTickCount();
     MSG msg;
-    while (PeekMessageW(&msg, NULL, 0, 0, PM_NOREMOVE) && GetTickCount() - dwStart < 3000)
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE) && GetTickCount() - dwStart < 3000)
         theApp.PumpMessage();
 }
 
@@ -641,12 +641,12 @@ TEST_F(CMainFrameTest, TrayExitEndsWithoutAskingAndKeepsTheDeleteFlag)
 
 // Finds the exit dialog owned by hOwner, optionally ticks its box, and presses a button.
 void AnswerExitDialog(HWND hOwner, bool bTick, int nButton, std::atomic<bool>* pAnswered,
-                      HWND hSecondRequestTo = NULL)
+                      HWND hSecondRequestTo = nullptr)
 {
     for (int i = 0; i < 500; i++) {
         HWND hDialog = GetLastActivePopup(hOwner);
-        if (hDialog != NULL && hDialog != hOwner && IsWindowVisible(hDialog)) {
-            if (hSecondRequestTo != NULL)
+        if (hDialog != nullptr && hDialog != hOwner && IsWindowVisible(hDialog)) {
+            if (hSecondRequestTo != nullptr)
                 SendMessageW(hSecondRequestTo, UWM_ENDRESIDENT, 1, 0);   // arrives in the dialog's loop
             if (bTick)
                 SendMessageW(GetDlgItem(hDialog, 1028), BM_SETCHECK, BST_CHECKED, 0);
@@ -680,7 +680,7 @@ TEST_F(CMainFrameTest, EndButtonWithDeleteTickedEndsAndSetsTheFlag)
     ASSERT_NE(nullptr, pFrame);
     HWND hFrame = pFrame->m_hWnd;
     std::atomic<bool> bAnswered(false);
-    std::thread answer(AnswerExitDialog, hFrame, true, IDOK, &bAnswered, (HWND)NULL);
+    std::thread answer(AnswerExitDialog, hFrame, true, IDOK, &bAnswered, (HWND)nullptr);
     pFrame->SendMessage(UWM_ENDRESIDENT, 0, 0);
     answer.join();
     EXPECT_TRUE(bAnswered);
@@ -701,8 +701,8 @@ TEST_F(CMainFrameTest, RightClickShowsTheTrayMenuWhoseDefaultItemOpensTheWindow)
     std::wstring items[2];
     std::thread answer([&] {
         for (int i = 0; i < 300; i++) {
-            HWND hMenu = FindWindowW(L"#32768", NULL);
-            if (hMenu != NULL && IsWindowVisible(hMenu)) {
+            HWND hMenu = FindWindowW(L"#32768", nullptr);
+            if (hMenu != nullptr && IsWindowVisible(hMenu)) {
                 bMenuSeen = true;
                 HMENU hPopup = (HMENU)SendMessageW(hMenu, MN_GETHMENU, 0, 0);
                 nDefault = GetMenuDefaultItem(hPopup, TRUE, 0);
@@ -738,20 +738,20 @@ TEST_F(CMainFrameTest, RightClickWhileTheExitDialogIsOpenShowsNoMenu)
     HWND hFrame = pFrame->m_hWnd;
     std::atomic<bool> bMenuSeen(false), bFrameShown(false);
     std::thread answer([&] {
-        HWND hDialog = NULL;
-        for (int i = 0; i < 500 && hDialog == NULL; i++) {
+        HWND hDialog = nullptr;
+        for (int i = 0; i < 500 && hDialog == nullptr; i++) {
             HWND h = GetLastActivePopup(hFrame);
             if (h != hFrame && IsWindowVisible(h))
                 hDialog = h;
             else
                 Sleep(10);
         }
-        if (hDialog == NULL)
+        if (hDialog == nullptr)
             return;
         SendMessageW(hFrame, UWM_TRAYNOTIFY, 1, WM_RBUTTONUP);   // handled inside the dialog's loop
         Sleep(200);
-        HWND hMenu = FindWindowW(L"#32768", NULL);
-        bMenuSeen = hMenu != NULL && IsWindowVisible(hMenu);
+        HWND hMenu = FindWindowW(L"#32768", nullptr);
+        bMenuSeen = hMenu != nullptr && IsWindowVisible(hMenu);
         bFrameShown = IsWindowVisible(hFrame) != FALSE;
         PostMessageW(hDialog, WM_COMMAND, IDCANCEL, 0);
     });
@@ -882,13 +882,13 @@ TEST_F(CMainFrameDeathTest, EndingWithAStuckWorkerEndsTheProcessInExitInstance)
     EXPECT_EXIT(
         {
             CMainFrame* pFrame = NewFrame();
-            HWND hFrame = pFrame != nullptr ? pFrame->m_hWnd : NULL;
+            HWND hFrame = pFrame != nullptr ? pFrame->m_hWnd : nullptr;
             CAdoPtr<CSocketedThread> stuck(new CSocketedThread());
             SenderThreadList.Add(stuck.Get());
-            if (hFrame != NULL)
+            if (hFrame != nullptr)
                 ::SendMessageW(hFrame, UWM_ENDRESIDENT, 1, 0);
             PumpUntil([&] { return !IsWindow(hFrame); }, 30000);
-            if (hFrame != NULL && !IsWindow(hFrame))
+            if (hFrame != nullptr && !IsWindow(hFrame))
                 fprintf(stderr, "window closed\n");
             fflush(stderr);
             theApp.ExitInstance();   // as the message loop does once the window is gone

@@ -57,7 +57,7 @@ public:
     {
         for (const ENTRY& e : m_entries)
         {
-            HGLOBAL h = NULL;
+            HGLOBAL h = nullptr;
             if (e.kind == ENTRY::DATA)
             {
                 h = GlobalAlloc(GMEM_MOVEABLE, e.bytes.size());
@@ -114,7 +114,7 @@ public:
         for (size_t i = 0; i < m_entries.size(); ++i)
             if (m_entries[i].id == nFormat)
                 return m_blocks[i];
-        return NULL;
+        return nullptr;
     }
 
     int m_nOpenCount = 0;
@@ -265,7 +265,7 @@ TEST(CaptureDecisions, RecordsForEachClipboard)
         CFakeClipboard clipboard(c.clipboard);
         CClipboardCapture capture(clipboard);
         CClipboardCapture::RESULT result =
-            capture.Capture(NULL, kInternal, c.bDelay, c.nNoDelayText, arrSendFormats);
+            capture.Capture(nullptr, kInternal, c.bDelay, c.nNoDelayText, arrSendFormats);
         EXPECT_EQ(c.result, result);
         EXPECT_EQ(0, clipboard.m_nOpenCount) << "the clipboard was left open";
 
@@ -285,7 +285,7 @@ TEST(CaptureDecisions, RecordsForEachClipboard)
             SCOPED_TRACE("record " + std::to_string(i) + " " + Narrow(want.name));
             EXPECT_EQ(want.id, got->m_nFormat);
             EXPECT_STREQ(want.name, got->m_strName.GetString());
-            EXPECT_EQ(NULL, got->m_hGlobal);
+            EXPECT_EQ(nullptr, got->m_hGlobal);
             if (want.placeholder)
             {
                 EXPECT_EQ(0u, got->m_nSize);
@@ -311,7 +311,7 @@ TEST(CaptureDecisions, ClipboardHeldElsewhereDoesNothing)
     CClipboardCapture capture(clipboard);
     CStringArray arrSendFormats;
     EXPECT_EQ(CClipboardCapture::CAPTURE_OPEN_FAILED,
-              capture.Capture(NULL, kInternal, TRUE, 4, arrSendFormats));
+              capture.Capture(nullptr, kInternal, TRUE, 4, arrSendFormats));
     EXPECT_EQ(0, clipboard.m_nOpenCount);
     EXPECT_TRUE(capture.m_pRecords.IsNull());
 }
@@ -321,7 +321,7 @@ TEST(CaptureDecisions, EmptySendListSendsNoRegisteredFormat)
     CFakeClipboard clipboard({Data(kHtml, Filled(3), L"HTML Format")});
     CClipboardCapture capture(clipboard);
     CStringArray arrSendFormats;
-    ASSERT_EQ(DONE, capture.Capture(NULL, kInternal, FALSE, 4, arrSendFormats));
+    ASSERT_EQ(DONE, capture.Capture(nullptr, kInternal, FALSE, 4, arrSendFormats));
     EXPECT_EQ(0, capture.m_pRecords->GetCount());
     ASSERT_EQ(1, capture.m_arrSeenFormats.GetSize());
 }
@@ -347,7 +347,7 @@ TEST(CaptureDecisions, MemoryExhaustionLeavesNoSet)
     CStringArray arrSendFormats;
     arrSendFormats.Add(L"PNG");
     EXPECT_EQ(CClipboardCapture::CAPTURE_NO_MEMORY,
-              capture.Capture(NULL, kInternal, FALSE, 4, arrSendFormats));
+              capture.Capture(nullptr, kInternal, FALSE, 4, arrSendFormats));
     EXPECT_TRUE(capture.m_pRecords.IsNull());
     EXPECT_EQ(0, clipboard.m_nOpenCount);
 }

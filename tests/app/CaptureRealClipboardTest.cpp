@@ -21,7 +21,7 @@ void PutBlock(UINT nFormat, const void* pData, size_t nSize)
 // Replaces the clipboard with Unicode text, optionally HTML and the marker.
 void SetClipboard(const wchar_t* text, bool bHtml, UINT nMarker)
 {
-    ASSERT_TRUE(OpenClipboard(NULL));
+    ASSERT_TRUE(OpenClipboard(nullptr));
     ASSERT_TRUE(EmptyClipboard());
     if (nMarker)
     {
@@ -45,7 +45,7 @@ protected:
 
     CClipboardCapture::RESULT Capture()
     {
-        return m_capture.Capture(NULL, m_nInternal, TRUE, 4, m_arrSendFormats);
+        return m_capture.Capture(nullptr, m_nInternal, TRUE, 4, m_arrSendFormats);
     }
 
     UINT m_nInternal = 0;
@@ -74,7 +74,7 @@ TEST_F(CaptureRealClipboard, TextAndHtml)
     EXPECT_STREQ(L"HTML Format", m_capture.m_arrSeenFormats[0].GetString());
 
     // The clipboard was closed again: this thread can open and empty it.
-    ASSERT_TRUE(OpenClipboard(NULL));
+    ASSERT_TRUE(OpenClipboard(nullptr));
     CloseClipboard();
 }
 
@@ -88,8 +88,8 @@ TEST_F(CaptureRealClipboard, OwnReceiversContentsAreNotSentBack)
 DWORD WINAPI HoldClipboard(LPVOID pParam)
 {
     HANDLE* events = static_cast<HANDLE*>(pParam);
-    HWND hWnd = CreateWindowExW(0, L"STATIC", L"holder", 0, 0, 0, 0, 0, HWND_MESSAGE, NULL, NULL,
-                                NULL);
+    HWND hWnd = CreateWindowExW(0, L"STATIC", L"holder", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr,
+                                nullptr);
     BOOL bOpen = OpenClipboard(hWnd);
     SetEvent(events[0]);
     WaitForSingleObject(events[1], 10000);
@@ -102,9 +102,9 @@ DWORD WINAPI HoldClipboard(LPVOID pParam)
 TEST_F(CaptureRealClipboard, ClipboardHeldByAnotherWindow)
 {
     SetClipboard(L"held", false, 0);
-    HANDLE events[2] = {CreateEventW(NULL, TRUE, FALSE, NULL),
-                        CreateEventW(NULL, TRUE, FALSE, NULL)};
-    HANDLE hThread = CreateThread(NULL, 0, HoldClipboard, events, 0, NULL);
+    HANDLE events[2] = {CreateEventW(nullptr, TRUE, FALSE, nullptr),
+                        CreateEventW(nullptr, TRUE, FALSE, nullptr)};
+    HANDLE hThread = CreateThread(nullptr, 0, HoldClipboard, events, 0, nullptr);
     WaitForSingleObject(events[0], 10000);
 
     EXPECT_EQ(CClipboardCapture::CAPTURE_OPEN_FAILED, Capture());

@@ -45,11 +45,11 @@ struct BLOCK
 
 void SetClipboard(const std::vector<BLOCK>& blocks)
 {
-    ASSERT_TRUE(OpenClipboard(NULL));
+    ASSERT_TRUE(OpenClipboard(nullptr));
     EmptyClipboard();
     for (const BLOCK& b : blocks)
     {
-        if (b.format == NULL)
+        if (b.format == nullptr)
         {
             std::wstring text(b.bytes.begin(), b.bytes.end());
             Put(CF_UNICODETEXT, text.c_str(), (text.size() + 1) * sizeof(wchar_t));
@@ -104,13 +104,13 @@ TEST_F(CaptureSendClipboardData, LogsAndPublishesPerCopy)
     const std::vector<std::wstring> before = {L"from the copy before"};
     const std::vector<CASE> cases = {
         {"text with records: handed to the sender start, which finds no destination",
-         {{NULL, "hello"}, {L"HTML Format", "<b>"}, {L"Private Stuff", "x"}}, kNothingSent,
+         {{nullptr, "hello"}, {L"HTML Format", "<b>"}, {L"Private Stuff", "x"}}, kNothingSent,
          {L"HTML Format", L"Private Stuff"}},
         {"nothing that travels: the send-error line; the seen list is replaced",
          {{L"Private Stuff", "x"}}, kNoFormat, {L"Private Stuff"}},
         {"this computer's receiver put it there: nothing logged, seen list kept",
-         {{NULL, "echo"}, {L"LarkspireBrinmoor2Internal", "\x01"}, {L"Private Stuff", "x"}},
-         NULL, before},
+         {{nullptr, "echo"}, {L"LarkspireBrinmoor2Internal", "\x01"}, {L"Private Stuff", "x"}},
+         nullptr, before},
     };
     for (const CASE& c : cases)
     {
@@ -119,7 +119,7 @@ TEST_F(CaptureSendClipboardData, LogsAndPublishesPerCopy)
         SetClipboard(c.clipboard);
         EXPECT_EQ(TRUE, m_frame.SendClipboardData());
         std::vector<std::wstring> log = TakeLog();
-        if (c.logLine == NULL)
+        if (c.logLine == nullptr)
         {
             EXPECT_EQ(0u, log.size()) << "first line: " << (log.empty() ? 0 : log[0].size());
         }
@@ -135,8 +135,8 @@ TEST_F(CaptureSendClipboardData, LogsAndPublishesPerCopy)
 DWORD WINAPI HoldClipboard(LPVOID pParam)
 {
     HANDLE* events = static_cast<HANDLE*>(pParam);
-    HWND hWnd = CreateWindowExW(0, L"STATIC", L"holder", 0, 0, 0, 0, 0, HWND_MESSAGE, NULL, NULL,
-                                NULL);
+    HWND hWnd = CreateWindowExW(0, L"STATIC", L"holder", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr,
+                                nullptr);
     BOOL bOpen = OpenClipboard(hWnd);
     SetEvent(events[0]);
     WaitForSingleObject(events[1], 10000);
@@ -148,10 +148,10 @@ DWORD WINAPI HoldClipboard(LPVOID pParam)
 
 TEST_F(CaptureSendClipboardData, ClipboardHeldElsewhereIsRetriedLater)
 {
-    SetClipboard({{NULL, "held"}});
-    HANDLE events[2] = {CreateEventW(NULL, TRUE, FALSE, NULL),
-                        CreateEventW(NULL, TRUE, FALSE, NULL)};
-    HANDLE hThread = CreateThread(NULL, 0, HoldClipboard, events, 0, NULL);
+    SetClipboard({{nullptr, "held"}});
+    HANDLE events[2] = {CreateEventW(nullptr, TRUE, FALSE, nullptr),
+                        CreateEventW(nullptr, TRUE, FALSE, nullptr)};
+    HANDLE hThread = CreateThread(nullptr, 0, HoldClipboard, events, 0, nullptr);
     WaitForSingleObject(events[0], 10000);
 
     EXPECT_EQ(FALSE, m_frame.SendClipboardData());

@@ -61,12 +61,12 @@ protected:
     void SetUp() override
     {
         DrainQueues();
-        m_hWnd = ::CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, NULL, NULL, NULL);
-        ASSERT_TRUE(m_hWnd != NULL);
+        m_hWnd = ::CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
+        ASSERT_TRUE(m_hWnd != nullptr);
     }
     void TearDown() override
     {
-        MainDialogWnd = NULL;
+        MainDialogWnd = nullptr;
         ::DestroyWindow(m_hWnd);
         DrainQueues();
     }
@@ -82,7 +82,7 @@ protected:
         }
         return n;
     }
-    HWND m_hWnd = NULL;
+    HWND m_hWnd = nullptr;
 };
 
 TEST(FormatLogLine, StampsMonthDayAndTimeThenTextAndLineEnd)
@@ -95,7 +95,7 @@ TEST(FormatLogLine, StampsMonthDayAndTimeThenTextAndLineEnd)
     } cases[] = {
         {2026, 3, 1, 9, 5, 3, L"text", L"03/01 09:05:03 text\r\n"},
         {2026, 12, 31, 23, 59, 59, L"", L"12/31 23:59:59 \r\n"},
-        {2027, 1, 9, 0, 0, 0, NULL, L"01/09 00:00:00 \r\n"},
+        {2027, 1, 9, 0, 0, 0, nullptr, L"01/09 00:00:00 \r\n"},
         {2026, 7, 15, 12, 30, 45, L"【正常送信】host : 60125", L"07/15 12:30:45 【正常送信】host : 60125\r\n"},
         // The text is copied, never used as a format.
         {2026, 2, 28, 1, 2, 3, L"100%d %s %n", L"02/28 01:02:03 100%d %s %n\r\n"},
@@ -124,17 +124,17 @@ TEST_F(EventLogWindow, AddLogQueuesOneStampedLineAndPostsOnce)
     } cases[] = {
         {L"hello", L"hello"},
         {L"", L""},
-        {NULL, L""},
+        {nullptr, L""},
         {L"日本語\x3000テキスト", L"日本語\x3000テキスト"},
     };
     for (const auto& c : cases)
     {
-        __time64_t tBefore = _time64(NULL);
+        __time64_t tBefore = _time64(nullptr);
         AddLog(c.pszText);
-        __time64_t tAfter = _time64(NULL);
+        __time64_t tAfter = _time64(nullptr);
         CString* pLine = LogQueue.Pop();
-        ASSERT_TRUE(pLine != NULL) << Narrow(c.pszExpectedText);
-        EXPECT_TRUE(LogQueue.Pop() == NULL) << "one line per call";
+        ASSERT_TRUE(pLine != nullptr) << Narrow(c.pszExpectedText);
+        EXPECT_TRUE(LogQueue.Pop() == nullptr) << "one line per call";
         // The stamp is one of the seconds the call spanned.
         BOOL bMatched = FALSE;
         for (__time64_t t = tBefore; t <= tAfter && !bMatched; ++t)
@@ -147,7 +147,7 @@ TEST_F(EventLogWindow, AddLogQueuesOneStampedLineAndPostsOnce)
 
 TEST_F(EventLogWindow, NothingIsPostedWithoutAMainDialogAndLinesWait)
 {
-    MainDialogWnd = NULL;
+    MainDialogWnd = nullptr;
     AddLog(L"early");
     PushServerStatus(0, L"起動中");
     EXPECT_EQ(0, CountPosted(UWM_LOGQUEUED));
@@ -157,7 +157,7 @@ TEST_F(EventLogWindow, NothingIsPostedWithoutAMainDialogAndLinesWait)
     EXPECT_EQ(1, CountPosted(UWM_LOGQUEUED));
     CString* pFirst = LogQueue.Pop();
     CString* pSecond = LogQueue.Pop();
-    ASSERT_TRUE(pFirst != NULL && pSecond != NULL);
+    ASSERT_TRUE(pFirst != nullptr && pSecond != nullptr);
     EXPECT_EQ("early\\r\\n", Narrow(pFirst->Mid(15)));
     EXPECT_EQ("later\\r\\n", Narrow(pSecond->Mid(15)));
     delete pFirst;
@@ -184,7 +184,7 @@ TEST_F(EventLogWindow, ControlCharactersShowAsTheirPictures)
     {
         AddLog(CString(c.pszText, c.nLength));
         CString* pLine = LogQueue.Pop();
-        ASSERT_TRUE(pLine != NULL) << Narrow(c.pszExpected);
+        ASSERT_TRUE(pLine != nullptr) << Narrow(c.pszExpected);
         EXPECT_EQ(Narrow(CString(c.pszExpected) + L"\r\n"), Narrow(pLine->Mid(15)));
         delete pLine;
         EXPECT_EQ(1, CountPosted(UWM_LOGQUEUED));
@@ -202,19 +202,19 @@ TEST_F(EventLogWindow, PushServerStatusQueuesFlagAndTextAndPosts)
     } cases[] = {
         {0, L"稼働中\x3000ポート 60125", L"稼働中\x3000ポート 60125"},
         {1, L"起動中", L"起動中"},
-        {0, NULL, L""},
+        {0, nullptr, L""},
     };
     for (const auto& c : cases)
     {
         PushServerStatus(c.bIPv6, c.pszText);
         EXPECT_EQ(1, CountPosted(UWM_SERVERSTATUSQUEUED));
         CServerStatusQueueItem* pItem = ServerStatusQueue.Pop();
-        ASSERT_TRUE(pItem != NULL);
+        ASSERT_TRUE(pItem != nullptr);
         EXPECT_EQ(c.bIPv6, pItem->m_bIPv6);
         EXPECT_EQ(Narrow(c.pszExpected), Narrow(pItem->m_strText));
         delete pItem;
     }
-    EXPECT_TRUE(ServerStatusQueue.Pop() == NULL);
+    EXPECT_TRUE(ServerStatusQueue.Pop() == nullptr);
 }
 
 TEST(AddLog, LinesFromSeveralThreadsArriveWholeAndInEachThreadsOrder)
@@ -286,7 +286,7 @@ TEST(CQueue, FirstInFirstOutAndDeletesWhatIsLeft)
     int nDeleted = 0;
     {
         CQueue<CCountedItem*> queue;
-        EXPECT_TRUE(queue.Pop() == NULL);
+        EXPECT_TRUE(queue.Pop() == nullptr);
         CCountedItem* pA = new CCountedItem(&nDeleted);
         CCountedItem* pB = new CCountedItem(&nDeleted);
         queue.Push(pA);

@@ -11,7 +11,7 @@ TEST(HelpPageAddress, VersionAndOptionalTopic)
         LPCWSTR topic;
         LPCWSTR query;
     } cases[] = {
-        {NULL, L"?ver=3.0.0.1"},
+        {nullptr, L"?ver=3.0.0.1"},
         {L"", L"?ver=3.0.0.1"},
         {L"proppage_131", L"?ver=3.0.0.1&topic=proppage_131"},
         {L"a b&c", L"?ver=3.0.0.1&topic=a b&c"},  // not escaped

@@ -286,7 +286,7 @@ TEST_F(SettingsLoad, SavedKeyLoadsBack)
     }
 
     // Stored as the codec's blob over "<modulus> <exponent>".
-    BYTE* pData = NULL;
+    BYTE* pData = nullptr;
     UINT nBytes = 0;
     ASSERT_TRUE(theApp.GetProfileBinary(L"Network", L"PublicKey1280", &pData, &nBytes));
     CByteArray blob;

@@ -66,7 +66,7 @@ TEST_F(Migration, ExclusionIsASubstringTestOfTheExclusionText)
     }
 
     EXPECT_TRUE(Copy(L"SettingInitialized", L"Network"));
-    EXPECT_TRUE(Copy(NULL, L"Frame"));
+    EXPECT_TRUE(Copy(nullptr, L"Frame"));
 
     for (const VALUECASE& c : cases)
     {
@@ -97,7 +97,7 @@ TEST_F(Migration, ValuesOverOneMegabyteStayBehindAndTheRestIsCopied)
     SetValue(oldSettings, L"OverOneMB", REG_BINARY, Bytes(1048577, 0x22));
     SetValue(oldSettings, L"Z", REG_SZ, SzBytes(L"after the large one"));
 
-    EXPECT_FALSE(Copy(NULL, L"Settings")) << "a value left behind is reported";
+    EXPECT_FALSE(Copy(nullptr, L"Settings")) << "a value left behind is reported";
 
     const std::wstring newSettings = std::wstring(kNew) + L"\\Settings";
     DWORD type;
@@ -112,7 +112,7 @@ TEST_F(Migration, ValuesOverOneMegabyteStayBehindAndTheRestIsCopied)
 
 TEST_F(Migration, MissingSourceSectionCopiesNothing)
 {
-    EXPECT_FALSE(Copy(NULL, L"Frame"));
+    EXPECT_FALSE(Copy(nullptr, L"Frame"));
     EXPECT_FALSE(KeyExists(std::wstring(kNew) + L"\\Frame"));
 }
 

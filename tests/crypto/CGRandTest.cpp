@@ -249,7 +249,7 @@ TEST(CGRandTest, UnseededAndBadMaterialFailCleanly)
 
     EXPECT_FALSE(g.Seed(buf, 0));
     EXPECT_FALSE(g.Seed(buf, -5));
-    EXPECT_FALSE(g.Seed(NULL, 4));
+    EXPECT_FALSE(g.Seed(nullptr, 4));
     EXPECT_FALSE(g.IsSeeded());
 
     // A failed seed leaves a seeded generator as it was.

@@ -119,7 +119,7 @@ TEST(Sha256Test, ZeroLengthUpdateChangesNothing)
     Sha256Init(&ctx);
     Sha256Update(&ctx, "abc", 0);
     Sha256Update(&ctx, "abc", 3);
-    Sha256Update(&ctx, NULL, 0);
+    Sha256Update(&ctx, nullptr, 0);
     uint8_t out[32];
     Sha256Final(&ctx, out);
     EXPECT_EQ("ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad", ToHex(out, 32));

@@ -35,7 +35,7 @@ TEST(StoredSecretTest, MachineSeedFromName)
     // The empty name hashes its terminator alone: SHA-256 of two zero bytes,
     // 96a296d2 24f285c6 ..., folded as little-endian words.
     EXPECT_EQ(0x3f650387u, MachineSeedFromName(L""));
-    EXPECT_EQ(0x3f650387u, MachineSeedFromName(NULL));
+    EXPECT_EQ(0x3f650387u, MachineSeedFromName(nullptr));
     EXPECT_EQ(kSeedAlpha, MachineSeedFromName(L"ALPHA"));
     EXPECT_EQ(0xb4852eebu, MachineSeedFromName(L"WINEHOST"));
 

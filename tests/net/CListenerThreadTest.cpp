@@ -13,7 +13,7 @@ namespace {
 
 struct FOUND
 {
-    HWND hWnd = NULL;
+    HWND hWnd = nullptr;
 };
 
 BOOL CALLBACK FindMessageBox(HWND hWnd, LPARAM lParam)
@@ -54,7 +54,7 @@ TEST(ListenerThread, TakenPortShowsStatusAndMessageBox)
         FOUND found;
         ASSERT_TRUE(WaitUntil([&] {
             ::EnumWindows(FindMessageBox, reinterpret_cast<LPARAM>(&found));
-            return found.hWnd != NULL;
+            return found.hWnd != nullptr;
         })) << "no message box";
         std::wstring text;
         ::EnumChildWindows(found.hWnd, CollectText, reinterpret_cast<LPARAM>(&text));
@@ -64,7 +64,7 @@ TEST(ListenerThread, TakenPortShowsStatusAndMessageBox)
         EXPECT_EQ(1, ListenerThreadList.GetCountLocked());
         if (bStop)
         {
-            HANDLE hDone = ::CreateEventW(NULL, TRUE, FALSE, NULL);
+            HANDLE hDone = ::CreateEventW(nullptr, TRUE, FALSE, nullptr);
             std::thread stopper([&] {
                 ListenerThreadList.StopAll(TRUE);
                 ::SetEvent(hDone);
@@ -129,7 +129,7 @@ TEST(ListenerThread, PortOutsideOneTo65535IsAPortThatCantBeOpened)
         FOUND found;
         bool bBox = WaitUntil([&] {
             ::EnumWindows(FindMessageBox, reinterpret_cast<LPARAM>(&found));
-            return found.hWnd != NULL;
+            return found.hWnd != nullptr;
         }, 3000);
         EXPECT_TRUE(bBox) << "no message box";
         CString expected;
@@ -168,7 +168,7 @@ TEST(ListenerThread, StoppedBeforeItRunsShowsNoBox)
     FOUND found;
     bool bBox = WaitUntil([&] {
         ::EnumWindows(FindMessageBox, reinterpret_cast<LPARAM>(&found));
-        return found.hWnd != NULL;
+        return found.hWnd != nullptr;
     }, 1000);
     if (bBox)
         ::PostMessageW(found.hWnd, WM_COMMAND, IDOK, 0);
@@ -204,7 +204,7 @@ TEST(ListenerThread, StopJustBeforeTheBoxAppearsClosesIt)
     {
         FOUND found;
         ::EnumWindows(FindMessageBox, reinterpret_cast<LPARAM>(&found));
-        if (found.hWnd != NULL)
+        if (found.hWnd != nullptr)
             ::PostMessageW(found.hWnd, WM_COMMAND, IDOK, 0);   // let the listener end
         WaitUntil([] { return ListenerThreadList.GetCountLocked() == 0; });
     }

@@ -30,7 +30,7 @@ std::vector<BYTE> Pattern(size_t n, BYTE seed)
 
 HANDLE WINAPI RefuseHandOver(UINT, HANDLE)
 {
-    return NULL;
+    return nullptr;
 }
 
 class ServerWndTest : public ::testing::Test
@@ -92,7 +92,7 @@ public:
         EXPECT_NE(std::wstring::npos, lines.back().find(std::wstring(L" フォーマット: CF_DIB,  ") + BIG_NAME))
             << Join(lines);
         m_hWnd = Receiver()->m_hServerWnd;
-        ASSERT_TRUE(m_hWnd != NULL);
+        ASSERT_TRUE(m_hWnd != nullptr);
         EXPECT_EQ(m_hWnd, ::GetClipboardOwner());
         // The state follows the line.
         EXPECT_TRUE(WaitUntil([] { return ReceiverThreadList.GetStatus() == 1; }, 15000));
@@ -102,7 +102,7 @@ public:
 
     std::unique_ptr<FakeSender> m_pfs;
     CSocketedThreadPtr m_pReceiver;
-    HWND m_hWnd = NULL;
+    HWND m_hWnd = nullptr;
     UINT m_nBigFormat = 0;
 };
 
@@ -199,10 +199,10 @@ TEST_F(ServerWndTest, KeepAliveAboutEverySecond)
 TEST_F(ServerWndTest, BusyClipboardIsRetriedUntilReleased)
 {
     // Held by a window of this thread, as another program would.
-    HWND hHolder = ::CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, NULL, NULL, NULL);
+    HWND hHolder = ::CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
     ASSERT_TRUE(::OpenClipboard(hHolder));
     ASSERT_NO_FATAL_FAILURE(Open());
-    ASSERT_TRUE(WaitUntil([&] { return Receiver()->m_hServerWnd.load() != NULL; }));
+    ASSERT_TRUE(WaitUntil([&] { return Receiver()->m_hServerWnd.load() != nullptr; }));
     ::Sleep(300);
     auto lines = TakeLog();
     EXPECT_TRUE(lines.size() == 1 && lines[0].find(L"【正常受信】") == 0) << "retries are silent:" << Join(lines);
@@ -240,7 +240,7 @@ TEST_F(ServerWndTest, EndingTakesTheWindowAndLeavesTheDataThatCame)
         c.end(*this);
         ASSERT_TRUE(WaitUntil(NoReceivers, 15000));
         EXPECT_FALSE(::IsWindow(m_hWnd));
-        EXPECT_TRUE(Receiver()->m_hServerWnd.load() == NULL);
+        EXPECT_TRUE(Receiver()->m_hServerWnd.load() == nullptr);
         EXPECT_TRUE(TakeLog().empty());
         std::vector<BYTE> got;
         DWORD nMs = 0;
@@ -332,7 +332,7 @@ TEST_F(ServerWndTest, RefusedHandOverKeepsTheBlockForTheNextPaste)
               lines[1]);
     EXPECT_EQ(1, Receiver()->m_nState.load());
     CReceiverThread* p = Receiver();
-    EXPECT_TRUE(p->m_pData->GetAt(1)->m_hGlobal != NULL) << "the block is held";
+    EXPECT_TRUE(p->m_pData->GetAt(1)->m_hGlobal != nullptr) << "the block is held";
 
     // The next paste takes the held block, without a request; refused again,
     // it gives the clipboard line.
@@ -357,7 +357,7 @@ TEST(ServerWndStoppingTest, StoppedReceiverAsksNothing)
     ConnectPair(sender, pReceiver->m_socket);
     CByteArray key;
     key.SetSize(32);
-    pReceiver->m_buffer.SetKey(NULL, key);
+    pReceiver->m_buffer.SetKey(nullptr, key);
     pReceiver->m_pData = new CBDFArray();
     CBDF* pRecord = new CBDF();
     pRecord->m_nFormat = CF_DIB;

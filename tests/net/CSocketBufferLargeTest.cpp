@@ -33,7 +33,7 @@ void SetKey(CSocketBuffer& buffer)
     CByteArray a;
     a.SetSize(key.size());
     memcpy(a.GetData(), key.data(), key.size());
-    buffer.SetKey(NULL, a);
+    buffer.SetKey(nullptr, a);
 }
 
 // The threads of this process now.

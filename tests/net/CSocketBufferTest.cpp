@@ -35,7 +35,7 @@ TEST_F(SocketBufferTest, KeyedBytesOnTheWireAreDataXorKeystream)
 {
     CByteArray key;
     Fill(key, 32, 5);
-    m_bufA.SetKey(NULL, key);   // B stays in clear to see the wire
+    m_bufA.SetKey(nullptr, key);   // B stays in clear to see the wire
     CByteArray data;
     Fill(data, 65537, 9);
     std::thread t([&] { m_bufA.SendBytes(data.GetData(), DWORD(data.GetSize())); });
@@ -62,18 +62,18 @@ TEST_F(SocketBufferTest, BothEndsKeyedRoundTripLargeAndZeroLength)
 {
     CByteArray key;
     Fill(key, 32, 1);
-    m_bufA.SetKey(NULL, key);
-    m_bufB.SetKey(NULL, key);
+    m_bufA.SetKey(nullptr, key);
+    m_bufB.SetKey(nullptr, key);
     CByteArray data;
     Fill(data, 3 * 1024 * 1024 + 17, 3);
     std::thread t([&] {
-        m_bufA.SendBytes(NULL, 0);   // nothing sent, nothing consumed
+        m_bufA.SendBytes(nullptr, 0);   // nothing sent, nothing consumed
         m_bufA.SendBytes(data.GetData(), DWORD(data.GetSize()));
         m_bufA.SendUInt32(0x12345678);
     });
     CByteArray got;
     got.SetSize(data.GetSize());
-    m_bufB.ReceiveBytes(0, NULL);
+    m_bufB.ReceiveBytes(0, nullptr);
     m_bufB.ReceiveBytes(DWORD(got.GetSize()), got.GetData());
     EXPECT_EQ(0x12345678u, m_bufB.ReceiveUInt32());
     t.join();
@@ -84,7 +84,7 @@ TEST_F(SocketBufferTest, PiecesAreDecipheredAsTheyArrive)
 {
     CByteArray key;
     Fill(key, 32, 2);
-    m_bufB.SetKey(NULL, key);
+    m_bufB.SetKey(nullptr, key);
     CGRand ref;
     ref.Seed(key.GetData(), 32);
     CByteArray data;
@@ -128,7 +128,7 @@ TEST_F(SocketBufferTest, AbortedSocketFailsWith10004)
 {
     CByteArray key;
     Fill(key, 32, 7);
-    m_bufA.SetKey(NULL, key);
+    m_bufA.SetKey(nullptr, key);
     CGRand ref;
     ref.Seed(key.GetData(), 32);
     m_a.Abort();
@@ -193,7 +193,7 @@ TEST_F(SocketBufferTest, SetKeySeedsFromKeyOrFromPrefixAndKey)
     for (size_t i = 0; i < material188.size(); ++i)
         material188[i] = i < 156 ? prefix[4 + i] : key[i - 156];
     struct { const char* pszCase; const CByteArray* pPrefix; const std::vector<BYTE>* pMaterial; } cases[] = {
-        { "no prefix", NULL, &material32 },
+        { "no prefix", nullptr, &material32 },
         { "empty prefix", &empty, &material32 },
         { "160-byte prefix", &prefix, &material188 },
     };

@@ -75,8 +75,8 @@ protected:
     {
         ADDRINFOW hints = {};
         hints.ai_family = AF_INET;
-        ADDRINFOW* pResult = NULL;
-        if (::GetAddrInfoW(L"localhost", NULL, &hints, &pResult) != 0)
+        ADDRINFOW* pResult = nullptr;
+        if (::GetAddrInfoW(L"localhost", nullptr, &hints, &pResult) != 0)
             return false;
         ::FreeAddrInfoW(pResult);
         return true;

@@ -164,7 +164,7 @@ TEST(SocketedThreadList, WorkerWhoseThreadCannotStartIsFinishedAndRemoved)
     p->m_pList = &list;
     // A thread start that fails, as when the system has no thread to give.
     PFN_BEGINTHREAD pfnFails = [](AFX_THREADPROC, LPVOID, int, UINT, DWORD, LPSECURITY_ATTRIBUTES) -> CWinThread* {
-        return NULL;
+        return nullptr;
     };
     EXPECT_FALSE(StartWorkerThread(&list, p, TestWorkerProc, pfnFails));
     EXPECT_EQ(1, p->m_bFinished.load());

@@ -66,7 +66,7 @@ private:
 // than waits for ever: pfnRelease lets the workers go after nMs.
 bool ReturnsWithin(DWORD nMs, const std::function<void()>& stop, const std::function<void()>& release)
 {
-    HANDLE hDone = ::CreateEventW(NULL, TRUE, FALSE, NULL);
+    HANDLE hDone = ::CreateEventW(nullptr, TRUE, FALSE, nullptr);
     std::thread stopper([&] {
         stop();
         ::SetEvent(hDone);
@@ -111,11 +111,11 @@ TEST(WorkerThreadScope, ExceptionEscapingTheJobStillEndsTheWorker)
 
 // A worker held in a call that neither the stop flag nor the socket's abort
 // reaches, until the test lets it go.
-HANDLE g_hRelease = NULL;
+HANDLE g_hRelease = nullptr;
 
 TEST(WorkerThreadScope, EndOfProgramGivesUpOnAStuckWorker)
 {
-    g_hRelease = ::CreateEventW(NULL, TRUE, FALSE, NULL);
+    g_hRelease = ::CreateEventW(nullptr, TRUE, FALSE, nullptr);
     EnterHook hook([](CSocketedThread*) { ::WaitForSingleObject(g_hRelease, INFINITE); });
     std::vector<CAdoPtr<CSocketedThread>> workers;
     for (const WORKERKIND& kind : kKinds)
@@ -142,7 +142,7 @@ TEST(WorkerThreadScope, EndOfProgramGivesUpOnAStuckWorker)
     for (const WORKERKIND& kind : kKinds)
         EXPECT_TRUE(kind.pList->StopAllWithin(10000)) << kind.pszName;
     ::CloseHandle(g_hRelease);
-    g_hRelease = NULL;
+    g_hRelease = nullptr;
     TakeLog();
     TakeStatus();
 }

@@ -118,7 +118,7 @@ TEST(CDestinationDataArray, ParsesTheSettingTextForEachCase)
 TEST(CDestinationData, RecordWithTooFewFieldsIsNull)
 {
     for (const wchar_t* pszRecord : {L"", L"1", L"1,\"a\"", L"1,\"a,b,c\""})
-        EXPECT_TRUE(CDestinationData::FromString(CString(pszRecord)) == NULL) << Show(pszRecord);
+        EXPECT_TRUE(CDestinationData::FromString(CString(pszRecord)) == nullptr) << Show(pszRecord);
 }
 
 TEST(DestinationListToString, WritesFlagsAsDigitsAndNamesQuoted)
@@ -145,8 +145,8 @@ TEST(DestinationListToString, WritesFlagsAsDigitsAndNamesQuoted)
 
 TEST(DestinationListToString, NoListWritesTheEmptyText)
 {
-    EXPECT_TRUE(DestinationListToString(NULL).IsEmpty());
-    EXPECT_TRUE(DestinationToString(NULL).IsEmpty());
+    EXPECT_TRUE(DestinationListToString(nullptr).IsEmpty());
+    EXPECT_TRUE(DestinationToString(nullptr).IsEmpty());
 }
 
 TEST(DestinationListToString, WriteThenParseGivesTheSameList)

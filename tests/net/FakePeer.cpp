@@ -46,7 +46,7 @@ DWORD FakeSender::ReadGreeting(const wchar_t* pszPassword)
     m_buffer.ReceiveBytes(nChallenge, m_arrNonce.GetData());
     DWORD nModulus = m_buffer.ReceiveUInt32();
     HashWithPassword(m_arrNonce, pszPassword, m_arrK1);
-    m_buffer.SetKey(NULL, m_arrK1);
+    m_buffer.SetKey(nullptr, m_arrK1);
     return nModulus;
 }
 
@@ -102,7 +102,7 @@ bool FakeSender::ClosedByPeer(DWORD nTimeoutMs)
         FD_ZERO(&set);
         FD_SET(m_socket.m_socket.m_hSocket, &set);
         timeval tv = { 0, 50000 };
-        if (::select(0, &set, NULL, NULL, &tv) > 0)
+        if (::select(0, &set, nullptr, nullptr, &tv) > 0)
         {
             char c;
             int n = ::recv(m_socket.m_socket.m_hSocket, &c, 1, 0);

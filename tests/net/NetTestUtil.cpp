@@ -20,7 +20,7 @@ void ConnectPair(CSocketX& client, CSocketX& server)
 
 bool Listener::AcceptWithin(CSocket& s, DWORD nTimeoutMs)
 {
-    HANDLE hDone = ::CreateEventW(NULL, TRUE, FALSE, NULL);
+    HANDLE hDone = ::CreateEventW(nullptr, TRUE, FALSE, nullptr);
     std::thread watchdog([&] {
         if (::WaitForSingleObject(hDone, nTimeoutMs) == WAIT_TIMEOUT)
             Cancel();
@@ -103,9 +103,9 @@ bool StartListenerOnFreePort(std::vector<std::wstring>& status)
 
 std::string Narrow(const std::wstring& s)
 {
-    int n = ::WideCharToMultiByte(CP_UTF8, 0, s.c_str(), int(s.size()), NULL, 0, NULL, NULL);
+    int n = ::WideCharToMultiByte(CP_UTF8, 0, s.c_str(), int(s.size()), nullptr, 0, nullptr, nullptr);
     std::string out(n, '\0');
-    ::WideCharToMultiByte(CP_UTF8, 0, s.c_str(), int(s.size()), &out[0], n, NULL, NULL);
+    ::WideCharToMultiByte(CP_UTF8, 0, s.c_str(), int(s.size()), &out[0], n, nullptr, nullptr);
     return out;
 }
 
@@ -159,29 +159,29 @@ UINT InternalFormat()
 bool ReadClipboard(UINT nFormat, std::vector<BYTE>& out, DWORD* pnMs)
 {
     out.clear();
-    for (int i = 0; i < 100 && !::OpenClipboard(NULL); ++i)
+    for (int i = 0; i < 100 && !::OpenClipboard(nullptr); ++i)
         ::Sleep(10);
     DWORD nStart = ::GetTickCount();
     HANDLE h = ::GetClipboardData(nFormat);
     if (pnMs)
         *pnMs = ::GetTickCount() - nStart;
-    if (h != NULL)
+    if (h != nullptr)
     {
         SIZE_T n = ::GlobalSize(h);
         const BYTE* p = static_cast<const BYTE*>(::GlobalLock(h));
-        if (p != NULL)
+        if (p != nullptr)
         {
             out.assign(p, p + n);
             ::GlobalUnlock(h);
         }
     }
     ::CloseClipboard();
-    return h != NULL;
+    return h != nullptr;
 }
 
 void PutSentinelOnClipboard()
 {
-    ASSERT_TRUE(::OpenClipboard(NULL));
+    ASSERT_TRUE(::OpenClipboard(nullptr));
     ::EmptyClipboard();
     HGLOBAL h = ::GlobalAlloc(GMEM_MOVEABLE, 4);
     memcpy(::GlobalLock(h), L"s\0", 4);

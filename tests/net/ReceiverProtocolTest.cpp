@@ -393,7 +393,7 @@ TEST_F(ReceiverProtocolTest, ConnectionsWithoutACopyLeaveTheHeldPlaceholders)
             FD_ZERO(&readable);
             FD_SET(stranger.m_socket.m_socket.m_hSocket, &readable);
             timeval wait = { 10, 0 };
-            ASSERT_EQ(1, ::select(0, &readable, NULL, NULL, &wait)) << "no greeting";
+            ASSERT_EQ(1, ::select(0, &readable, nullptr, nullptr, &wait)) << "no greeting";
             cases[i].script(stranger);
         }
         ASSERT_TRUE(WaitUntil([] { return ReceiverThreadList.GetCountLocked() == 1; }))
@@ -485,7 +485,7 @@ TEST_F(ReceiverProtocolTest, BusyClipboard)
         PutSentinelOnClipboard();
         // Held by a window: an open clipboard without one doesn't keep other
         // threads out everywhere.
-        HWND hHolder = ::CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, NULL, NULL, NULL);
+        HWND hHolder = ::CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
         ASSERT_TRUE(::OpenClipboard(hHolder));
         FakeSender fs;
         Connect(fs);

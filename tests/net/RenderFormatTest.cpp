@@ -32,13 +32,13 @@ public:
         CByteArray key;
         key.SetSize(32);
         key[31] = 9;
-        m_senderBuffer.SetKey(NULL, key);
-        m_pReceiver->m_buffer.SetKey(NULL, key);
+        m_senderBuffer.SetKey(nullptr, key);
+        m_pReceiver->m_buffer.SetKey(nullptr, key);
         m_pReceiver->m_pData = new CBDFArray();
         m_pReceiver->m_pData->Add(Placeholder(CF_DIB, L"CF_DIB"));
         m_pReceiver->m_pData->Add(Placeholder(CF_UNICODETEXT, L"CF_UNICODETEXT"));
         m_pReceiver->m_pData->Add(Placeholder(CF_UNICODETEXT, L"second of its id"));
-        m_hWnd = ::CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, NULL, NULL, NULL);
+        m_hWnd = ::CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
         ASSERT_TRUE(::OpenClipboard(m_hWnd));
         ::EmptyClipboard();
     }
@@ -89,7 +89,7 @@ public:
     CSocketX m_sender;
     CSocketBuffer m_senderBuffer{ &m_sender };
     CAdoPtr<CReceiverThread> m_pReceiver;
-    HWND m_hWnd = NULL;
+    HWND m_hWnd = nullptr;
 };
 
 TEST_F(RenderFormatTest, DataArrivesWithBothReplies)
@@ -106,7 +106,7 @@ TEST_F(RenderFormatTest, DataArrivesWithBothReplies)
     EXPECT_TRUE(b);
     EXPECT_EQ(1, m_pReceiver->m_nState.load());
     HANDLE h = ::GetClipboardData(CF_UNICODETEXT);
-    ASSERT_TRUE(h != NULL);
+    ASSERT_TRUE(h != nullptr);
     EXPECT_EQ(0, memcmp(::GlobalLock(h), data, 6));
     ::GlobalUnlock(h);
     auto lines = TakeLog();
@@ -127,8 +127,8 @@ TEST_F(RenderFormatTest, EmptyBlockIsAccepted)
     // Nothing to paste: as when the sender has no data, one line says so.
     EXPECT_FALSE(b);
     EXPECT_EQ(1, m_pReceiver->m_nState.load());
-    EXPECT_TRUE(::GetClipboardData(CF_DIB) == NULL);
-    EXPECT_TRUE(m_pReceiver->m_pData->GetAt(0)->m_hGlobal == NULL) << "nothing held for the next paste";
+    EXPECT_TRUE(::GetClipboardData(CF_DIB) == nullptr);
+    EXPECT_TRUE(m_pReceiver->m_pData->GetAt(0)->m_hGlobal == nullptr) << "nothing held for the next paste";
     auto lines = TakeLog();
     ASSERT_EQ(1u, lines.size()) << Join(lines);
     EXPECT_EQ(L"【受信エラー】 受信できません。フォーマット: CF_DIB", lines[0]);
@@ -207,7 +207,7 @@ TEST_F(RenderFormatTest, NoRecordOrHeldBlockNeedsNoRequest)
     ::GlobalUnlock(h);
     m_pReceiver->m_pData->GetAt(0)->m_hGlobal = h;
     EXPECT_TRUE(m_pReceiver->RenderFormat(CF_DIB));
-    EXPECT_EQ(NULL, m_pReceiver->m_pData->GetAt(0)->m_hGlobal);
+    EXPECT_EQ(nullptr, m_pReceiver->m_pData->GetAt(0)->m_hGlobal);
     EXPECT_TRUE(TakeLog().empty());
     // The fake sender got nothing at all.
     u_long nPending = 1;

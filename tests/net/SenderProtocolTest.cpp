@@ -78,7 +78,7 @@ public:
         if (bKey)
         {
             HashWithPassword(m_nonce, PASSWORD, m_k1);
-            m_buffer.SetKey(NULL, m_k1);
+            m_buffer.SetKey(nullptr, m_k1);
         }
     }
     // Modulus bytes and check words (flipped as the protocol wants unless told).
@@ -347,7 +347,7 @@ TEST_F(SenderProtocolTest, RequestsAndEveryReplyCode)
 {
     UINT nFormat = ::RegisterClipboardFormatW(L"VarnelLoadedFormat");
     // What the sender will find on its own clipboard for the placeholder.
-    ASSERT_TRUE(::OpenClipboard(NULL));
+    ASSERT_TRUE(::OpenClipboard(nullptr));
     ::EmptyClipboard();
     HGLOBAL h = ::GlobalAlloc(GMEM_MOVEABLE, 5);
     memcpy(::GlobalLock(h), "load", 5);
@@ -509,11 +509,11 @@ TEST_F(SenderProtocolTest, OwnReceiverIsSkippedAndKept)
     char szHost[256] = "";
     addrinfo hints = {};
     hints.ai_family = AF_INET;
-    addrinfo* pResult = NULL;
-    if (::gethostname(szHost, sizeof(szHost)) == 0 && ::getaddrinfo(szHost, NULL, &hints, &pResult) == 0)
+    addrinfo* pResult = nullptr;
+    if (::gethostname(szHost, sizeof(szHost)) == 0 && ::getaddrinfo(szHost, nullptr, &hints, &pResult) == 0)
     {
         selves.push_back(std::wstring(CString(szHost).GetString()));
-        for (addrinfo* p = pResult; p != NULL; p = p->ai_next)
+        for (addrinfo* p = pResult; p != nullptr; p = p->ai_next)
         {
             wchar_t szAddress[32];
             ::InetNtopW(AF_INET, &reinterpret_cast<sockaddr_in*>(p->ai_addr)->sin_addr, szAddress, 32);

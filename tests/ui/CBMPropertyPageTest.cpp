@@ -33,7 +33,7 @@ protected:
         return topics;
     }
 
-    CBMPropertyPage::HELP_OPENER m_pfnOldHelp = NULL;
+    CBMPropertyPage::HELP_OPENER m_pfnOldHelp = nullptr;
 };
 
 TEST_F(CBMPropertyPageTest, TabsFollowShowFormatDialogOnlyInTheMainDialogsSheet)

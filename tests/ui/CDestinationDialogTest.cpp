@@ -30,7 +30,7 @@ TEST_F(CDestinationDialogTest, ShowsMembersAndHidesTheProtocolChoice)
         const int ids[3] = {IDC_DEST_PROTOCOL_LABEL, IDC_DEST_IPV4, IDC_DEST_IPV6};
         for (int i = 0; i < 3; i++) {
             HWND c = GetDlgItem(h, ids[i]);
-            hiddenAndDisabled[i] = c != NULL && !IsWindowVisible(c) && !IsWindowEnabled(c);
+            hiddenAndDisabled[i] = c != nullptr && !IsWindowVisible(c) && !IsWindowEnabled(c);
         }
         Notify(h, IDCANCEL, BN_CLICKED);
     });
@@ -65,9 +65,9 @@ const OK_CASE kOkCases[] = {
     {"ideographic spaces trimmed", L"\u3000pc2\u3000", L"2", 0, true, L"pc2", 2, 0},
     {"hidden IPv6 kept", L"h", L"3", 1, true, L"h", 3, 1},
     {"stored protocol neither 0 nor 1", L"h", L"3", 5, true, L"h", 3, -1},
-    {"empty name", L"", L"3", 0, false, NULL, 0, 0},
-    {"blanks only", L"  \t ", L"3", 0, false, NULL, 0, 0},
-    {"ideographic spaces only", L"\u3000\u3000", L"3", 0, false, NULL, 0, 0},
+    {"empty name", L"", L"3", 0, false, nullptr, 0, 0},
+    {"blanks only", L"  \t ", L"3", 0, false, nullptr, 0, 0},
+    {"ideographic spaces only", L"\u3000\u3000", L"3", 0, false, nullptr, 0, 0},
 };
 
 TEST_F(CDestinationDialogTest, OkAcceptsATrimmedNameAndParsesThePort)
@@ -123,7 +123,7 @@ TEST_F(CDestinationDialogTest, PortThatIsNoPortIsRefusedWhereItIsTyped)
         dlg.m_strName = L"before";
         dlg.m_nPort = 5;
         dlg.m_nProtocol = 0;
-        HWND hDialog = NULL, hPort = NULL;
+        HWND hDialog = nullptr, hPort = nullptr;
         bool stayed = false, focused = false;
         std::wstring kept;
         Script script;

@@ -52,7 +52,7 @@ TEST_F(CFormatDialogTest, PublishesItsWindowAndFollowsNewCopies)
     Set(theApp.m_arrSeenFormats, {L"Zeta", L"alpha", L"Beta"});
     COptionSendDialog send;
     CFormatDialog formats(&send);
-    HWND published = NULL;
+    HWND published = nullptr;
     Strings seen, afterCopy;
     bool addEnabled = true, deleteEnabled = true;
     Script script;
@@ -71,8 +71,8 @@ TEST_F(CFormatDialogTest, PublishesItsWindowAndFollowsNewCopies)
         PressCancel(h);
     });
     EXPECT_EQ(IDCANCEL, RunPages(script, send, formats));
-    EXPECT_NE((HWND)NULL, published);
-    EXPECT_EQ((HWND)NULL, FormatPageWnd);
+    EXPECT_NE((HWND)nullptr, published);
+    EXPECT_EQ((HWND)nullptr, FormatPageWnd);
     EXPECT_EQ((Strings{L"alpha", L"Beta", L"Zeta"}), seen);  // sorted by the list box
     EXPECT_EQ((Strings{L"Gamma"}), afterCopy);
     EXPECT_FALSE(addEnabled);
@@ -84,7 +84,7 @@ TEST_F(CFormatDialogTest, NoFormatsPageNoPublishedWindow)
     bool nullWhileOpen = false;
     Script script;
     script.On(L"設定", [&](HWND h) {
-        nullWhileOpen = FormatPageWnd == NULL && TabCaptions(h).size() == 3;
+        nullWhileOpen = FormatPageWnd == nullptr && TabCaptions(h).size() == 3;
         PressCancel(h);
     });
     script.Start();
@@ -193,7 +193,7 @@ TEST_F(CFormatDialogTest, BothPagesShowOneListAndSaveItOnce)
         sendRowsBack = ListRows(Send(CurrentPage(h)));
         PressApply(h);
         storedAtApply = ValueExists(L"Settings", L"Formats3");
-        theApp.WriteProfileString(L"Settings", L"Formats3", NULL);
+        theApp.WriteProfileString(L"Settings", L"Formats3", nullptr);
         PressOK(h);
         rewrittenAtOk = ValueExists(L"Settings", L"Formats3");
     });

@@ -57,7 +57,7 @@ TEST_F(CGeneratingRSAKeyDialogTest, RealRunStoresAKeyAndEndsWithOk)
     Script script(120000);
     script.Then([&]() {
         HWND d = FindTopWindow(L"Varnel");
-        if (d == NULL || ItemText(d, IDCANCEL) != L"OK")
+        if (d == nullptr || ItemText(d, IDCANCEL) != L"OK")
             return false;
         tFinished = GetTickCount();
         status = ItemText(d, IDC_KEYGEN_STATUS);
@@ -119,7 +119,7 @@ TEST_F(CGeneratingRSAKeyDialogTest, RealRunStoresAKeyAndEndsWithOk)
 bool EndIfFinished()
 {
     HWND d = FindTopWindow(L"Varnel");
-    if (d == NULL)
+    if (d == nullptr)
         return true;
     if (ItemText(d, IDC_KEYGEN_STATUS) != L"RSA鍵の生成が完了しました。")
         return false;

@@ -35,7 +35,7 @@ CRect ChildRect(HWND hDialog, int nID)
 {
     CRect rc;
     GetWindowRect(GetDlgItem(hDialog, nID), &rc);
-    MapWindowPoints(NULL, hDialog, (LPPOINT)&rc, 2);
+    MapWindowPoints(nullptr, hDialog, (LPPOINT)&rc, 2);
     return rc;
 }
 
@@ -43,8 +43,8 @@ class CMainDialogTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        ASSERT_TRUE(m_parent.CreateEx(0, AfxRegisterWndClass(0), L"", WS_OVERLAPPEDWINDOW, 0, 0, 600, 500, NULL,
-                                      NULL));
+        ASSERT_TRUE(m_parent.CreateEx(0, AfxRegisterWndClass(0), L"", WS_OVERLAPPEDWINDOW, 0, 0, 600, 500, nullptr,
+                                      nullptr));
         m_pDialog = new CMainDialog(&m_parent);
         ASSERT_TRUE(m_pDialog->Create(IDD_MAIN_DIALOG, &m_parent));
         m_hLog = GetDlgItem(m_pDialog->m_hWnd, IDC_MAIN_LOG);
@@ -64,8 +64,8 @@ protected:
     }
 
     CWnd m_parent;
-    CMainDialog* m_pDialog = NULL;
-    HWND m_hLog = NULL;
+    CMainDialog* m_pDialog = nullptr;
+    HWND m_hLog = nullptr;
 };
 
 TEST_F(CMainDialogTest, LogIsTrimmedFromTheStartOfALineAndNeverLosesTheNewLine)
@@ -151,7 +151,7 @@ TEST_F(CMainDialogTest, InitialisationPublishesHandleSizesAndVersion)
     EXPECT_EQ((LRESULT)CMainDialog::kLogLimit, SendMessageW(m_hLog, EM_GETLIMITTEXT, 0, 0));
 
     delete m_pDialog;
-    m_pDialog = NULL;
+    m_pDialog = nullptr;
     EXPECT_EQ(nullptr, MainDialogWnd.load()) << "withdrawn on destruction";
 }
 
@@ -173,7 +173,7 @@ TEST_F(CMainDialogTest, ControlsFollowTheEdgesWithoutDrift)
         before[i] = ChildRect(hDialog, ids[i]);
 
     for (int round = 0; round < 2; round++) {   // grow, shrink back, grow again
-        SetWindowPos(hDialog, NULL, 0, 0, rcClient.Width() + 100, rcClient.Height() + 50, SWP_NOMOVE | SWP_NOZORDER);
+        SetWindowPos(hDialog, nullptr, 0, 0, rcClient.Width() + 100, rcClient.Height() + 50, SWP_NOMOVE | SWP_NOZORDER);
         for (size_t i = 0; i < ARRAYSIZE(ids); i++) {
             CRect rc = ChildRect(hDialog, ids[i]);
             EXPECT_EQ(before[i].left + growth[i].dLeft, rc.left) << "control " << ids[i] << ", round " << round;
@@ -181,7 +181,7 @@ TEST_F(CMainDialogTest, ControlsFollowTheEdgesWithoutDrift)
             EXPECT_EQ(before[i].right + growth[i].dRight, rc.right) << "control " << ids[i] << ", round " << round;
             EXPECT_EQ(before[i].bottom + growth[i].dBottom, rc.bottom) << "control " << ids[i] << ", round " << round;
         }
-        SetWindowPos(hDialog, NULL, 0, 0, rcClient.Width(), rcClient.Height(), SWP_NOMOVE | SWP_NOZORDER);
+        SetWindowPos(hDialog, nullptr, 0, 0, rcClient.Width(), rcClient.Height(), SWP_NOMOVE | SWP_NOZORDER);
         for (size_t i = 0; i < ARRAYSIZE(ids); i++)
             EXPECT_EQ(before[i], ChildRect(hDialog, ids[i])) << "control " << ids[i] << " drifted, round " << round;
     }
@@ -202,7 +202,7 @@ TEST_F(CMainDialogTest, EnterAndEscDoNothingAndTheLogIsNotSelectedOnFocus)
             MSG msg = {GetFocus(), WM_KEYDOWN, vk, 0};
             EXPECT_TRUE(CWnd::WalkPreTranslateTree(&msg)) << "key " << vk << " goes to the dialog manager";
             DWORD dwStart = GetTickCount();
-            while (PeekMessageW(&msg, NULL, 0, 0, PM_NOREMOVE) && GetTickCount() - dwStart < 3000)
+            while (PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE) && GetTickCount() - dwStart < 3000)
                 theApp.PumpMessage();
             ASSERT_TRUE(IsWindow(hDialog)) << "key " << vk << " closed the parent";
             EXPECT_TRUE(IsWindowVisible(hDialog)) << "key " << vk;

@@ -147,7 +147,7 @@ TEST_F(CNetworkDialogTest, OkWritesEverySettingAndTheLiveValues)
     std::wstring dest;
     EXPECT_TRUE(ReadString(L"Network", L"Destination", &dest));
     EXPECT_EQ(L"1,\"pc1\",60125,0", dest);
-    BYTE* pData = NULL;
+    BYTE* pData = nullptr;
     UINT nBytes = 0;
     ASSERT_TRUE(theApp.GetProfileBinary(L"Network", L"Password", &pData, &nBytes));
     CByteArray blob;
@@ -335,7 +335,7 @@ TEST_F(CNetworkDialogTest, AddModifyDeleteKeepRowsAndSelection)
     bool sheetDisabledMeanwhile = false, sheetEnabledAfter = false;
     std::wstring modifyName, modifyPort;
     Script script;
-    HWND hPage = NULL;
+    HWND hPage = nullptr;
     script.On(L"設定", [&](HWND h) {
         hPage = CurrentPage(h);
         PressApply(h);
@@ -347,7 +347,7 @@ TEST_F(CNetworkDialogTest, AddModifyDeleteKeepRowsAndSelection)
         Notify(d, IDCANCEL, BN_CLICKED);
     });
     script.Then([&]() {
-        if (FindTopWindow(L"送信先") != NULL)
+        if (FindTopWindow(L"送信先") != nullptr)
             return false;
         sheetEnabledAfter = IsWindowEnabled(Sheet()) != FALSE;
         applyAfterCancelledAdd = ApplyEnabled(Sheet());
@@ -361,7 +361,7 @@ TEST_F(CNetworkDialogTest, AddModifyDeleteKeepRowsAndSelection)
         Notify(d, IDOK, BN_CLICKED);
     });
     script.Then([&]() {
-        if (FindTopWindow(L"送信先") != NULL)
+        if (FindTopWindow(L"送信先") != nullptr)
             return false;
         afterAdd = ListRows(List(hPage));
         selAfterAdd = Selection(hPage);
@@ -380,7 +380,7 @@ TEST_F(CNetworkDialogTest, AddModifyDeleteKeepRowsAndSelection)
         Notify(d, IDOK, BN_CLICKED);
     });
     script.Then([&]() {
-        if (FindTopWindow(L"送信先") != NULL)
+        if (FindTopWindow(L"送信先") != nullptr)
             return false;
         afterModify = ListRows(List(hPage));
         selAfterModify = Selection(hPage);
@@ -432,7 +432,7 @@ TEST_F(CNetworkDialogTest, PasswordButtonReplacesThePasswordOnApply)
     theApp.m_strPassword = L"old";
     std::wstring stateAfterSet, stateAfterEmpty;
     CString passwordAfterFirstApply;
-    HWND hPage = NULL;
+    HWND hPage = nullptr;
     Script script;
     script.On(L"設定", [&](HWND h) {
         hPage = CurrentPage(h);
@@ -444,7 +444,7 @@ TEST_F(CNetworkDialogTest, PasswordButtonReplacesThePasswordOnApply)
         Notify(d, IDOK, BN_CLICKED);
     });
     script.Then([&]() {
-        if (FindTopWindow(L"パスワード設定") != NULL)
+        if (FindTopWindow(L"パスワード設定") != nullptr)
             return false;
         stateAfterSet = ItemText(hPage, IDC_NET_PASSWORD_STATE);
         PressApply(Sheet());
@@ -454,7 +454,7 @@ TEST_F(CNetworkDialogTest, PasswordButtonReplacesThePasswordOnApply)
     });
     script.On(L"パスワード設定", [&](HWND d) { Notify(d, IDOK, BN_CLICKED); });  // empty, Yes
     script.Then([&]() {
-        if (FindTopWindow(L"パスワード設定") != NULL)
+        if (FindTopWindow(L"パスワード設定") != nullptr)
             return false;
         stateAfterEmpty = ItemText(hPage, IDC_NET_PASSWORD_STATE);
         PressOK(Sheet());
@@ -564,7 +564,7 @@ TEST_F(CNetworkDialogTest, KeyGenerationOutcomeSetsTheChoice)
         theApp.m_bKeyPresent = FALSE;
         std::unique_ptr<KnownKey> key(c.key ? new KnownKey : nullptr);
         SearchHold hold;
-        HWND hPage = NULL;
+        HWND hPage = nullptr;
         int shown = -2;
         bool apply = false;
         Script script;
@@ -580,7 +580,7 @@ TEST_F(CNetworkDialogTest, KeyGenerationOutcomeSetsTheChoice)
         });
         script.Then([&]() {
             HWND d = FindTopWindow(L"Varnel");
-            if (d != NULL) {
+            if (d != nullptr) {
                 if (ItemText(d, IDCANCEL) == L"OK")
                     Notify(d, IDCANCEL, BN_CLICKED);
                 return false;

@@ -25,12 +25,12 @@ struct CASE
 };
 
 const CASE kCases[] = {
-    {"same text", L"secret", L"secret", 0, NULL, true},
+    {"same text", L"secret", L"secret", 0, nullptr, true},
     {"different", L"secret", L"secreT", 0, kMismatch, false},
     {"second empty", L"secret", L"", 0, kMismatch, false},
     {"both empty, yes", L"", L"", IDYES, kNoPassword, true},
     {"both empty, no", L"", L"", IDNO, kNoPassword, false},
-    {"japanese", L"合言葉", L"合言葉", 0, NULL, true},
+    {"japanese", L"合言葉", L"合言葉", 0, nullptr, true},
 };
 
 TEST_F(CPasswordDialogTest, OkChecksTheRepeatedPassword)

@@ -67,23 +67,23 @@ TEST(FrameworkDialog, ModalDialogExchangesDataAndEndsWithItsResult)
 TEST(FrameworkDialog, WithoutParentTheMainWindowOwnsTheModalDialog)
 {
     CWnd main;
-    ASSERT_TRUE(main.CreateEx(0, AfxRegisterWndClass(0), L"", WS_OVERLAPPED, 0, 0, 10, 10, NULL, NULL));
+    ASSERT_TRUE(main.CreateEx(0, AfxRegisterWndClass(0), L"", WS_OVERLAPPED, 0, 0, 10, 10, nullptr, nullptr));
     CWnd* pOldMain = theApp.m_pMainWnd;
     theApp.m_pMainWnd = &main;
     CTestDialog dlg(IDD_EXIT_DIALOG);
-    HWND hOwner = NULL;
-    std::atomic<HWND> hPopup(NULL);
+    HWND hOwner = nullptr;
+    std::atomic<HWND> hPopup(nullptr);
     dlg.m_onInit = [&](CTestDialog& d) { hOwner = GetWindow(d.m_hWnd, GW_OWNER); };
     // Once the dialog is up, the owner's last active popup is the dialog.
     std::thread answer([&] {
-        for (int i = 0; i < 500 && hPopup == NULL; i++) {
+        for (int i = 0; i < 500 && hPopup == nullptr; i++) {
             HWND h = GetLastActivePopup(main.m_hWnd);
             if (h != main.m_hWnd && IsWindowVisible(h))
                 hPopup = h;
             else
                 Sleep(10);
         }
-        PostMessageW(hPopup != NULL ? hPopup.load() : GetLastActivePopup(main.m_hWnd), WM_COMMAND, IDCANCEL, 0);
+        PostMessageW(hPopup != nullptr ? hPopup.load() : GetLastActivePopup(main.m_hWnd), WM_COMMAND, IDCANCEL, 0);
     });
     EXPECT_EQ(IDCANCEL, dlg.DoModal());
     answer.join();
@@ -98,14 +98,14 @@ TEST(FrameworkDialog, MissingTemplateFailsCleanly)
     CTestDialog modal(4242);
     EXPECT_EQ(-1, modal.DoModal());
     CTestDialog modeless;
-    EXPECT_FALSE(modeless.Create(4242, NULL));
+    EXPECT_FALSE(modeless.Create(4242, nullptr));
     EXPECT_EQ(nullptr, modeless.m_hWnd);
 }
 
 TEST(FrameworkDialog, TextNumberAndRadioExchange)
 {
     CTestDialog dlg(IDD_DESTINATION_DIALOG);
-    ASSERT_TRUE(dlg.Create(IDD_DESTINATION_DIALOG, NULL));
+    ASSERT_TRUE(dlg.Create(IDD_DESTINATION_DIALOG, nullptr));
     CString strName = L"コンピュータ";
     int nPort = 60125, nProtocol = 1;
     dlg.m_exchange = [&](CDataExchange* pDX) {

@@ -65,7 +65,7 @@ inline HWND FindTopWindow(LPCWSTR caption)
     {
         LPCWSTR caption;
         HWND found;
-    } f = {caption, NULL};
+    } f = {caption, nullptr};
     EnumThreadWindows(
         GetCurrentThreadId(),
         [](HWND h, LPARAM lp) -> BOOL {
@@ -239,7 +239,7 @@ public:
         std::wstring strCaption = caption;
         return Then([strCaption, action]() {
             HWND h = FindTopWindow(strCaption.c_str());
-            if (h == NULL)
+            if (h == nullptr)
                 return false;
             action(h);
             return true;
@@ -250,15 +250,15 @@ public:
     {
         s_pCurrent = this;
         m_dwStart = GetTickCount();
-        m_uTimer = SetTimer(NULL, 0, 20, &Script::Tick);
+        m_uTimer = SetTimer(nullptr, 0, 20, &Script::Tick);
     }
     void Stop()
     {
         if (m_uTimer != 0)
-            KillTimer(NULL, m_uTimer);
+            KillTimer(nullptr, m_uTimer);
         m_uTimer = 0;
         if (s_pCurrent == this)
-            s_pCurrent = NULL;
+            s_pCurrent = nullptr;
     }
     bool Done() const { return m_steps.empty() && !m_bTimedOut; }
     bool TimedOut() const { return m_bTimedOut; }
@@ -267,7 +267,7 @@ private:
     static void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD)
     {
         Script* p = s_pCurrent;
-        if (p == NULL)
+        if (p == nullptr)
             return;
         if (!p->m_bTimedOut && GetTickCount() - p->m_dwStart > p->m_dwTimeout) {
             p->m_bTimedOut = true;
@@ -304,7 +304,7 @@ private:
     bool m_bRunning = false;
 };
 
-inline Script* Script::s_pCurrent = NULL;
+inline Script* Script::s_pCurrent = nullptr;
 
 // ---- RSA key ----------------------------------------------------------------
 
@@ -348,7 +348,7 @@ class SearchHold
 public:
     SearchHold()
     {
-        Event() = CreateEventW(NULL, TRUE, FALSE, NULL);
+        Event() = CreateEventW(nullptr, TRUE, FALSE, nullptr);
         m_pfnOld = CGeneratingRSAKeyDialog::SetSearchHook([](int) { WaitForSingleObject(Event(), 60000); });
     }
     ~SearchHold()
@@ -356,7 +356,7 @@ public:
         Release();
         CGeneratingRSAKeyDialog::SetSearchHook(m_pfnOld);
         CloseHandle(Event());   // both searches have passed it: the run is over
-        Event() = NULL;
+        Event() = nullptr;
     }
     void Release() { SetEvent(Event()); }
 
@@ -364,7 +364,7 @@ private:
     // One hold at a time; the hook is a plain function.
     static HANDLE& Event()
     {
-        static HANDLE h = NULL;
+        static HANDLE h = nullptr;
         return h;
     }
     CGeneratingRSAKeyDialog::PFN_SEARCHHOOK m_pfnOld;
@@ -398,7 +398,7 @@ protected:
     {
         INITCOMMONCONTROLSEX icc = {sizeof(icc), ICC_WIN95_CLASSES | ICC_STANDARD_CLASSES};
         InitCommonControlsEx(&icc);
-        if (theApp.m_pszRegistryKey == NULL)
+        if (theApp.m_pszRegistryKey == nullptr)
             theApp.SetRegistryKey(L"Tamberlow");
     }
     void SetUp() override
@@ -434,7 +434,7 @@ protected:
     // script runs.
     static INT_PTR RunSheet(Script& script, std::initializer_list<CPropertyPage*> pages, UINT nSelect = 0)
     {
-        CPropertySheet sheet(L"設定", NULL, nSelect);
+        CPropertySheet sheet(L"設定", nullptr, nSelect);
         for (CPropertyPage* pPage : pages)
             sheet.AddPage(pPage);
         script.Start();
@@ -449,7 +449,7 @@ protected:
         DeleteProfile();
     }
 
-    AFX_MESSAGEBOX_HOOK m_pfnOldBox = NULL;
+    AFX_MESSAGEBOX_HOOK m_pfnOldBox = nullptr;
 };
 
 }  // namespace uitest
