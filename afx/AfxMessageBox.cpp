@@ -4,7 +4,8 @@
 
 namespace {
 
-int DefaultMessageBox(HWND hWndOwner, LPCWSTR lpszText, LPCWSTR lpszCaption, UINT nType) {
+int DefaultMessageBox(HWND hWndOwner, LPCWSTR lpszText, LPCWSTR lpszCaption, UINT nType)
+{
     return MessageBoxW(hWndOwner, lpszText, lpszCaption, nType);
 }
 
@@ -13,13 +14,15 @@ AFX_MESSAGEBOX_HOOK g_pfnMessageBox = &DefaultMessageBox;
 
 }  // namespace
 
-AFX_MESSAGEBOX_HOOK AfxSetMessageBoxHook(AFX_MESSAGEBOX_HOOK pfn) {
+AFX_MESSAGEBOX_HOOK AfxSetMessageBoxHook(AFX_MESSAGEBOX_HOOK pfn)
+{
     AFX_MESSAGEBOX_HOOK pfnOld = g_pfnMessageBox;
     g_pfnMessageBox = pfn ? pfn : &DefaultMessageBox;
     return pfnOld;
 }
 
-int AfxMessageBox(LPCWSTR lpszText, UINT nType, UINT nIDHelp) {
+int AfxMessageBox(LPCWSTR lpszText, UINT nType, UINT nIDHelp)
+{
     CWinApp* pApp = AfxGetApp();
     LPCWSTR lpszCaption = pApp ? pApp->m_pszAppName : nullptr;
     // The box belongs to this thread's active window (a modal dialog, if any);
@@ -27,9 +30,11 @@ int AfxMessageBox(LPCWSTR lpszText, UINT nType, UINT nIDHelp) {
     return g_pfnMessageBox(GetActiveWindow(), lpszText ? lpszText : L"", lpszCaption, nType);
 }
 
-int AfxMessageBox(UINT nIDPrompt, UINT nType, UINT nIDHelp) {
+int AfxMessageBox(UINT nIDPrompt, UINT nType, UINT nIDHelp)
+{
     CString strText;
-    if (!strText.LoadString(nIDPrompt)) {
+    if (!strText.LoadString(nIDPrompt))
+    {
         OutputDebugStringW(L"AfxMessageBox: string resource missing\n");
         strText.Format(L"(string %u)", nIDPrompt);
     }

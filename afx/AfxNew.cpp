@@ -8,20 +8,29 @@
 
 namespace {
 
-void* Allocate(std::size_t n) {
-    if (n == 0) n = 1;
-    for (;;) {
-        if (void* p = std::malloc(n)) return p;
+void* Allocate(std::size_t n)
+{
+    if (n == 0)
+        n = 1;
+    for (;;)
+    {
+        if (void* p = std::malloc(n))
+            return p;
         std::new_handler handler = std::get_new_handler();
-        if (!handler) throw CMemoryException();
+        if (!handler)
+            throw CMemoryException();
         handler();
     }
 }
 
-void* AllocateNoThrow(std::size_t n) noexcept {
-    try {
+void* AllocateNoThrow(std::size_t n) noexcept
+{
+    try
+    {
         return Allocate(n);
-    } catch (...) {
+    }
+    catch (...)
+    {
         return nullptr;
     }
 }

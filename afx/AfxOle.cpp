@@ -2,11 +2,6 @@
 
 #include <ole2.h>
 
-BOOL AfxOleInit()
-{
-    return SUCCEEDED(OleInitialize(nullptr));
-}
+BOOL AfxOleInit() { return SUCCEEDED(OleInitialize(nullptr)); }
 
-void AfxEnableControlContainer()
-{
-}
+void AfxEnableControlContainer() {}

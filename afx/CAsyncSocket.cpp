@@ -91,10 +91,7 @@ void CAsyncSocket::Close()
     }
 }
 
-BOOL CAsyncSocket::Listen(int nConnectionBacklog)
-{
-    return ::listen(m_hSocket, nConnectionBacklog) == 0;
-}
+BOOL CAsyncSocket::Listen(int nConnectionBacklog) { return ::listen(m_hSocket, nConnectionBacklog) == 0; }
 
 BOOL CAsyncSocket::GetPeerName(SOCKADDR* lpSockAddr, int* lpSockAddrLen) const
 {
@@ -108,11 +105,7 @@ BOOL CAsyncSocket::GetSockName(SOCKADDR* lpSockAddr, int* lpSockAddrLen) const
 
 BOOL CAsyncSocket::SetSockOpt(int nOptionName, const void* lpOptionValue, int nOptionLen, int nLevel)
 {
-    return ::setsockopt(m_hSocket, nLevel, nOptionName, static_cast<const char*>(lpOptionValue),
-                        nOptionLen) == 0;
+    return ::setsockopt(m_hSocket, nLevel, nOptionName, static_cast<const char*>(lpOptionValue), nOptionLen) == 0;
 }
 
-BOOL CAsyncSocket::AsyncSelect(long)
-{
-    return TRUE;
-}
+BOOL CAsyncSocket::AsyncSelect(long) { return TRUE; }

@@ -22,8 +22,8 @@ public:
     // socket() and, when nSocketPort or an address is given or the socket is
     // a listener, bind() to it (any local IPv4 address when lpszSocketAddress
     // is NULL). lEvent is the set of network events the socket reports.
-    BOOL Create(UINT nSocketPort = 0, int nSocketType = SOCK_STREAM,
-                long lEvent = AFX_SOCKET_ALL_EVENTS, LPCWSTR lpszSocketAddress = nullptr);
+    BOOL Create(UINT nSocketPort = 0, int nSocketType = SOCK_STREAM, long lEvent = AFX_SOCKET_ALL_EVENTS,
+                LPCWSTR lpszSocketAddress = nullptr);
     // Takes over an open handle (for example one accepted on another thread).
     BOOL Attach(SOCKET hSocket, long lEvent = AFX_SOCKET_ALL_EVENTS);
     // Gives the handle up without closing it.
@@ -33,8 +33,7 @@ public:
     BOOL Listen(int nConnectionBacklog = 5);
     BOOL GetPeerName(SOCKADDR* lpSockAddr, int* lpSockAddrLen) const;
     BOOL GetSockName(SOCKADDR* lpSockAddr, int* lpSockAddrLen) const;
-    BOOL SetSockOpt(int nOptionName, const void* lpOptionValue, int nOptionLen,
-                    int nLevel = SOL_SOCKET);
+    BOOL SetSockOpt(int nOptionName, const void* lpOptionValue, int nOptionLen, int nLevel = SOL_SOCKET);
 
     SOCKET m_hSocket;
 

@@ -2,7 +2,8 @@
 #include "afx/CWnd.h"
 
 // A push button, check box or radio button; each method is one message to it.
-class CButton : public CWnd {
+class CButton : public CWnd
+{
     DECLARE_DYNAMIC(CButton)
 public:
     // BST_UNCHECKED, BST_CHECKED or BST_INDETERMINATE.

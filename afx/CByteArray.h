@@ -1,4 +1,5 @@
 #pragma once
 #include "afx/CArray.h"
 
-class CByteArray : public CArray<BYTE, BYTE> {};
+class CByteArray : public CArray<BYTE, BYTE>
+{};

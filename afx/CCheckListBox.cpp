@@ -34,10 +34,7 @@ int CCheckListBox::InsertString(int nIndex, LPCWSTR lpszItem)
     return CListBox::InsertString(nIndex, lpszItem);
 }
 
-int CCheckListBox::CheckBoxSize() const
-{
-    return 13;
-}
+int CCheckListBox::CheckBoxSize() const { return 13; }
 
 void CCheckListBox::EnsureItemHeight()
 {
@@ -47,7 +44,8 @@ void CCheckListBox::EnsureItemHeight()
         return;
     int nHeight = CheckBoxSize() + 2;
     HDC hDC = ::GetDC(m_hWnd);
-    if (hDC != nullptr) {
+    if (hDC != nullptr)
+    {
         HFONT hFont = reinterpret_cast<HFONT>(SendMessage(WM_GETFONT));
         HGDIOBJ hOld = hFont ? ::SelectObject(hDC, hFont) : nullptr;
         TEXTMETRICW tm;
@@ -72,7 +70,8 @@ void CCheckListBox::ToggleAndNotify(int nIndex)
 {
     SetCheck(nIndex, GetCheck(nIndex) == 1 ? 0 : 1);
     HWND hParent = ::GetParent(m_hWnd);
-    if (hParent != nullptr) {
+    if (hParent != nullptr)
+    {
         ::SendMessageW(hParent, WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(), CLBN_CHKCHANGE),
                        reinterpret_cast<LPARAM>(m_hWnd));
     }
@@ -80,7 +79,7 @@ void CCheckListBox::ToggleAndNotify(int nIndex)
 
 LRESULT CCheckListBox::OnLButtonDown(WPARAM wParam, LPARAM lParam)
 {
-    POINT pt = { (short)LOWORD(lParam), (short)HIWORD(lParam) };
+    POINT pt = {(short)LOWORD(lParam), (short)HIWORD(lParam)};
     LRESULT r = SendMessage(LB_ITEMFROMPOINT, 0, MAKELPARAM(pt.x, pt.y));
     int nIndex = (int)LOWORD(r);
     BOOL bInside = HIWORD(r) == 0;
@@ -94,7 +93,8 @@ LRESULT CCheckListBox::OnLButtonDown(WPARAM wParam, LPARAM lParam)
 
 LRESULT CCheckListBox::OnKeyDown(WPARAM wParam, LPARAM lParam)
 {
-    if (wParam == VK_SPACE) {
+    if (wParam == VK_SPACE)
+    {
         int nIndex = GetCaretIndex();
         if (nIndex >= 0 && nIndex < GetCount())
             ToggleAndNotify(nIndex);
@@ -115,7 +115,8 @@ void CCheckListBox::DrawItem(LPDRAWITEMSTRUCT pDis)
         return;
     HDC hDC = pDis->hDC;
     RECT rcItem = pDis->rcItem;
-    if ((int)pDis->itemID < 0) {
+    if ((int)pDis->itemID < 0)
+    {
         if (pDis->itemState & ODS_FOCUS)
             ::DrawFocusRect(hDC, &rcItem);
         return;
@@ -124,7 +125,7 @@ void CCheckListBox::DrawItem(LPDRAWITEMSTRUCT pDis)
     RECT rcBox = rcItem;
     rcBox.right = rcBox.left + nBox + 4;
     ::FillRect(hDC, &rcBox, ::GetSysColorBrush(COLOR_WINDOW));
-    RECT rcCheck = { rcBox.left + 2, rcItem.top + (rcItem.bottom - rcItem.top - nBox) / 2, 0, 0 };
+    RECT rcCheck = {rcBox.left + 2, rcItem.top + (rcItem.bottom - rcItem.top - nBox) / 2, 0, 0};
     rcCheck.right = rcCheck.left + nBox;
     rcCheck.bottom = rcCheck.top + nBox;
     UINT nState = DFCS_BUTTONCHECK | DFCS_FLAT | (pDis->itemData ? DFCS_CHECKED : 0);
@@ -140,7 +141,8 @@ void CCheckListBox::DrawItem(LPDRAWITEMSTRUCT pDis)
     GetText((int)pDis->itemID, strText);
     int nOldMode = ::SetBkMode(hDC, TRANSPARENT);
     COLORREF crOld = ::SetTextColor(hDC, ::GetSysColor(!::IsWindowEnabled(m_hWnd) ? COLOR_GRAYTEXT
-                                                        : bSelected ? COLOR_HIGHLIGHTTEXT : COLOR_WINDOWTEXT));
+                                                       : bSelected                ? COLOR_HIGHLIGHTTEXT
+                                                                                  : COLOR_WINDOWTEXT));
     RECT rcDraw = rcText;
     rcDraw.left += 2;
     ::DrawTextW(hDC, strText, strText.GetLength(), &rcDraw, DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX);

@@ -3,7 +3,7 @@
 
 // Notification code sent to the parent (WM_COMMAND) when a row's check mark
 // changed by a click or the space bar.
-#define CLBN_CHKCHANGE 40
+#define CLBN_CHKCHANGE                   40
 #define ON_CLBN_CHKCHANGE(id, memberFxn) ON_CONTROL(CLBN_CHKCHANGE, id, memberFxn)
 
 // Owner-drawn WM_DRAWITEM reflected by the parent to the control itself.
@@ -13,7 +13,8 @@
 // box. The check state lives in each row's item data (0 or 1). The control
 // must be subclassed (DDX_Control) and its parent must reflect WM_DRAWITEM as
 // AFX_WM_REFLECT_DRAWITEM (property pages do).
-class CCheckListBox : public CListBox {
+class CCheckListBox : public CListBox
+{
     DECLARE_DYNAMIC(CCheckListBox)
 public:
     // 0 or 1; LB_ERR for a row that doesn't exist.

@@ -2,10 +2,12 @@
 #include "afx/CWnd.h"
 
 // A combo box control; each method is one message to it.
-class CComboBox : public CWnd {
+class CComboBox : public CWnd
+{
     DECLARE_DYNAMIC(CComboBox)
 public:
-    int AddString(LPCWSTR lpszString) {
+    int AddString(LPCWSTR lpszString)
+    {
         return static_cast<int>(SendMessage(CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(lpszString)));
     }
     // CB_ERR (-1) when nothing is selected.

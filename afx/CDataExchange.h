@@ -7,10 +7,12 @@ class CWnd;
 // One run of a dialog's DoDataExchange: to the controls (m_bSaveAndValidate
 // FALSE) or from them. A failed check marks the exchange and focuses the control;
 // UpdateData then returns FALSE.
-class CDataExchange {
+class CDataExchange
+{
 public:
     CDataExchange(CWnd* pDlgWnd, BOOL bSaveAndValidate)
-        : m_bSaveAndValidate(bSaveAndValidate), m_pDlgWnd(pDlgWnd), m_bFailed(FALSE), m_hWndLastControl(nullptr) {}
+        : m_bSaveAndValidate(bSaveAndValidate), m_pDlgWnd(pDlgWnd), m_bFailed(FALSE), m_hWndLastControl(nullptr)
+    {}
 
     // The control nIDC of the dialog; marks the exchange failed when there is none.
     HWND PrepareCtrl(int nIDC);

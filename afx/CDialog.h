@@ -4,7 +4,8 @@
 
 // A dialog from a template in the program's resources: modal (DoModal) or
 // modeless (Create). OK and Cancel reach the virtual OnOK and OnCancel.
-class CDialog : public CWnd {
+class CDialog : public CWnd
+{
     DECLARE_DYNAMIC(CDialog)
 public:
     CDialog();

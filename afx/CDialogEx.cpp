@@ -2,6 +2,4 @@
 
 IMPLEMENT_DYNAMIC(CDialogEx, CDialog)
 
-HBRUSH CDialogEx::OnCtlColor(HDC hDC, CWnd* pWnd, UINT nCtlColor) {
-    return reinterpret_cast<HBRUSH>(Default());
-}
+HBRUSH CDialogEx::OnCtlColor(HDC hDC, CWnd* pWnd, UINT nCtlColor) { return reinterpret_cast<HBRUSH>(Default()); }

@@ -11,7 +11,8 @@
 // A top-level frame window. It deletes itself when its window is destroyed,
 // also when creation fails: after LoadFrame returns FALSE the object is gone,
 // and the application's m_pMainWnd no longer points at it.
-class CFrameWnd : public CWnd {
+class CFrameWnd : public CWnd
+{
     DECLARE_DYNAMIC(CFrameWnd)
 public:
     CFrameWnd();

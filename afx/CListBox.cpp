@@ -5,7 +5,8 @@ IMPLEMENT_DYNAMIC(CListBox, CWnd)
 void CListBox::GetText(int nIndex, CString& rString) const
 {
     int nLen = static_cast<int>(SendMessage(LB_GETTEXTLEN, static_cast<WPARAM>(nIndex)));
-    if (nLen == LB_ERR) {
+    if (nLen == LB_ERR)
+    {
         rString.Empty();
         return;
     }

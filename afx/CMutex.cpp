@@ -1,9 +1,8 @@
 #include "afx/CMutex.h"
 
-CMutex::CMutex(BOOL bInitiallyOwn, LPCWSTR lpszName, LPSECURITY_ATTRIBUTES lpsaAttribute) {
+CMutex::CMutex(BOOL bInitiallyOwn, LPCWSTR lpszName, LPSECURITY_ATTRIBUTES lpsaAttribute)
+{
     Attach(CreateMutexW(lpsaAttribute, bInitiallyOwn, lpszName));
 }
 
-BOOL CMutex::Unlock() {
-    return ReleaseMutex(m_hObject);
-}
+BOOL CMutex::Unlock() { return ReleaseMutex(m_hObject); }

@@ -1,7 +1,8 @@
 #pragma once
 #include "afx/CSyncObject.h"
 
-class CMutex : public CSyncObject {
+class CMutex : public CSyncObject
+{
 public:
     explicit CMutex(BOOL bInitiallyOwn = FALSE, LPCWSTR lpszName = nullptr,
                     LPSECURITY_ATTRIBUTES lpsaAttribute = nullptr);

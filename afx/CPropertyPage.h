@@ -8,7 +8,8 @@
 // The sheet's notifications reach the virtual handlers below: PSN_SETACTIVE
 // OnSetActive, PSN_KILLACTIVE OnKillActive, PSN_APPLY (OK and Apply) OnApply,
 // which calls OnOK, and PSN_RESET (Cancel) OnReset, which calls OnCancel.
-class CPropertyPage : public CDialog {
+class CPropertyPage : public CDialog
+{
     DECLARE_DYNAMIC(CPropertyPage)
 public:
     // nIDCaption 0: the tab shows the template's caption.
@@ -18,10 +19,10 @@ public:
     // Enables (TRUE) or clears (FALSE) this page's claim on the Apply button.
     void SetModified(BOOL bChanged = TRUE);
 
-    virtual BOOL OnSetActive();    // TRUE: the page may be shown
-    virtual BOOL OnKillActive();   // data exchange from the controls; FALSE keeps the page
-    virtual BOOL OnApply();        // OnOK, then TRUE
-    virtual void OnReset();        // OnCancel
+    virtual BOOL OnSetActive();   // TRUE: the page may be shown
+    virtual BOOL OnKillActive();  // data exchange from the controls; FALSE keeps the page
+    virtual BOOL OnApply();       // OnOK, then TRUE
+    virtual void OnReset();       // OnCancel
     // A page doesn't end the sheet: the sheet's buttons do.
     void OnOK() override;
     void OnCancel() override;

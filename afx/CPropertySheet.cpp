@@ -9,17 +9,22 @@ thread_local CPropertySheet* t_pSheetInit = nullptr;
 }  // namespace
 
 CPropertySheet::CPropertySheet(LPCWSTR pszCaption, CWnd* pParentWnd, UINT iSelectPage)
-    : m_strCaption(pszCaption), m_pParentWnd(pParentWnd), m_nStartPage(iSelectPage), m_nResult(IDCANCEL) {}
+    : m_strCaption(pszCaption), m_pParentWnd(pParentWnd), m_nStartPage(iSelectPage), m_nResult(IDCANCEL)
+{}
 
 CPropertySheet::~CPropertySheet() {}
 
-void CPropertySheet::AddPage(CPropertyPage* pPage) {
-    if (pPage != nullptr) m_pages.push_back(pPage);
+void CPropertySheet::AddPage(CPropertyPage* pPage)
+{
+    if (pPage != nullptr)
+        m_pages.push_back(pPage);
 }
 
-int CALLBACK CPropertySheet::SheetCallback(HWND hWnd, UINT uMsg, LPARAM lParam) {
+int CALLBACK CPropertySheet::SheetCallback(HWND hWnd, UINT uMsg, LPARAM lParam)
+{
     CPropertySheet* pSheet = t_pSheetInit;
-    if (uMsg == PSCB_INITIALIZED && pSheet != nullptr) {
+    if (uMsg == PSCB_INITIALIZED && pSheet != nullptr)
+    {
         t_pSheetInit = nullptr;
         pSheet->SubclassWindow(hWnd);
     }
@@ -37,7 +42,8 @@ LRESULT CPropertySheet::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
             m_nResult = IDCANCEL;
         break;
     case WM_SYSCOMMAND:
-        if ((wParam & 0xFFF0) == SC_CLOSE) m_nResult = IDCANCEL;
+        if ((wParam & 0xFFF0) == SC_CLOSE)
+            m_nResult = IDCANCEL;
         break;
     case WM_CLOSE:
         m_nResult = IDCANCEL;
@@ -46,17 +52,21 @@ LRESULT CPropertySheet::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
     return CWnd::WindowProc(message, wParam, lParam);
 }
 
-INT_PTR CPropertySheet::DoModal() {
+INT_PTR CPropertySheet::DoModal()
+{
     std::vector<PROPSHEETPAGEW> psps;
     BOOL bHelp = FALSE;
-    for (CPropertyPage* pPage : m_pages) {
+    for (CPropertyPage* pPage : m_pages)
+    {
         PROPSHEETPAGEW psp = pPage->m_psp;
         psp.pfnDlgProc = CPropertyPage::PageDialogProc;
         psp.lParam = reinterpret_cast<LPARAM>(pPage);
-        if (psp.dwFlags & PSP_HASHELP) bHelp = TRUE;
+        if (psp.dwFlags & PSP_HASHELP)
+            bHelp = TRUE;
         psps.push_back(psp);
     }
-    if (psps.empty()) return -1;
+    if (psps.empty())
+        return -1;
 
     HWND hOwner = GetOwnerForModal(m_pParentWnd);
 
@@ -73,12 +83,15 @@ INT_PTR CPropertySheet::DoModal() {
 
     m_nResult = IDCANCEL;
     BOOL bOwnerWasEnabled = hOwner != nullptr && ::IsWindowEnabled(hOwner);
-    if (bOwnerWasEnabled) ::EnableWindow(hOwner, FALSE);
+    if (bOwnerWasEnabled)
+        ::EnableWindow(hOwner, FALSE);
     CPropertySheet* pOuter = t_pSheetInit;
     t_pSheetInit = this;
     INT_PTR nRet = ::PropertySheetW(&psh);
     t_pSheetInit = pOuter;
-    if (bOwnerWasEnabled) ::EnableWindow(hOwner, TRUE);
-    if (m_hWnd != nullptr) Detach();  // the control destroyed its window without our hearing of it
+    if (bOwnerWasEnabled)
+        ::EnableWindow(hOwner, TRUE);
+    if (m_hWnd != nullptr)
+        Detach();  // the control destroyed its window without our hearing of it
     return nRet < 0 ? -1 : m_nResult;
 }

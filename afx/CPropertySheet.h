@@ -6,7 +6,8 @@
 // A modal property sheet over the system's property-sheet control. The page
 // objects belong to the caller and must live until DoModal returns. The
 // sheet's window is subclassed like any other while DoModal runs.
-class CPropertySheet : public CWnd {
+class CPropertySheet : public CWnd
+{
 public:
     // pParentWnd NULL: the application's main window, when it exists, owns the
     // sheet and is disabled while it runs.

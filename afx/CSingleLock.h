@@ -2,7 +2,8 @@
 #include "afx/CSyncObject.h"
 
 // Scoped hold of one sync object; the destructor releases what is still held.
-class CSingleLock {
+class CSingleLock
+{
 public:
     explicit CSingleLock(CSyncObject* pObject, BOOL bInitialLock = FALSE);
     CSingleLock(const CSingleLock&) = delete;

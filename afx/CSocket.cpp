@@ -12,10 +12,7 @@ CSocket::CSocket() : m_lEvent(0), m_nBlocking(0)
     m_hCancelEvent.Reset(::CreateEventW(nullptr, TRUE, FALSE, nullptr));
 }
 
-CSocket::~CSocket()
-{
-    Close();
-}
+CSocket::~CSocket() { Close(); }
 
 BOOL CSocket::AsyncSelect(long lEvent)
 {
@@ -63,19 +60,17 @@ class CBlockingScope
 public:
     explicit CBlockingScope(std::atomic<LONG>* p) : m_p(p) { ++*m_p; }
     ~CBlockingScope() { --*m_p; }
+
 private:
     std::atomic<LONG>* m_p;
 };
-}
+}  // namespace
 
-static BOOL IsSignalled(HANDLE h)
-{
-    return h != nullptr && ::WaitForSingleObject(h, 0) == WAIT_OBJECT_0;
-}
+static BOOL IsSignalled(HANDLE h) { return h != nullptr && ::WaitForSingleObject(h, 0) == WAIT_OBJECT_0; }
 
 BOOL CSocket::WaitFor(long lEvents)
 {
-    HANDLE handles[2] = { m_hCancelEvent, m_hNetEvent };
+    HANDLE handles[2] = {m_hCancelEvent, m_hNetEvent};
     for (;;)
     {
         // The cancel event comes first, so it wins when both are set.

@@ -28,8 +28,7 @@ public:
     BOOL Connect(const SOCKADDR* lpSockAddr, int nSockAddrLen);
     // Waits for a connection and hands it to rConnectedSocket (attached with
     // the same events as this socket).
-    BOOL Accept(CAsyncSocket& rConnectedSocket, SOCKADDR* lpSockAddr = nullptr,
-                int* lpSockAddrLen = nullptr);
+    BOOL Accept(CAsyncSocket& rConnectedSocket, SOCKADDR* lpSockAddr = nullptr, int* lpSockAddrLen = nullptr);
     // Sends all nBufLen bytes; returns nBufLen or SOCKET_ERROR.
     int Send(const void* lpBuf, int nBufLen, int nFlags = 0);
     // Receives at most nBufLen bytes; returns the count, 0 when the peer has

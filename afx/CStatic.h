@@ -2,6 +2,7 @@
 #include "afx/CWnd.h"
 
 // A static control; its text goes through CWnd.
-class CStatic : public CWnd {
+class CStatic : public CWnd
+{
     DECLARE_DYNAMIC(CStatic)
 };

@@ -6,7 +6,8 @@
 
 // UTF-16 string. Allocation failure raises CMemoryException; an index outside
 // the string raises CInvalidArgException.
-class CString {
+class CString
+{
 public:
     CString() = default;
     CString(const CString&) = default;
@@ -37,7 +38,9 @@ public:
 
     // The Windows runtime's wide printf conventions: %s is a wide string, %hs a
     // narrow one. CString arguments are passed as their LPCWSTR.
-    template <typename... Args> void Format(LPCWSTR pszFormat, const Args&... args) {
+    template <typename... Args>
+    void Format(LPCWSTR pszFormat, const Args&... args)
+    {
         FormatRaw(pszFormat, FormatArg(args)...);
     }
     void FormatV(LPCWSTR pszFormat, va_list args);
@@ -67,7 +70,11 @@ public:
 
 private:
     static LPCWSTR FormatArg(const CString& s) { return s.GetString(); }
-    template <typename T> static T FormatArg(T v) { return v; }
+    template <typename T>
+    static T FormatArg(T v)
+    {
+        return v;
+    }
     void FormatRaw(LPCWSTR pszFormat, ...);
 
     std::wstring m_str;

@@ -2,4 +2,5 @@
 #include "afx/CArray.h"
 #include "afx/CString.h"
 
-class CStringArray : public CArray<CString, const CString&> {};
+class CStringArray : public CArray<CString, const CString&>
+{};

@@ -4,7 +4,8 @@
 #include "afx/CKernelHandle.h"
 
 // Base of the kernel synchronisation objects; owns the handle.
-class CSyncObject {
+class CSyncObject
+{
 public:
     CSyncObject(const CSyncObject&) = delete;
     CSyncObject& operator=(const CSyncObject&) = delete;

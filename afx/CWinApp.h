@@ -9,7 +9,8 @@ class CWnd;
 // The one application object. Profile functions work under
 // HKEY_CURRENT_USER\Software\<m_pszRegistryKey>\<m_pszProfileName>\<section>
 // once SetRegistryKey was called; before that they fail (defaults, FALSE).
-class CWinApp {
+class CWinApp
+{
 public:
     // No name: the string-table entry AFX_IDS_APP_TITLE, else the module's file name.
     explicit CWinApp(LPCWSTR lpszAppName = nullptr);

@@ -8,7 +8,7 @@
 // last holder to let go deletes the object. Each holder variable may be used
 // from one thread at a time; different holders of one object may live on
 // different threads.
-template<class T>
+template <class T>
 class CAdoPtr
 {
 public:
@@ -17,14 +17,18 @@ public:
     CAdoPtr(const CAdoPtr& other) : m_p(AddRefTo(other.Get())) {}
     // A holder of a derived class converts to a holder of its base
     // (CSenderThread to CSocketedThread).
-    template<class U>
-    CAdoPtr(const CAdoPtr<U>& other) : m_p(AddRefTo(other.Get())) {}
+    template <class U>
+    CAdoPtr(const CAdoPtr<U>& other) : m_p(AddRefTo(other.Get()))
+    {}
     ~CAdoPtr() { ReleaseOf(m_p.load()); }
 
     CAdoPtr& operator=(const CAdoPtr& other) { return Assign(other.Get()); }
     CAdoPtr& operator=(T* p) { return Assign(p); }
-    template<class U>
-    CAdoPtr& operator=(const CAdoPtr<U>& other) { return Assign(other.Get()); }
+    template <class U>
+    CAdoPtr& operator=(const CAdoPtr<U>& other)
+    {
+        return Assign(other.Get());
+    }
 
     void Reset() { ReleaseOf(m_p.exchange(nullptr)); }
 

@@ -39,7 +39,7 @@ public:
     // leaves both unset; an inconsistent result (data without size or size
     // without data) is undone. TRUE when the record has data afterwards.
     // An exception from load passes on, with the record settled as above.
-    template<class F>
+    template <class F>
     BOOL LoadData(INT_PTR nIndex, F load, const BYTE*& pData, DWORD& nSize)
     {
         pData = nullptr;

@@ -27,26 +27,11 @@ const DWORD kWatcherExitWaitMs = 5000;
 }  // namespace
 
 CBrinmoorApp::CBrinmoorApp()
-    : m_bSettingInitialized(FALSE),
-      m_nInternalFormat(0),
-      m_nPort(0),
-      m_nServer(0),
-      m_nRSAMode(0),
-      m_bKeyPresent(FALSE),
-      m_bDelay(FALSE),
-      m_nNoDelayText(0),
-      m_pDestinations(nullptr),
-      m_nOnStart(0),
-      m_bShowBalloonOnClose(FALSE),
-      m_bDeleteSettings(FALSE),
-      m_bDialogSizeKnown(FALSE),
-      m_nDefaultWidth(0),
-      m_nDefaultHeight(0),
-      m_nMinWidth(0),
-      m_nMinHeight(0),
-      m_hWndWatcherTarget(nullptr)
-{
-}
+    : m_bSettingInitialized(FALSE), m_nInternalFormat(0), m_nPort(0), m_nServer(0), m_nRSAMode(0), m_bKeyPresent(FALSE),
+      m_bDelay(FALSE), m_nNoDelayText(0), m_pDestinations(nullptr), m_nOnStart(0), m_bShowBalloonOnClose(FALSE),
+      m_bDeleteSettings(FALSE), m_bDialogSizeKnown(FALSE), m_nDefaultWidth(0), m_nDefaultHeight(0), m_nMinWidth(0),
+      m_nMinHeight(0), m_hWndWatcherTarget(nullptr)
+{}
 
 CBrinmoorApp::~CBrinmoorApp()
 {
@@ -78,9 +63,8 @@ BOOL CBrinmoorApp::InitInstance()
         // The thread can't end before the stop event is set, so its handle is
         // still open here.
         HANDLE hWatcherThread = nullptr;
-        if (pThread == nullptr ||
-            !DuplicateHandle(GetCurrentProcess(), pThread->m_hThread, GetCurrentProcess(),
-                             &hWatcherThread, SYNCHRONIZE, FALSE, 0))
+        if (pThread == nullptr || !DuplicateHandle(GetCurrentProcess(), pThread->m_hThread, GetCurrentProcess(),
+                                                   &hWatcherThread, SYNCHRONIZE, FALSE, 0))
         {
             if (pThread == nullptr)
                 AddLog(L"【エラー】起動監視スレッドを開始できません。");
@@ -123,8 +107,7 @@ BOOL CBrinmoorApp::InitInstance()
 
     CMainFrame* pFrame = new CMainFrame;
     m_pMainWnd = pFrame;
-    if (!pFrame->LoadFrame(IDR_MAINFRAME, WS_OVERLAPPEDWINDOW | FWS_ADDTOTITLE, nullptr,
-                           nullptr))
+    if (!pFrame->LoadFrame(IDR_MAINFRAME, WS_OVERLAPPEDWINDOW | FWS_ADDTOTITLE, nullptr, nullptr))
     {
         // Without its frame the program has no viewer, no tray icon and no way
         // to be ended by the user: give up rather than run invisibly.
@@ -186,8 +169,7 @@ void ReportStartupFailure(LPCWSTR pszText)
     // after the box anyway, so the request is dropped.
     MSG msg;
     while (::PeekMessageW(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE))
-    {
-    }
+    {}
     AfxMessageBox(pszText, MB_OK);
 }
 

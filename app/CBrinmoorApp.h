@@ -25,28 +25,28 @@ public:
     UINT m_nInternalFormat;
 
     CMutex m_mutexPassword;
-    CString m_strPassword;            // under m_mutexPassword
+    CString m_strPassword;  // under m_mutexPassword
 
     int m_nPort;
     int m_nServer;
 
-    CMutex m_mutexKey;                // guards the four key members
+    CMutex m_mutexKey;  // guards the four key members
     int m_nRSAMode;
     BOOL m_bKeyPresent;
     CBigNum m_bnPrivateExponent;
     CBigNum m_bnModulus;
 
-    BOOL m_bDelay;                    // UI thread only
-    int m_nNoDelayText;               // KB, UI thread only
-    CDestinationDataArray* m_pDestinations;   // owned, UI thread only
+    BOOL m_bDelay;                           // UI thread only
+    int m_nNoDelayText;                      // KB, UI thread only
+    CDestinationDataArray* m_pDestinations;  // owned, UI thread only
 
     CMutex m_mutexSendFormats;
-    CStringArray m_arrSendFormats;    // under m_mutexSendFormats
+    CStringArray m_arrSendFormats;  // under m_mutexSendFormats
 
     CMutex m_mutexSeenFormats;
-    CStringArray m_arrSeenFormats;    // under m_mutexSeenFormats
+    CStringArray m_arrSeenFormats;  // under m_mutexSeenFormats
 
-    int m_nOnStart;                   // 0 window, 1 balloon, other: silent
+    int m_nOnStart;  // 0 window, 1 balloon, other: silent
     BOOL m_bShowBalloonOnClose;
 
     CKernelHandle m_hStartEvent;

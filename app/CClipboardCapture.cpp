@@ -58,8 +58,8 @@ CBDF* NewRecord(UINT nFormat, const CString& strName, BYTE* pData, DWORD nSize)
 void LogTooLarge(const CString& strName, SIZE_T nSize)
 {
     CString strLine;
-    strLine.Format(L"【送信エラー】%s のデータが大きすぎるため送信できません(%I64u バイト)。",
-                   strName.GetString(), static_cast<unsigned long long>(nSize));
+    strLine.Format(L"【送信エラー】%s のデータが大きすぎるため送信できません(%I64u バイト)。", strName.GetString(),
+                   static_cast<unsigned long long>(nSize));
     AddLog(strLine);
 }
 
@@ -91,19 +91,25 @@ LPCWSTR CClipboardCapture::StandardFormatName(UINT nFormat)
 {
     switch (nFormat)
     {
-    case CF_TEXT: return L"CF_TEXT";
-    case CF_TIFF: return L"CF_TIFF";
-    case CF_DIB: return L"CF_DIB";
-    case CF_RIFF: return L"CF_RIFF";
-    case CF_WAVE: return L"CF_WAVE";
-    case CF_UNICODETEXT: return L"CF_UNICODETEXT";
-    default: return nullptr;
+    case CF_TEXT:
+        return L"CF_TEXT";
+    case CF_TIFF:
+        return L"CF_TIFF";
+    case CF_DIB:
+        return L"CF_DIB";
+    case CF_RIFF:
+        return L"CF_RIFF";
+    case CF_WAVE:
+        return L"CF_WAVE";
+    case CF_UNICODETEXT:
+        return L"CF_UNICODETEXT";
+    default:
+        return nullptr;
     }
 }
 
-CClipboardCapture::RESULT CClipboardCapture::Capture(HWND hWndOwner, UINT nInternalFormat,
-                                                     BOOL bDelay, int nNoDelayText,
-                                                     const CStringArray& arrSendFormats)
+CClipboardCapture::RESULT CClipboardCapture::Capture(HWND hWndOwner, UINT nInternalFormat, BOOL bDelay,
+                                                     int nNoDelayText, const CStringArray& arrSendFormats)
 {
     m_pRecords.Reset();
     m_arrSeenFormats.RemoveAll();
@@ -122,8 +128,7 @@ CClipboardCapture::RESULT CClipboardCapture::Capture(HWND hWndOwner, UINT nInter
         BOOL bUnicodePresent = FALSE;
         std::vector<wchar_t> nameBuffer(kFormatNameChars);
 
-        for (UINT nFormat = m_reader.EnumFormats(0); nFormat != 0;
-             nFormat = m_reader.EnumFormats(nFormat))
+        for (UINT nFormat = m_reader.EnumFormats(0); nFormat != 0; nFormat = m_reader.EnumFormats(nFormat))
         {
             if (nFormat == nInternalFormat)
             {
@@ -157,8 +162,7 @@ CClipboardCapture::RESULT CClipboardCapture::Capture(HWND hWndOwner, UINT nInter
 
         m_pRecords = new CBDFArray;
         // In 64 bits, so that no stored "NoDelayText" can overflow the limit.
-        const ULONGLONG nNoDelayBytes =
-            nNoDelayText >= 1 ? static_cast<ULONGLONG>(nNoDelayText) * 1024u : 0;
+        const ULONGLONG nNoDelayBytes = nNoDelayText >= 1 ? static_cast<ULONGLONG>(nNoDelayText) * 1024u : 0;
 
         for (INT_PTR i = 0; i < arrFormats.GetSize(); ++i)
         {
@@ -227,8 +231,7 @@ UINT CClipboardCapture::ClipboardCodePage()
     LCID lcid;
     memcpy(&lcid, lock.Get(), sizeof lcid);
     DWORD dwCodePage = 0;
-    if (GetLocaleInfoW(lcid, LOCALE_IDEFAULTANSICODEPAGE | LOCALE_RETURN_NUMBER,
-                       reinterpret_cast<LPWSTR>(&dwCodePage),
+    if (GetLocaleInfoW(lcid, LOCALE_IDEFAULTANSICODEPAGE | LOCALE_RETURN_NUMBER, reinterpret_cast<LPWSTR>(&dwCodePage),
                        sizeof(dwCodePage) / sizeof(wchar_t)) == 0)
         return CP_ACP;
     return dwCodePage;

@@ -18,7 +18,7 @@ int (*CMainFrame::m_pfnCaptureHook)(CMainFrame* pFrame) = nullptr;
 namespace {
 
 const UINT kTrayIconId = 1;
-const UINT kCaptureDelay = 100;   // ms after the last clipboard change
+const UINT kCaptureDelay = 100;  // ms after the last clipboard change
 const wchar_t kSection[] = L"Frame";
 // How long the end of the program waits for all workers together.
 const DWORD kWorkerStopWaitMs = 5000;
@@ -33,9 +33,12 @@ void ReportHandlerFault(UINT message, BOOL bOutOfMemory)
     strLine.Format(bOutOfMemory ? L"【エラー】メモリが不足しているため処理を完了できませんでした。(メッセージ 0x%04X)"
                                 : L"【エラー】内部エラーのため処理を完了できませんでした。(メッセージ 0x%04X)",
                    message);
-    try {
+    try
+    {
         AddLog(strLine);
-    } catch (...) {
+    }
+    catch (...)
+    {
         // Out of memory for the line as well: nothing more can be done here.
     }
 }
@@ -77,10 +80,7 @@ CMainFrame::CMainFrame()
     AfxWndProcFaultHook = ReportHandlerFault;
 }
 
-CMainFrame::~CMainFrame()
-{
-    delete m_pMainDialog;
-}
+CMainFrame::~CMainFrame() { delete m_pMainDialog; }
 
 BOOL CMainFrame::OnCmdMsg(UINT nID, int nCode, void* pExtra, void* pHandlerInfo)
 {
@@ -92,7 +92,7 @@ BOOL CMainFrame::PreCreateWindow(CREATESTRUCT& cs)
     if (!CFrameWnd::PreCreateWindow(cs))
         return FALSE;
     cs.dwExStyle &= ~WS_EX_CLIENTEDGE;
-    cs.hMenu = nullptr;   // menu 128 is the tray menu, not a menu bar
+    cs.hMenu = nullptr;  // menu 128 is the tray menu, not a menu bar
     cs.lpszClass = AfxRegisterWndClass(0, nullptr, nullptr,
                                        ::LoadIconW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDR_MAINFRAME)));
     return TRUE;
@@ -105,9 +105,9 @@ int CMainFrame::OnCreate(LPCREATESTRUCT lpCreateStruct)
 
     m_pMainDialog = new CMainDialog(this);
     if (!m_pMainDialog->Create(IDD_MAIN_DIALOG, this))
-        return -1;   // the dialog object goes with the frame
+        return -1;  // the dialog object goes with the frame
     m_pMainDialog->ModifyStyle(0xFFFFFFFF, WS_CHILD | WS_VISIBLE | WS_BORDER, SWP_FRAMECHANGED);
-    m_pMainDialog->SetDlgCtrlID(AFX_IDW_PANE_FIRST);   // the layout fills the client area with it
+    m_pMainDialog->SetDlgCtrlID(AFX_IDW_PANE_FIRST);  // the layout fills the client area with it
 
     // SetClipboardViewer sends WM_DRAWCLIPBOARD before it returns; with
     // m_bViewerRegistered still 0 that arms nothing, so what is on the
@@ -145,9 +145,9 @@ void CMainFrame::OnDestroy()
 int CMainFrame::TrayIconId(int nSenderState, int nReceiverState)
 {
     static const int kIds[3][3] = {
-        {138, 142, 145},   // sender idle; receiver idle, holding, transferring
-        {139, 141, 144},   // sender holding
-        {140, 143, 146},   // sender transferring
+        {138, 142, 145},  // sender idle; receiver idle, holding, transferring
+        {139, 141, 144},  // sender holding
+        {140, 143, 146},  // sender transferring
     };
     if (nSenderState < 0 || nSenderState > 2)
         nSenderState = 0;
@@ -156,10 +156,7 @@ int CMainFrame::TrayIconId(int nSenderState, int nReceiverState)
     return kIds[nSenderState][nReceiverState];
 }
 
-int CMainFrame::ChooseTrayIcon()
-{
-    return TrayIconId(SenderThreadList.GetStatus(), ReceiverThreadList.GetStatus());
-}
+int CMainFrame::ChooseTrayIcon() { return TrayIconId(SenderThreadList.GetStatus(), ReceiverThreadList.GetStatus()); }
 
 BOOL CMainFrame::AddTrayIcon()
 {
@@ -173,7 +170,8 @@ BOOL CMainFrame::AddTrayIcon()
     nid.hIcon = LoadTrayIcon(m_nTrayIcon);
     lstrcpynW(nid.szTip, L"Varnel", ARRAYSIZE(nid.szTip));
     // The shell may not be up yet when the program starts with the session.
-    for (int nTry = 0; nTry < 100; nTry++) {
+    for (int nTry = 0; nTry < 100; nTry++)
+    {
         if (::Shell_NotifyIconW(NIM_ADD, &nid))
             return TRUE;
         ::Sleep(100);
@@ -222,7 +220,8 @@ LRESULT CMainFrame::OnTrayNotify(WPARAM wParam, LPARAM lParam)
 {
     HWND hWndPopup = ::GetLastActivePopup(m_hWnd);
     UINT nMouseMessage = static_cast<UINT>(lParam);
-    if (nMouseMessage == WM_RBUTTONUP && hWndPopup == m_hWnd) {
+    if (nMouseMessage == WM_RBUTTONUP && hWndPopup == m_hWnd)
+    {
         HMENU hMenu = ::LoadMenuW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDR_MAINFRAME));
         if (hMenu == nullptr)
             return 0;
@@ -230,21 +229,20 @@ LRESULT CMainFrame::OnTrayNotify(WPARAM wParam, LPARAM lParam)
         ::SetMenuDefaultItem(hPopup, 0, TRUE);
         POINT pt = {};
         ::GetCursorPos(&pt);
-        SetForegroundWindow();   // so that the menu closes when the user clicks elsewhere
+        SetForegroundWindow();  // so that the menu closes when the user clicks elsewhere
         ::TrackPopupMenu(hPopup, TPM_RIGHTBUTTON | TPM_RIGHTALIGN | TPM_BOTTOMALIGN, pt.x, pt.y, 0, m_hWnd, nullptr);
         PostMessage(WM_NULL);
         ::DestroyMenu(hMenu);
-    } else if (nMouseMessage == WM_RBUTTONUP || nMouseMessage == WM_LBUTTONDBLCLK) {
+    }
+    else if (nMouseMessage == WM_RBUTTONUP || nMouseMessage == WM_LBUTTONDBLCLK)
+    {
         // With a dialog open this brings that dialog to the front.
         OnOpenWindow();
     }
     return 0;
 }
 
-void CMainFrame::OnTrayExit()
-{
-    PostMessage(UWM_ENDRESIDENT, 1, 0);
-}
+void CMainFrame::OnTrayExit() { PostMessage(UWM_ENDRESIDENT, 1, 0); }
 
 // ---- showing, hiding, placement -----------------------------------------------
 
@@ -273,7 +271,8 @@ void CMainFrame::OnOpenWindow()
 // get the frame's non-client size, so that the whole dialog shows.
 void CMainFrame::ShowWithSavedPlacement(int nCmdShow)
 {
-    if (!m_bFirstShow || nCmdShow == 0) {
+    if (!m_bFirstShow || nCmdShow == 0)
+    {
         ShowWindow(nCmdShow);
         return;
     }
@@ -286,7 +285,8 @@ void CMainFrame::ShowWithSavedPlacement(int nCmdShow)
     int nBottom = static_cast<int>(theApp.GetProfileInt(kSection, L"Bottom", -1));
     int bMaximized = static_cast<int>(theApp.GetProfileInt(kSection, L"Maximized", 0));
 
-    if (bInitialized != 0 && !theApp.m_bDialogSizeKnown) {
+    if (bInitialized != 0 && !theApp.m_bDialogSizeKnown)
+    {
         m_bFirstShow = FALSE;
         ShowWindow(nCmdShow);
         return;
@@ -294,7 +294,8 @@ void CMainFrame::ShowWithSavedPlacement(int nCmdShow)
     // In 64 bits: absurd stored edges must not wrap round to a size that passes.
     long long nSavedWidth = static_cast<long long>(nRight) - nLeft - ncW;
     long long nSavedHeight = static_cast<long long>(nBottom) - nTop - ncH;
-    if (bInitialized != 0 && nSavedWidth >= theApp.m_nMinWidth && nSavedHeight >= theApp.m_nMinHeight) {
+    if (bInitialized != 0 && nSavedWidth >= theApp.m_nMinWidth && nSavedHeight >= theApp.m_nMinHeight)
+    {
         WINDOWPLACEMENT wp = {};
         wp.length = sizeof(wp);
         wp.flags = bMaximized ? WPF_RESTORETOMAXIMIZED : 0;
@@ -313,7 +314,8 @@ void CMainFrame::ShowWithSavedPlacement(int nCmdShow)
         return;
     }
     // Never saved, or saved smaller than the dialog needs: the default size here.
-    if (theApp.m_bDialogSizeKnown) {
+    if (theApp.m_bDialogSizeKnown)
+    {
         CRect rcWindow;
         GetWindowRect(&rcWindow);
         MoveWindow(rcWindow.left, rcWindow.top, theApp.m_nDefaultWidth + ncW, theApp.m_nDefaultHeight + ncH, TRUE);
@@ -331,7 +333,8 @@ void CMainFrame::SaveWindowPlacement()
     if (!GetWindowPlacement(&wp))
         return;
     int bIconic = 0, bMaximized = 0;
-    switch (wp.showCmd) {
+    switch (wp.showCmd)
+    {
     case SW_SHOWMAXIMIZED:
         bMaximized = 1;
         break;
@@ -339,9 +342,9 @@ void CMainFrame::SaveWindowPlacement()
     case SW_MINIMIZE:
     case SW_SHOWMINNOACTIVE:
         bIconic = 1;
-        bMaximized = (wp.flags & WPF_RESTORETOMAXIMIZED) ? 1 : 0;   // it returns maximised
+        bMaximized = (wp.flags & WPF_RESTORETOMAXIMIZED) ? 1 : 0;  // it returns maximised
         break;
-    default:   // SW_SHOWNORMAL, and any other state counts as normal
+    default:  // SW_SHOWNORMAL, and any other state counts as normal
         break;
     }
     theApp.WriteProfileInt(kSection, L"Left", wp.rcNormalPosition.left);
@@ -365,7 +368,8 @@ void CMainFrame::OnClose()
 void CMainFrame::OnGetMinMaxInfo(MINMAXINFO* lpMMI)
 {
     CFrameWnd::OnGetMinMaxInfo(lpMMI);
-    if (theApp.m_bDialogSizeKnown) {
+    if (theApp.m_bDialogSizeKnown)
+    {
         int ncW = 0, ncH = 0;
         GetNonClientSize(ncW, ncH);
         lpMMI->ptMinTrackSize.x = theApp.m_nMinWidth + ncW;
@@ -385,11 +389,12 @@ void CMainFrame::StopAllWorkers()
 
 LRESULT CMainFrame::OnQuitRequest(WPARAM wParam, LPARAM lParam)
 {
-    SaveWindowPlacement();   // also when the guard refuses
+    SaveWindowPlacement();  // also when the guard refuses
     CSkipRecursiveObject guard(&QuitGuardCount);
     if (!guard.m_bEntered)
         return 1;
-    if (wParam == 0) {
+    if (wParam == 0)
+    {
         CExitDialog dlg(this);
         dlg.m_bDeleteSettings = theApp.m_bDeleteSettings;
         if (dlg.DoModal() != IDOK)
@@ -397,7 +402,7 @@ LRESULT CMainFrame::OnQuitRequest(WPARAM wParam, LPARAM lParam)
         theApp.m_bDeleteSettings = dlg.m_bDeleteSettings;
     }
     StopAllWorkers();
-    CFrameWnd::OnClose();   // destroys the window and this object; the message loop ends
+    CFrameWnd::OnClose();  // destroys the window and this object; the message loop ends
     return 1;
 }
 
@@ -440,10 +445,11 @@ void CMainFrame::OnDrawClipboard()
 
 void CMainFrame::OnTimer(UINT_PTR nIDEvent)
 {
-    if (nIDEvent == IDT_CLIPBOARD_DEBOUNCE) {
+    if (nIDEvent == IDT_CLIPBOARD_DEBOUNCE)
+    {
         int bDone = m_pfnCaptureHook != nullptr ? m_pfnCaptureHook(this) : SendClipboardData();
         if (bDone)
-            KillTimer(IDT_CLIPBOARD_DEBOUNCE);   // else the clipboard was busy: again in 100 ms
+            KillTimer(IDT_CLIPBOARD_DEBOUNCE);  // else the clipboard was busy: again in 100 ms
     }
     CFrameWnd::OnTimer(nIDEvent);
 }

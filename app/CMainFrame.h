@@ -42,11 +42,11 @@ public:
     // The icon for the current states of the sender and receiver lists.
     int ChooseTrayIcon();
 
-    int m_nTrayIcon;                // id of the icon now shown; -1 before the first
-    CMainDialog* m_pMainDialog;     // owned
+    int m_nTrayIcon;             // id of the icon now shown; -1 before the first
+    CMainDialog* m_pMainDialog;  // owned
     BOOL m_bFirstShow;
     HWND m_hWndNextViewer;
-    BOOL m_bViewerRegistered;       // SetClipboardViewer has returned
+    BOOL m_bViewerRegistered;  // SetClipboardViewer has returned
 
     // Test seam: when set, the capture timer calls this instead of SendClipboardData.
     static int (*m_pfnCaptureHook)(CMainFrame* pFrame);

@@ -27,12 +27,11 @@ int CMainFrame::SendClipboardData()
     CClipboardReader reader;
     CClipboardCapture capture(reader);
     CClipboardCapture::RESULT result =
-        capture.Capture(m_hWnd, pApp->m_nInternalFormat, pApp->m_bDelay, pApp->m_nNoDelayText,
-                        arrSendFormats);
+        capture.Capture(m_hWnd, pApp->m_nInternalFormat, pApp->m_bDelay, pApp->m_nNoDelayText, arrSendFormats);
     if (result == CClipboardCapture::CAPTURE_OPEN_FAILED)
         return FALSE;  // the caller's timer tries again
     if (result == CClipboardCapture::CAPTURE_OWN_CONTENTS)
-        return TRUE;   // our own receiver's data: the receivers keep serving it
+        return TRUE;  // our own receiver's data: the receivers keep serving it
 
     if (result == CClipboardCapture::CAPTURE_NO_MEMORY)
     {

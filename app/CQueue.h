@@ -5,7 +5,7 @@
 // Thread-safe first-in-first-out queue of owned pointers. The producer
 // allocates each item with new; the queue owns it while it waits; whoever
 // pops it owns it afterwards. Each lock is held for one list operation only.
-template<class T>
+template <class T>
 class CQueue
 {
 public:

@@ -13,5 +13,5 @@ public:
     CSkipRecursiveObject& operator=(const CSkipRecursiveObject&) = delete;
 
     LONG* m_pCounter;
-    BOOL m_bEntered;   // this guard is the first holder
+    BOOL m_bEntered;  // this guard is the first holder
 };

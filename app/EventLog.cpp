@@ -34,10 +34,7 @@ CString FormatLogLine(__time64_t tNow, LPCWSTR pszText)
     return strLine;
 }
 
-void AddLog(LPCWSTR pszText)
-{
-    AddLog(CString(pszText != nullptr ? pszText : L""));
-}
+void AddLog(LPCWSTR pszText) { AddLog(CString(pszText != nullptr ? pszText : L"")); }
 
 void AddLog(const CString& strText)
 {

@@ -10,7 +10,7 @@
 // which empties them on UWM_LOGQUEUED / UWM_SERVERSTATUSQUEUED. They are built
 // before, and destroyed after, every other global of the program, so any
 // global's constructor or destructor may log.
-extern CQueue<CString*> LogQueue;                     // complete lines: stamp, text, "\r\n"
+extern CQueue<CString*> LogQueue;  // complete lines: stamp, text, "\r\n"
 extern CQueue<CServerStatusQueueItem*> ServerStatusQueue;
 
 // The main dialog's window while it exists, NULL otherwise. Written only on the

@@ -11,8 +11,7 @@ void SavePublicKey(CBrinmoorApp* pApp)
     CString strText = FormatRSAKeyText(pApp->m_bnModulus, pApp->m_bnPrivateExponent);
     CByteArray blob;
     EncodePassword(strText, blob);
-    pApp->WriteProfileBinary(kSectionNetwork, kEntryPublicKey, blob.GetData(),
-                             static_cast<UINT>(blob.GetSize()));
+    pApp->WriteProfileBinary(kSectionNetwork, kEntryPublicKey, blob.GetData(), static_cast<UINT>(blob.GetSize()));
 }
 
 BOOL LoadPublicKey(CBrinmoorApp* pApp)

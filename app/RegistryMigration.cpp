@@ -12,8 +12,7 @@ const DWORD kValueNameChars = 32767;
 
 }  // namespace
 
-BOOL CopyRegistryValues(LPCWSTR pszExclusion, HKEY hDestRoot, HKEY hSourceRoot,
-                        const CString& strSection)
+BOOL CopyRegistryValues(LPCWSTR pszExclusion, HKEY hDestRoot, HKEY hSourceRoot, const CString& strSection)
 {
     CRegistryKey source;
     if (source.Open(hSourceRoot, strSection, KEY_READ) != ERROR_SUCCESS)
@@ -30,8 +29,7 @@ BOOL CopyRegistryValues(LPCWSTR pszExclusion, HKEY hDestRoot, HKEY hSourceRoot,
         DWORD cchName = kValueNameChars;
         DWORD cbData = kMaxCopiedValueBytes;
         DWORD dwType = 0;
-        LONG r = RegEnumValueW(source, nIndex, name.data(), &cchName, nullptr, &dwType, data.data(),
-                               &cbData);
+        LONG r = RegEnumValueW(source, nIndex, name.data(), &cchName, nullptr, &dwType, data.data(), &cbData);
         if (r == ERROR_NO_MORE_ITEMS)
             break;
         if (r == ERROR_MORE_DATA)

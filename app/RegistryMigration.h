@@ -4,7 +4,7 @@
 #include "afx/Afx.h"
 
 // HKEY_CURRENT_USER paths of this release's and the previous release's keys.
-#define PRODUCT_KEY_PATH L"Software\\Tamberlow\\Varnel3"
+#define PRODUCT_KEY_PATH          L"Software\\Tamberlow\\Varnel3"
 #define PREVIOUS_PRODUCT_KEY_PATH L"Software\\Tamberlow\\Varnel2"
 
 // Copies every value of one section from the old product key (hSourceRoot) to
@@ -12,8 +12,7 @@
 // copied. With an exclusion text, a value whose name occurs anywhere in that
 // text (case-sensitive; the empty default name occurs in every text) is
 // skipped. TRUE when both section keys opened and every value was read.
-BOOL CopyRegistryValues(LPCWSTR pszExclusion, HKEY hDestRoot, HKEY hSourceRoot,
-                        const CString& strSection);
+BOOL CopyRegistryValues(LPCWSTR pszExclusion, HKEY hDestRoot, HKEY hSourceRoot, const CString& strSection);
 
 enum PRODUCTKEYRESULT
 {

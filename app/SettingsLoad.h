@@ -18,9 +18,9 @@ void LoadReceiveServerSettings(CBrinmoorApp* pApp);
 // What ReadProfileBytes found.
 enum PROFILE_BYTES
 {
-    PROFILE_BYTES_ABSENT,       // no value of that name
-    PROFILE_BYTES_READ,         // the stored bytes are in bytes
-    PROFILE_BYTES_UNREADABLE,   // a value of another type than binary, or over the read limit
+    PROFILE_BYTES_ABSENT,      // no value of that name
+    PROFILE_BYTES_READ,        // the stored bytes are in bytes
+    PROFILE_BYTES_UNREADABLE,  // a value of another type than binary, or over the read limit
 };
 
 // A binary value of the product key. A value that is there but can't be read

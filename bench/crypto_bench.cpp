@@ -32,7 +32,8 @@ public:
         m_nCount = (len + 3) / 4;
         m_pGens = new CMRand*[m_nCount];
         m_nCurrent = 0;
-        for (int i = 0; i < m_nCount; ++i) {
+        for (int i = 0; i < m_nCount; ++i)
+        {
             m_pGens[i] = new CMRand;
             uint32_t v = 0;
             for (int j = 4 * i; j < len; ++j)
@@ -45,7 +46,8 @@ public:
     BYTE NextByte()
     {
         uint32_t acc = 0;
-        for (int k = 0; k < 2; ++k) {
+        for (int k = 0; k < 2; ++k)
+        {
             if (m_nCurrent < 0 || m_nCurrent >= m_nCount)
                 AfxThrowInvalidArgException();
             uint32_t o = m_pGens[m_nCurrent]->Next();
@@ -82,7 +84,8 @@ void Material(std::vector<BYTE>& m, int len, uint32_t salt)
 {
     m.resize((size_t)len);
     uint32_t x = 0x2545F491u ^ (salt * 0x9E3779B9u);
-    for (int i = 0; i < len; ++i) {
+    for (int i = 0; i < len; ++i)
+    {
         x ^= x << 13;
         x ^= x >> 17;
         x ^= x << 5;
@@ -97,7 +100,8 @@ void BenchKeystream(int nGenerators)
     std::vector<BYTE> plain(kBytes), fast(kBytes), single(kBytes), zero(kBytes, 0);
     std::vector<double> tPlain, tXor, tNext;
     bool identical = true;
-    for (int run = 0; run < kRuns; ++run) {
+    for (int run = 0; run < kRuns; ++run)
+    {
         std::vector<BYTE> m;
         Material(m, 4 * nGenerators, (uint32_t)run + 1);
 
@@ -149,7 +153,8 @@ void BenchPrimeSearch(int nRuns, CBigNum& p, CBigNum& q)
 {
     CPrimeGen::BuildSmallPrimeTable();
     std::vector<double> times, cands;
-    for (int run = 0; run < nRuns; ++run) {
+    for (int run = 0; run < nRuns; ++run)
+    {
         CPrimeGen gen;
         SeedSearch(gen, (uint32_t)run);
         CBigNum prime;
@@ -192,12 +197,14 @@ void BenchPowMod(const CBigNum& p, const CBigNum& q)
     x.Mod(n);
 
     std::vector<double> tFast, tPlain;
-    for (int i = 0; i < 41; ++i) {
+    for (int i = 0; i < 41; ++i)
+    {
         double t0 = Now();
         CBigNum::PowMod(fast, x, d, n);
         tFast.push_back(Now() - t0);
     }
-    for (int i = 0; i < 5; ++i) {
+    for (int i = 0; i < 5; ++i)
+    {
         double t0 = Now();
         CBigNum::PowModPlain(plain, x, d, n);
         tPlain.push_back(Now() - t0);
@@ -210,7 +217,8 @@ void BenchPowMod(const CBigNum& p, const CBigNum& q)
 
     // e = 65537, the sender's side of the key exchange
     std::vector<double> tPub;
-    for (int i = 0; i < 201; ++i) {
+    for (int i = 0; i < 201; ++i)
+    {
         double t0 = Now();
         CBigNum::PowMod(fast, x, e, n);
         tPub.push_back(Now() - t0);
@@ -222,7 +230,8 @@ void BenchPowMod(const CBigNum& p, const CBigNum& q)
     dp.Copy(pm1);
     dp.ShiftRight(1);
     std::vector<double> t640;
-    for (int i = 0; i < 101; ++i) {
+    for (int i = 0; i < 101; ++i)
+    {
         double t0 = Now();
         CBigNum::PowMod(fast, x, dp, p);
         t640.push_back(Now() - t0);
@@ -231,7 +240,8 @@ void BenchPowMod(const CBigNum& p, const CBigNum& q)
 
     // a full pass of trial division (a prime has no small factor)
     std::vector<double> tTrial;
-    for (int i = 0; i < 101; ++i) {
+    for (int i = 0; i < 101; ++i)
+    {
         double t0 = Now();
         CPrimeGen::HasSmallPrimeFactor(p);
         tTrial.push_back(Now() - t0);
@@ -248,13 +258,16 @@ int main(int argc, char** argv)
     if (argc > 1)
         nPrimeRuns = std::max(3, atoi(argv[1]));
     printf("pointer_bits %d\n", (int)(8 * sizeof(void*)));
-    try {
+    try
+    {
         BenchKeystream(8);
         BenchKeystream(47);
         CBigNum p, q;
         BenchPrimeSearch(nPrimeRuns, p, q);
         BenchPowMod(p, q);
-    } catch (CException&) {
+    }
+    catch (CException&)
+    {
         printf("error exception\n");
         return 1;
     }

@@ -28,12 +28,17 @@ static double median(double* v, int n)
 
 int main(void)
 {
-    enum { PRIMES = 21, POWS = 41 };
+    enum
+    {
+        PRIMES = 21,
+        POWS = 41
+    };
     double t[POWS];
     BN_CTX* ctx = BN_CTX_new();
     BIGNUM *p = BN_new(), *q = BN_new(), *n = BN_new(), *d = BN_new(), *x = BN_new(), *r = BN_new();
     BIGNUM *phi = BN_new(), *pm1 = BN_new(), *qm1 = BN_new(), *e = BN_new();
-    for (int i = 0; i < PRIMES; ++i) {
+    for (int i = 0; i < PRIMES; ++i)
+    {
         double t0 = now();
         BN_generate_prime_ex(p, 640, 0, NULL, NULL, NULL);
         t[i] = now() - t0;
@@ -50,7 +55,8 @@ int main(void)
     BN_set_word(e, 65537);
     BN_mod_inverse(d, e, phi, ctx);
     BN_rand_range(x, n);
-    for (int i = 0; i < POWS; ++i) {
+    for (int i = 0; i < POWS; ++i)
+    {
         double t0 = now();
         BN_mod_exp(r, x, d, n, ctx);
         t[i] = now() - t0;

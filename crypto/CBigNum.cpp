@@ -21,7 +21,10 @@ public:
     uint32_t* Get() { return m_p; }
 
 private:
-    enum { LOCAL = 256 };
+    enum
+    {
+        LOCAL = 256
+    };
     CWordScratch(const CWordScratch&) = delete;
     CWordScratch& operator=(const CWordScratch&) = delete;
     uint32_t m_local[LOCAL];
@@ -38,7 +41,8 @@ inline int SignificantLength(const uint32_t* p, int n)
 inline int BitLengthOfWord(uint32_t w)
 {
     int n = 0;
-    while (w) {
+    while (w)
+    {
         ++n;
         w >>= 1;
     }
@@ -47,14 +51,9 @@ inline int BitLengthOfWord(uint32_t w)
 
 }  // namespace
 
-CBigNum::CBigNum() : m_pWords(new uint32_t[CAPACITY_STEP]), m_nLength(0), m_nCapacity(CAPACITY_STEP)
-{
-}
+CBigNum::CBigNum() : m_pWords(new uint32_t[CAPACITY_STEP]), m_nLength(0), m_nCapacity(CAPACITY_STEP) {}
 
-CBigNum::~CBigNum()
-{
-    delete[] m_pWords;
-}
+CBigNum::~CBigNum() { delete[] m_pWords; }
 
 void CBigNum::Reserve(int n)
 {
@@ -89,19 +88,13 @@ int CBigNum::PushWord(uint32_t w)
     return m_nLength++;
 }
 
-void CBigNum::SetZero()
-{
-    SetWord(0);
-}
+void CBigNum::SetZero() { SetWord(0); }
 
-void CBigNum::SetOne()
-{
-    SetWord(1);
-}
+void CBigNum::SetOne() { SetWord(1); }
 
 void CBigNum::SetWord(uint32_t w)
 {
-    m_pWords[0] = w;   // the capacity is never below 128
+    m_pWords[0] = w;  // the capacity is never below 128
     m_nLength = 1;
 }
 
@@ -125,7 +118,8 @@ void CBigNum::FromBytesBE(const BYTE* pBytes, int n)
     Reserve(nWords);
     memset(m_pWords, 0, sizeof(uint32_t) * nWords);
     // The last byte is the lowest byte of word 0.
-    for (int i = 0; i < n; ++i) {
+    for (int i = 0; i < n; ++i)
+    {
         int k = n - 1 - i;
         m_pWords[k / 4] |= (uint32_t)pBytes[i] << (8 * (k % 4));
     }
@@ -145,7 +139,8 @@ void CBigNum::ToByteArray(CByteArray& bytes) const
     int n = m_nLength > 0 ? SignificantLength(m_pWords, m_nLength) : 0;
     bytes.SetSize(4 * (INT_PTR)n);
     BYTE* p = bytes.GetData();
-    for (int w = 0; w < n; ++w) {
+    for (int w = 0; w < n; ++w)
+    {
         uint32_t v = m_pWords[n - 1 - w];
         p[4 * w] = (BYTE)(v >> 24);
         p[4 * w + 1] = (BYTE)(v >> 16);
@@ -169,16 +164,18 @@ void CBigNum::Add(const CBigNum& other)
     int nOther = other.m_nLength;
     if (nOther > m_nLength)
         Resize(nOther, TRUE);
-    const uint32_t* b = other.m_pWords;   // read after any reallocation (other may be this)
+    const uint32_t* b = other.m_pWords;  // read after any reallocation (other may be this)
     uint32_t* a = m_pWords;
     uint64_t carry = 0;
     int i = 0;
-    for (; i < nOther; ++i) {
+    for (; i < nOther; ++i)
+    {
         carry += (uint64_t)a[i] + b[i];
         a[i] = (uint32_t)carry;
         carry >>= 32;
     }
-    for (; carry && i < m_nLength; ++i) {
+    for (; carry && i < m_nLength; ++i)
+    {
         carry += a[i];
         a[i] = (uint32_t)carry;
         carry >>= 32;
@@ -189,12 +186,14 @@ void CBigNum::Add(const CBigNum& other)
 
 void CBigNum::AddWord(uint32_t w)
 {
-    if (m_nLength == 0) {
+    if (m_nLength == 0)
+    {
         SetWord(w);
         return;
     }
     uint64_t carry = w;
-    for (int i = 0; carry && i < m_nLength; ++i) {
+    for (int i = 0; carry && i < m_nLength; ++i)
+    {
         carry += m_pWords[i];
         m_pWords[i] = (uint32_t)carry;
         carry >>= 32;
@@ -212,12 +211,14 @@ void CBigNum::Sub(const CBigNum& other)
     uint32_t* a = m_pWords;
     uint32_t borrow = 0;
     int i = 0;
-    for (; i < nOther; ++i) {
+    for (; i < nOther; ++i)
+    {
         uint64_t d = (uint64_t)a[i] - b[i] - borrow;
         a[i] = (uint32_t)d;
         borrow = (uint32_t)(d >> 63);
     }
-    for (; borrow && i < m_nLength; ++i) {
+    for (; borrow && i < m_nLength; ++i)
+    {
         borrow = a[i] == 0;
         a[i] -= 1;
     }
@@ -234,12 +235,14 @@ void CBigNum::Mul(const CBigNum& other)
     memset(t, 0, sizeof(uint32_t) * n);
     const uint32_t* a = m_pWords;
     const uint32_t* b = other.m_pWords;
-    for (int i = 0; i < na; ++i) {
+    for (int i = 0; i < na; ++i)
+    {
         uint64_t ai = a[i];
         if (ai == 0)
             continue;
         uint64_t carry = 0;
-        for (int j = 0; j < nb; ++j) {
+        for (int j = 0; j < nb; ++j)
+        {
             carry += ai * b[j] + t[i + j];
             t[i + j] = (uint32_t)carry;
             carry >>= 32;
@@ -262,10 +265,12 @@ void CBigNum::Square()
     const uint32_t* a = m_pWords;
     // Cross products a[i] a[j] for i < j once, then doubled with one shift,
     // then the squares a[i]^2 at 2i: half the word products of Mul.
-    for (int i = 0; i < na; ++i) {
+    for (int i = 0; i < na; ++i)
+    {
         uint64_t ai = a[i];
         uint64_t carry = 0;
-        for (int j = i + 1; j < na; ++j) {
+        for (int j = i + 1; j < na; ++j)
+        {
             carry += ai * a[j] + t[i + j];
             t[i + j] = (uint32_t)carry;
             carry >>= 32;
@@ -273,13 +278,15 @@ void CBigNum::Square()
         t[i + na] = (uint32_t)carry;
     }
     uint32_t top = 0;
-    for (int k = 0; k < n; ++k) {
+    for (int k = 0; k < n; ++k)
+    {
         uint32_t w = t[k];
         t[k] = (w << 1) | top;
         top = w >> 31;
     }
     uint64_t carry = 0;
-    for (int i = 0; i < na; ++i) {
+    for (int i = 0; i < na; ++i)
+    {
         uint64_t sq = (uint64_t)a[i] * a[i];
         carry += (uint64_t)t[2 * i] + (uint32_t)sq;
         t[2 * i] = (uint32_t)carry;
@@ -298,9 +305,10 @@ void CBigNum::MulWord(const CBigNum& other, uint32_t w)
 {
     int n = other.m_nLength;
     Reserve(n + 1);
-    const uint32_t* a = other.m_pWords;   // after Reserve: other may be this
+    const uint32_t* a = other.m_pWords;  // after Reserve: other may be this
     uint64_t carry = 0;
-    for (int i = 0; i < n; ++i) {
+    for (int i = 0; i < n; ++i)
+    {
         carry += (uint64_t)a[i] * w;
         m_pWords[i] = (uint32_t)carry;
         carry >>= 32;
@@ -315,12 +323,14 @@ void CBigNum::SubShifted(const CBigNum& other, int k)
     const uint32_t* b = other.m_pWords;
     uint32_t borrow = 0;
     int i = k;
-    for (int j = 0; j < other.m_nLength && i < m_nLength; ++j, ++i) {
+    for (int j = 0; j < other.m_nLength && i < m_nLength; ++j, ++i)
+    {
         uint64_t d = (uint64_t)a[i] - b[j] - borrow;
         a[i] = (uint32_t)d;
         borrow = (uint32_t)(d >> 63);
     }
-    for (; borrow && i < m_nLength; ++i) {
+    for (; borrow && i < m_nLength; ++i)
+    {
         borrow = a[i] == 0;
         a[i] -= 1;
     }
@@ -332,15 +342,15 @@ int CBigNum::Compare(const CBigNum& a, const CBigNum& b)
     int nb = SignificantLength(b.m_pWords, b.m_nLength);
     if (na != nb)
         return na < nb ? -1 : 1;
-    for (int i = na - 1; i >= 0; --i) {
+    for (int i = na - 1; i >= 0; --i)
+    {
         if (a.m_pWords[i] != b.m_pWords[i])
             return a.m_pWords[i] < b.m_pWords[i] ? -1 : 1;
     }
     return 0;
 }
 
-void CBigNum::DivMod(const CBigNum& dividend, CBigNum& quotient, const CBigNum& divisor,
-                     CBigNum& remainder)
+void CBigNum::DivMod(const CBigNum& dividend, CBigNum& quotient, const CBigNum& divisor, CBigNum& remainder)
 {
     if (divisor.IsZero())
         throw CDivideByZeroException();
@@ -352,19 +362,22 @@ void CBigNum::DivMod(const CBigNum& dividend, CBigNum& quotient, const CBigNum& 
     Q.SetZero();
 
     int c = Compare(R, D);
-    if (c < 0) {
+    if (c < 0)
+    {
         quotient.Copy(Q);
         remainder.Copy(R);
         return;
     }
-    if (c == 0) {
+    if (c == 0)
+    {
         quotient.SetOne();
         remainder.SetZero();
         return;
     }
 
     int nBits = D.BitLength();
-    if (nBits <= 32) {
+    if (nBits <= 32)
+    {
         // Short division by the single significant word.
         uint32_t d = D.m_pWords[0];
         int n = R.m_nLength;
@@ -373,7 +386,8 @@ void CBigNum::DivMod(const CBigNum& dividend, CBigNum& quotient, const CBigNum& 
         uint32_t* q = Q.m_pWords;
         q[n - 1] = r[n - 1] / d;
         r[n - 1] %= d;
-        for (int j = n - 2; j >= 0; --j) {
+        for (int j = n - 2; j >= 0; --j)
+        {
             uint64_t v = ((uint64_t)r[j + 1] << 32) | r[j];
             q[j] = (uint32_t)(v / d);
             r[j] = (uint32_t)(v % d);
@@ -388,7 +402,8 @@ void CBigNum::DivMod(const CBigNum& dividend, CBigNum& quotient, const CBigNum& 
 
     // Knuth's algorithm D with the divisor's top bit shifted into place.
     int s = (32 - nBits % 32) % 32;
-    if (s != 0) {
+    if (s != 0)
+    {
         R.ShiftLeft(s);
         D.ShiftLeft(s);
     }
@@ -404,7 +419,8 @@ void CBigNum::DivMod(const CBigNum& dividend, CBigNum& quotient, const CBigNum& 
     const uint32_t dTop = D.m_pWords[m - 1];
     const uint32_t dNext = D.m_pWords[m - 2];
     CBigNum P;
-    for (int j = k - 1; j >= 0; --j) {
+    for (int j = k - 1; j >= 0; --j)
+    {
         const uint32_t* r = R.m_pWords;
         uint32_t r2 = r[j + m], r1 = r[j + m - 1], r0 = r[j + m - 2];
         uint64_t q;
@@ -413,7 +429,8 @@ void CBigNum::DivMod(const CBigNum& dividend, CBigNum& quotient, const CBigNum& 
         else
             q = (((uint64_t)r2 << 32) | r1) / dTop;
         // Lower q while q * (dTop:dNext) exceeds the three words r2:r1:r0.
-        for (;;) {
+        for (;;)
+        {
             uint64_t lo = q * dNext;
             uint64_t hi = q * dTop;
             uint32_t p0 = (uint32_t)lo;
@@ -428,13 +445,15 @@ void CBigNum::DivMod(const CBigNum& dividend, CBigNum& quotient, const CBigNum& 
         P.MulWord(D, (uint32_t)q);
         // P against the window R[j .. j+m], from the top word down.
         int cmp = 0;
-        for (int i = m; i >= 0 && cmp == 0; --i) {
+        for (int i = m; i >= 0 && cmp == 0; --i)
+        {
             uint32_t pw = i < P.m_nLength ? P.m_pWords[i] : 0;
             uint32_t rw = R.m_pWords[j + i];
             if (pw != rw)
                 cmp = pw > rw ? 1 : -1;
         }
-        if (cmp > 0) {
+        if (cmp > 0)
+        {
             P.Sub(D);
             --q;
         }
@@ -459,16 +478,21 @@ void CBigNum::ShiftRight(int bits)
     if (bits < 0)
         AfxThrowInvalidArgException();
     int nWords = bits / 32, nBits = bits % 32;
-    if (nWords >= m_nLength) {
+    if (nWords >= m_nLength)
+    {
         SetZero();
         return;
     }
     int n = m_nLength - nWords;
     uint32_t* p = m_pWords;
-    if (nBits == 0) {
+    if (nBits == 0)
+    {
         memmove(p, p + nWords, sizeof(uint32_t) * n);
-    } else {
-        for (int i = 0; i < n; ++i) {
+    }
+    else
+    {
+        for (int i = 0; i < n; ++i)
+        {
             uint32_t lo = p[i + nWords] >> nBits;
             uint32_t hi = i + nWords + 1 < m_nLength ? p[i + nWords + 1] << (32 - nBits) : 0;
             p[i] = lo | hi;
@@ -487,11 +511,15 @@ void CBigNum::ShiftLeft(int bits)
     int n = nOld + nWords + (nBits != 0 ? 1 : 0);
     Reserve(n);
     uint32_t* p = m_pWords;
-    if (nBits == 0) {
+    if (nBits == 0)
+    {
         memmove(p + nWords, p, sizeof(uint32_t) * nOld);
-    } else {
+    }
+    else
+    {
         p[nOld + nWords] = 0;
-        for (int i = nOld - 1; i >= 0; --i) {
+        for (int i = nOld - 1; i >= 0; --i)
+        {
             p[i + nWords + 1] |= p[i] >> (32 - nBits);
             p[i + nWords] = p[i] << nBits;
         }
@@ -533,9 +561,12 @@ void CBigNum::FromString(const CString& text)
     int n = text.GetLength();
     SetZero();
     int i = 0;
-    if (n >= 1 && p[0] == L'0') {
-        if (n >= 2 && (p[1] == L'x' || p[1] == L'X')) {
-            for (i = 2; i < n; ++i) {
+    if (n >= 1 && p[0] == L'0')
+    {
+        if (n >= 2 && (p[1] == L'x' || p[1] == L'X'))
+        {
+            for (i = 2; i < n; ++i)
+            {
                 wchar_t ch = p[i];
                 uint32_t d;
                 if (ch >= L'0' && ch <= L'9')
@@ -549,14 +580,20 @@ void CBigNum::FromString(const CString& text)
                 ShiftLeft(4);
                 AddWord(d);
             }
-        } else {
-            for (i = 1; i < n && p[i] >= L'0' && p[i] <= L'7'; ++i) {
+        }
+        else
+        {
+            for (i = 1; i < n && p[i] >= L'0' && p[i] <= L'7'; ++i)
+            {
                 ShiftLeft(3);
                 AddWord((uint32_t)(p[i] - L'0'));
             }
         }
-    } else {
-        for (i = 0; i < n && p[i] >= L'0' && p[i] <= L'9'; ++i) {
+    }
+    else
+    {
+        for (i = 0; i < n && p[i] >= L'0' && p[i] <= L'9'; ++i)
+        {
             MulWord(*this, 10);
             Normalize();
             AddWord((uint32_t)(p[i] - L'0'));
@@ -565,10 +602,7 @@ void CBigNum::FromString(const CString& text)
     Normalize();
 }
 
-void CBigNum::FromString(LPCWSTR pszText)
-{
-    FromString(CString(pszText != nullptr ? pszText : L""));
-}
+void CBigNum::FromString(LPCWSTR pszText) { FromString(CString(pszText != nullptr ? pszText : L"")); }
 
 CString CBigNum::ToHexString() const
 {
@@ -577,9 +611,11 @@ CString CBigNum::ToHexString() const
     if (m_nLength == 0)
         return text;
     LPWSTR p = text.GetBufferSetLength(8 * m_nLength);
-    for (int w = 0; w < m_nLength; ++w) {
+    for (int w = 0; w < m_nLength; ++w)
+    {
         uint32_t v = m_pWords[m_nLength - 1 - w];
-        for (int k = 7; k >= 0; --k) {
+        for (int k = 7; k >= 0; --k)
+        {
             p[8 * w + k] = kDigits[v & 15];
             v >>= 4;
         }
@@ -593,7 +629,8 @@ BOOL CBigNum::IsDivisibleByFermatPrime() const
     // The word sum with end-around carry is the value modulo 2^32 - 1,
     // which is 3 * 5 * 17 * 257 * 65537.
     uint64_t s = 0;
-    for (int i = 0; i < m_nLength; ++i) {
+    for (int i = 0; i < m_nLength; ++i)
+    {
         s += m_pWords[i];
         s = (s & 0xFFFFFFFFu) + (s >> 32);
     }
@@ -603,8 +640,7 @@ BOOL CBigNum::IsDivisibleByFermatPrime() const
     return v % 3 == 0 || v % 5 == 0 || v % 17 == 0 || v % 257 == 0 || v % 65537 == 0;
 }
 
-BOOL CBigNum::PowModPlain(CBigNum& result, const CBigNum& base, const CBigNum& exponent,
-                          const CBigNum& modulus)
+BOOL CBigNum::PowModPlain(CBigNum& result, const CBigNum& base, const CBigNum& exponent, const CBigNum& modulus)
 {
     if (modulus.IsZero())
         return FALSE;
@@ -613,10 +649,13 @@ BOOL CBigNum::PowModPlain(CBigNum& result, const CBigNum& base, const CBigNum& e
     b.Copy(base);
     e.Copy(exponent);
     e.Normalize();
-    if (!e.IsZero()) {
+    if (!e.IsZero())
+    {
         int nBits = e.BitLength();
-        for (int i = 0; i < nBits; ++i) {
-            if (e.m_pWords[0] & 1) {
+        for (int i = 0; i < nBits; ++i)
+        {
+            if (e.m_pWords[0] & 1)
+            {
                 r.Mul(b);
                 r.Mod(modulus);
             }
@@ -629,15 +668,15 @@ BOOL CBigNum::PowModPlain(CBigNum& result, const CBigNum& base, const CBigNum& e
     return TRUE;
 }
 
-BOOL CBigNum::PowMod(CBigNum& result, const CBigNum& base, const CBigNum& exponent,
-                     const CBigNum& modulus)
+BOOL CBigNum::PowMod(CBigNum& result, const CBigNum& base, const CBigNum& exponent, const CBigNum& modulus)
 {
     if (modulus.IsZero())
         return FALSE;
     // Montgomery form needs an odd modulus; every modulus of the key
     // generation, the prime search and RSA is odd. The value is the same as
     // PowModPlain's (which the tests check), only the result is normalised.
-    if (!modulus.IsOdd() || modulus.IsOne() || exponent.IsZero()) {
+    if (!modulus.IsOdd() || modulus.IsOne() || exponent.IsZero())
+    {
         PowModPlain(result, base, exponent, modulus);
         result.Normalize();
         return TRUE;
@@ -650,7 +689,8 @@ BOOL CBigNum::PowMod(CBigNum& result, const CBigNum& base, const CBigNum& expone
 
 BOOL CBigNum::IsZero() const
 {
-    for (int i = 0; i < m_nLength; ++i) {
+    for (int i = 0; i < m_nLength; ++i)
+    {
         if (m_pWords[i] != 0)
             return FALSE;
     }
@@ -661,7 +701,8 @@ BOOL CBigNum::IsOne() const
 {
     if (m_nLength < 1 || m_pWords[0] != 1)
         return FALSE;
-    for (int i = 1; i < m_nLength; ++i) {
+    for (int i = 1; i < m_nLength; ++i)
+    {
         if (m_pWords[i] != 0)
             return FALSE;
     }
@@ -685,7 +726,8 @@ void CBigNum::Normalize()
 
 void CBigNum::Decrement()
 {
-    for (int i = 0; i < m_nLength; ++i) {
+    for (int i = 0; i < m_nLength; ++i)
+    {
         if (m_pWords[i]-- != 0)
             break;
     }

@@ -6,5 +6,4 @@
 #include "afx/Afx.h"
 
 class CDivideByZeroException : public CException
-{
-};
+{};

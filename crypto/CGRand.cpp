@@ -3,13 +3,9 @@
 #include "crypto/CMRand.h"
 
 CGRand::CGRand() : m_pBlock(nullptr), m_pGenerators(nullptr), m_nCount(0), m_pCurrent(nullptr), m_nMagic(0), m_nMask(0)
-{
-}
+{}
 
-CGRand::~CGRand()
-{
-    Clear();
-}
+CGRand::~CGRand() { Clear(); }
 
 void CGRand::Clear()
 {
@@ -56,7 +52,8 @@ BOOL CGRand::Seed(const BYTE* pData, int nLength)
     m_nMask = (nCount & (nCount - 1)) == 0 ? (uint32_t)nCount - 1 : 0;
 
     uint32_t nCurrent = 0;
-    for (int i = 0; i < nCount; ++i) {
+    for (int i = 0; i < nCount; ++i)
+    {
         // The seed takes every byte from 4i to the end, shifted through 32
         // bits, which leaves the big-endian value of the last (up to) four.
         int j = 4 * i;
@@ -101,9 +98,11 @@ void CGRand::XorLoop(BYTE* pDst, const BYTE* pSrc, size_t n)
     const uint32_t nMask = m_nMask;
     const uint64_t nMagic = m_nMagic;
     GEN* cur = m_pCurrent;
-    for (size_t i = 0; i < n; ++i) {
+    for (size_t i = 0; i < n; ++i)
+    {
         uint32_t acc = 0;
-        for (int k = 0; k < 2; ++k) {
+        for (int k = 0; k < 2; ++k)
+        {
             GEN& g = *cur;
             acc ^= g.nOut;
             cur = g.pNext;

@@ -15,7 +15,10 @@ public:
     // Seed material up to this many bytes (65536 generators, the range in
     // which the remainder by multiplication is exact); every caller passes
     // 32, 188 or 256.
-    enum { MAX_SEED_BYTES = 4 * 65536 };
+    enum
+    {
+        MAX_SEED_BYTES = 4 * 65536
+    };
 
     CGRand();
     virtual ~CGRand();
@@ -58,12 +61,13 @@ private:
     };
 
     void Advance(GEN& g) const;
-    template <bool POW2> void XorLoop(BYTE* pDst, const BYTE* pSrc, size_t n);
+    template <bool POW2>
+    void XorLoop(BYTE* pDst, const BYTE* pSrc, size_t n);
 
-    BYTE* m_pBlock;       // the allocation that holds m_pGenerators
-    GEN* m_pGenerators;   // m_nCount entries, flat, cache-line aligned
-    int m_nCount;         // number of generators, 0 while unseeded
-    GEN* m_pCurrent;      // the generator that the next step uses
-    uint64_t m_nMagic;    // floor(2^32 / m_nCount) + 1, for the remainder by m_nCount
-    uint32_t m_nMask;     // m_nCount - 1 when m_nCount is a power of two, else 0
+    BYTE* m_pBlock;      // the allocation that holds m_pGenerators
+    GEN* m_pGenerators;  // m_nCount entries, flat, cache-line aligned
+    int m_nCount;        // number of generators, 0 while unseeded
+    GEN* m_pCurrent;     // the generator that the next step uses
+    uint64_t m_nMagic;   // floor(2^32 / m_nCount) + 1, for the remainder by m_nCount
+    uint32_t m_nMask;    // m_nCount - 1 when m_nCount is a power of two, else 0
 };

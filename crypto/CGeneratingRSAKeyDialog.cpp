@@ -14,10 +14,7 @@ namespace {
 
 const uint32_t kPublicExponent = 65537;
 
-UINT __cdecl KeyGenThreadProc(LPVOID pParam)
-{
-    return static_cast<CGeneratingRSAKeyDialog*>(pParam)->GenerateKey();
-}
+UINT __cdecl KeyGenThreadProc(LPVOID pParam) { return static_cast<CGeneratingRSAKeyDialog*>(pParam)->GenerateKey(); }
 
 UINT __cdecl PrimeSearchThreadProc(LPVOID pParam)
 {
@@ -27,9 +24,12 @@ UINT __cdecl PrimeSearchThreadProc(LPVOID pParam)
 
 void LogFault(LPCWSTR pszText) noexcept
 {
-    try {
+    try
+    {
         AddLog(pszText);
-    } catch (...) {
+    }
+    catch (...)
+    {
         ::OutputDebugStringW(L"key generation: the log line failed too\n");
     }
 }
@@ -56,18 +56,9 @@ BEGIN_MESSAGE_MAP(CGeneratingRSAKeyDialog, CDialogEx)
 END_MESSAGE_MAP()
 
 CGeneratingRSAKeyDialog::CGeneratingRSAKeyDialog(CWnd* pParent)
-    : CDialogEx(IDD_GENERATING_RSA_KEY, pParent),
-      m_semDone(0, 100),
-      m_bCancel(FALSE),
-      m_bAborted(FALSE),
-      m_bFinished(FALSE),
-      m_bSearchFailed(FALSE),
-      m_dwStartTick(0),
-      m_dwFinishTick(0),
-      m_nPublicKeys(0),
-      m_nPrivateKeys(0),
-      m_hKeyThreadDone(::CreateEventW(nullptr, TRUE, FALSE, nullptr)),
-      m_bKeyThreadStarted(FALSE)
+    : CDialogEx(IDD_GENERATING_RSA_KEY, pParent), m_semDone(0, 100), m_bCancel(FALSE), m_bAborted(FALSE),
+      m_bFinished(FALSE), m_bSearchFailed(FALSE), m_dwStartTick(0), m_dwFinishTick(0), m_nPublicKeys(0),
+      m_nPrivateKeys(0), m_hKeyThreadDone(::CreateEventW(nullptr, TRUE, FALSE, nullptr)), m_bKeyThreadStarted(FALSE)
 {
     m_pParam[0] = new CPrimeThreadParam;
     m_pParam[1] = new CPrimeThreadParam;
@@ -77,7 +68,8 @@ CGeneratingRSAKeyDialog::~CGeneratingRSAKeyDialog()
 {
     // Normally the threads have ended before the dialog could close; if the
     // window went some other way, stop them before their state goes.
-    if (m_bKeyThreadStarted && m_hKeyThreadDone != nullptr) {
+    if (m_bKeyThreadStarted && m_hKeyThreadDone != nullptr)
+    {
         m_bCancel = TRUE;
         ::WaitForSingleObject(m_hKeyThreadDone, INFINITE);
     }
@@ -103,8 +95,8 @@ BOOL CGeneratingRSAKeyDialog::OnInitDialog()
     CPrimeGen::BuildSmallPrimeTable();
     m_dwStartTick = ::GetTickCount();
 
-    if (m_hKeyThreadDone == nullptr ||
-        AfxBeginThread(KeyGenThreadProc, this, THREAD_PRIORITY_BELOW_NORMAL) == nullptr) {
+    if (m_hKeyThreadDone == nullptr || AfxBeginThread(KeyGenThreadProc, this, THREAD_PRIORITY_BELOW_NORMAL) == nullptr)
+    {
         // Nothing could ever end the dialog: give up at once, key untouched.
         AddLog(L"RSA鍵を生成するスレッドを開始できません。");
         EndDialog(IDCANCEL);
@@ -126,19 +118,25 @@ CGeneratingRSAKeyDialog::PFN_SEARCHHOOK CGeneratingRSAKeyDialog::SetSearchHook(P
 
 UINT CGeneratingRSAKeyDialog::GenerateKey()
 {
-    HANDLE hDone = m_hKeyThreadDone;   // this object may go once the flags are set
+    HANDLE hDone = m_hKeyThreadDone;  // this object may go once the flags are set
     BOOL bStored = FALSE;
-    try {
+    try
+    {
         bStored = MakeKey();
-    } catch (...) {
+    }
+    catch (...)
+    {
         // Only after both searches have ended (MakeKey waits for them before
         // anything else can throw): the key is left as it was.
         LogFault(L"【エラー】RSA鍵の生成中にエラーが発生したため、生成を中止しました。");
     }
-    if (bStored) {
+    if (bStored)
+    {
         m_dwFinishTick = ::GetTickCount();
         m_bFinished = TRUE;
-    } else {
+    }
+    else
+    {
         m_bAborted = TRUE;
     }
     ::SetEvent(hDone);
@@ -152,12 +150,14 @@ BOOL CGeneratingRSAKeyDialog::MakeKey()
     // Without the system's random source every computer would search from the
     // same seed and find the same key: such a run ends like a cancel.
     if (!SecureRandomFill(p->m_abSeed, (int)sizeof(p->m_abSeed)) ||
-        !SecureRandomFill(q->m_abSeed, (int)sizeof(q->m_abSeed))) {
+        !SecureRandomFill(q->m_abSeed, (int)sizeof(q->m_abSeed)))
+    {
         LogFault(L"【エラー】乱数を取得できないため、RSA鍵の生成を中止しました。");
         return FALSE;
     }
 
-    if (AfxBeginThread(PrimeSearchThreadProc, this, THREAD_PRIORITY_BELOW_NORMAL) == nullptr) {
+    if (AfxBeginThread(PrimeSearchThreadProc, this, THREAD_PRIORITY_BELOW_NORMAL) == nullptr)
+    {
         // Stand in for the missing search and end as if cancelled.
         LogFault(L"RSA鍵を生成するスレッドを開始できません。");
         m_bCancel = TRUE;
@@ -172,7 +172,8 @@ BOOL CGeneratingRSAKeyDialog::MakeKey()
 
     // A key whose e has no inverse, or with p = q, would not decrypt what its
     // public half encrypts: draw the offending prime again on this thread.
-    while (!m_bCancel) {
+    while (!m_bCancel)
+    {
         BOOL bRedrawP = !IsUsablePrime(p->m_bnPrime);
         BOOL bRedrawQ = !IsUsablePrime(q->m_bnPrime) || CBigNum::Compare(p->m_bnPrime, q->m_bnPrime) == 0;
         if (!bRedrawP && !bRedrawQ)
@@ -213,15 +214,18 @@ BOOL CGeneratingRSAKeyDialog::MakeKey()
 void CGeneratingRSAKeyDialog::RunSearch(int nSearch)
 {
     CPrimeThreadParam* pParam = m_pParam[nSearch];
-    try {
+    try
+    {
         if (s_pfnSearchHook != nullptr)
             s_pfnSearchHook(nSearch);
         pParam->m_gen.m_rand.Seed(pParam->m_abSeed, (int)sizeof(pParam->m_abSeed));
         if (pParam->m_gen.FindPrime(pParam->m_bnPrime, pParam->m_nRoundsPassed, pParam->m_nCandidates, m_bCancel))
             pParam->m_bFound = TRUE;
-    } catch (...) {
+    }
+    catch (...)
+    {
         m_bSearchFailed = TRUE;
-        m_bCancel = TRUE;   // the other search need not go on
+        m_bCancel = TRUE;  // the other search need not go on
         LogFault(L"【エラー】素数の探索中にエラーが発生したため、RSA鍵の生成を中止しました。");
     }
     // On every way out: thread #1 waits for this before it ends the dialog.
@@ -230,21 +234,26 @@ void CGeneratingRSAKeyDialog::RunSearch(int nSearch)
 
 void CGeneratingRSAKeyDialog::SearchPrime()
 {
-    RunSearch(1);   // its release of the semaphore is this thread's last touch of the dialog
+    RunSearch(1);  // its release of the semaphore is this thread's last touch of the dialog
 }
 
 void CGeneratingRSAKeyDialog::OnTimer(UINT_PTR nIDEvent)
 {
-    if (m_bAborted) {
+    if (m_bAborted)
+    {
         KillTimer(IDT_KEYGEN_PROGRESS);
         EndDialog(IDCANCEL);
-    } else if (m_bFinished) {
+    }
+    else if (m_bFinished)
+    {
         UpdateProgress(m_dwFinishTick);
         m_staticStatus.SetWindowText(L"RSA鍵の生成が完了しました。");
         m_staticNote.ShowWindow(SW_HIDE);
         ::SetDlgItemTextW(m_hWnd, IDCANCEL, L"OK");
         KillTimer(IDT_KEYGEN_PROGRESS);
-    } else {
+    }
+    else
+    {
         UpdateProgress(::GetTickCount());
     }
     Default();
@@ -257,7 +266,8 @@ void CGeneratingRSAKeyDialog::OnOK()
 
 void CGeneratingRSAKeyDialog::OnCancel()
 {
-    if (m_bFinished) {
+    if (m_bFinished)
+    {
         EndDialog(IDOK);
         return;
     }
@@ -274,7 +284,7 @@ void CGeneratingRSAKeyDialog::UpdateProgress(DWORD dwNow)
     m_staticPublicKeys.SetWindowText(str);
     str.Format(L"%lu / 1", (unsigned long)m_nPrivateKeys);
     m_staticPrivateKeys.SetWindowText(str);
-    DWORD dwElapsed = dwNow - m_dwStartTick;   // modulo 2^32
+    DWORD dwElapsed = dwNow - m_dwStartTick;  // modulo 2^32
     str.Format(L"%lu.%03lu sec", (unsigned long)(dwElapsed / 1000), (unsigned long)(dwElapsed % 1000));
     m_staticElapsed.SetWindowText(str);
 }
@@ -285,14 +295,26 @@ HBRUSH CGeneratingRSAKeyDialog::OnCtlColor(HDC hDC, CWnd* pWnd, UINT nCtlColor)
     if (pWnd == nullptr)
         return hBrush;
     BOOL bDone;
-    switch (pWnd->GetDlgCtrlID()) {
-    case IDC_KEYGEN_SEARCH1: bDone = m_pParam[0]->m_bFound; break;
-    case IDC_KEYGEN_SEARCH2: bDone = m_pParam[1]->m_bFound; break;
-    case IDC_KEYGEN_PUBLIC_KEYS: bDone = m_nPublicKeys != 0; break;
-    case IDC_KEYGEN_PRIVATE_KEYS: bDone = m_nPrivateKeys != 0; break;
+    switch (pWnd->GetDlgCtrlID())
+    {
+    case IDC_KEYGEN_SEARCH1:
+        bDone = m_pParam[0]->m_bFound;
+        break;
+    case IDC_KEYGEN_SEARCH2:
+        bDone = m_pParam[1]->m_bFound;
+        break;
+    case IDC_KEYGEN_PUBLIC_KEYS:
+        bDone = m_nPublicKeys != 0;
+        break;
+    case IDC_KEYGEN_PRIVATE_KEYS:
+        bDone = m_nPrivateKeys != 0;
+        break;
     case IDC_KEYGEN_STATUS:
-    case IDC_KEYGEN_ELAPSED: bDone = m_bFinished; break;
-    default: return hBrush;
+    case IDC_KEYGEN_ELAPSED:
+        bDone = m_bFinished;
+        break;
+    default:
+        return hBrush;
     }
     ::SetTextColor(hDC, bDone ? RGB(0, 128, 0) : RGB(128, 0, 0));
     return hBrush;
@@ -308,14 +330,20 @@ CString CGeneratingRSAKeyDialog::FormatCandidateText(LONG nRoundsPassed, LONG nC
     // x: the chance that a composite survives that many rounds.
     double x = pow(0.25, (double)nRoundsPassed);
     CString strP;
-    if (x >= 0.01) {
+    if (x >= 0.01)
+    {
         strP.Format(L"%d%%以上", (int)(100.0 - 100.0 * x));
-    } else if (10.0 * x > 0.01) {
+    }
+    else if (10.0 * x > 0.01)
+    {
         strP = L"99%以上";
-    } else {
+    }
+    else
+    {
         double y = 10.0 * x;
         int k = 0;
-        do {
+        do
+        {
             y *= 10.0;
             k++;
         } while (!(y > 0.01) && k < 101);

@@ -31,12 +31,12 @@ public:
     typedef void (*PFN_SEARCHHOOK)(int nSearch);
     static PFN_SEARCHHOOK SetSearchHook(PFN_SEARCHHOOK pfn);
 
-    CPrimeThreadParam* m_pParam[2];   // 0: p on thread #1, 1: q on thread #2
-    CSemaphore m_semDone;             // each search releases it once when it ends
+    CPrimeThreadParam* m_pParam[2];  // 0: p on thread #1, 1: q on thread #2
+    CSemaphore m_semDone;            // each search releases it once when it ends
     std::atomic<BOOL> m_bCancel;
     std::atomic<BOOL> m_bAborted;
     std::atomic<BOOL> m_bFinished;
-    std::atomic<BOOL> m_bSearchFailed;   // a search ended by an error: the run aborts
+    std::atomic<BOOL> m_bSearchFailed;  // a search ended by an error: the run aborts
     DWORD m_dwStartTick;
     std::atomic<DWORD> m_dwFinishTick;
     std::atomic<LONG> m_nPublicKeys;

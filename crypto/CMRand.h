@@ -8,7 +8,11 @@
 class CMRand
 {
 public:
-    enum : uint32_t { MULTIPLIER = 214013u, INCREMENT = 2531011u };
+    enum : uint32_t
+    {
+        MULTIPLIER = 214013u,
+        INCREMENT = 2531011u
+    };
 
     CMRand() : m_nState(1) {}
     explicit CMRand(uint32_t nSeed) : m_nState(nSeed) {}

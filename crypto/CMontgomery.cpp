@@ -16,15 +16,11 @@ const int WORDS_PER_LIMB = (int)sizeof(Limb) / 4;
 }  // namespace
 
 CMontgomery::CMontgomery()
-    : m_nLimbs(0), m_nInv(0), m_pBlock(nullptr), m_pMod(nullptr), m_pRR(nullptr), m_pTable(nullptr),
-      m_pAcc(nullptr), m_pTmp(nullptr)
-{
-}
+    : m_nLimbs(0), m_nInv(0), m_pBlock(nullptr), m_pMod(nullptr), m_pRR(nullptr), m_pTable(nullptr), m_pAcc(nullptr),
+      m_pTmp(nullptr)
+{}
 
-CMontgomery::~CMontgomery()
-{
-    delete[] m_pBlock;
-}
+CMontgomery::~CMontgomery() { delete[] m_pBlock; }
 
 void CMontgomery::Init(const CBigNum& modulus)
 {
@@ -41,7 +37,7 @@ void CMontgomery::Init(const CBigNum& modulus)
     m_pMod = pBlock;
     m_pRR = m_pMod + n;
     m_pAcc = m_pRR + n;
-    m_pTmp = m_pAcc + n;                 // n + 2 limbs
+    m_pTmp = m_pAcc + n;  // n + 2 limbs
     m_pWide = m_pTmp + n + 2;
     m_pTable = m_pWide + 2 * n + 2;
 
@@ -65,9 +61,11 @@ void CMontgomery::ToLimbs(Limb* pOut, const CBigNum& x) const
 {
     int nWords = x.GetLength();
     const uint32_t* w = x.GetWords();
-    for (int i = 0; i < m_nLimbs; ++i) {
+    for (int i = 0; i < m_nLimbs; ++i)
+    {
         Limb v = 0;
-        for (int k = WORDS_PER_LIMB - 1; k >= 0; --k) {
+        for (int k = WORDS_PER_LIMB - 1; k >= 0; --k)
+        {
             int idx = i * WORDS_PER_LIMB + k;
             v = (Limb)(((Wide)v << 32) | (idx < nWords ? w[idx] : 0));
         }
@@ -86,16 +84,18 @@ void CMontgomery::FromLimbs(CBigNum& out, const Limb* p) const
 
 // The column sums of the product-scanning Montgomery multiplication below
 // live in a three-limb accumulator: acc (two limbs) plus top.
-#define MONT_MULADD(x, y)                     \
-    do {                                      \
-        Wide p_ = (Wide)(x) * (y);            \
-        acc += p_;                            \
-        top += acc < p_;                      \
+#define MONT_MULADD(x, y)                                                                                              \
+    do                                                                                                                 \
+    {                                                                                                                  \
+        Wide p_ = (Wide)(x) * (y);                                                                                     \
+        acc += p_;                                                                                                     \
+        top += acc < p_;                                                                                               \
     } while (0)
-#define MONT_SHIFT()                                                   \
-    do {                                                               \
-        acc = (acc >> LIMB_BITS) | ((Wide)top << LIMB_BITS);           \
-        top = 0;                                                       \
+#define MONT_SHIFT()                                                                                                   \
+    do                                                                                                                 \
+    {                                                                                                                  \
+        acc = (acc >> LIMB_BITS) | ((Wide)top << LIMB_BITS);                                                           \
+        top = 0;                                                                                                       \
     } while (0)
 
 // u (n + 1 limbs, below 2 * modulus) minus the modulus when it is not below it.
@@ -104,23 +104,30 @@ void CMontgomery::FinalSubtract(Limb* pOut, const Limb* u)
     const int n = m_nLimbs;
     const Limb* N = m_pMod;
     bool bSub = u[n] != 0;
-    if (!bSub) {
+    if (!bSub)
+    {
         bSub = true;
-        for (int j = n - 1; j >= 0; --j) {
-            if (u[j] != N[j]) {
+        for (int j = n - 1; j >= 0; --j)
+        {
+            if (u[j] != N[j])
+            {
                 bSub = u[j] > N[j];
                 break;
             }
         }
     }
-    if (bSub) {
+    if (bSub)
+    {
         Limb borrow = 0;
-        for (int j = 0; j < n; ++j) {
+        for (int j = 0; j < n; ++j)
+        {
             Wide d = (Wide)u[j] - N[j] - borrow;
             pOut[j] = (Limb)d;
             borrow = (Limb)(d >> (2 * LIMB_BITS - 1));
         }
-    } else {
+    }
+    else
+    {
         memcpy(pOut, u, sizeof(Limb) * n);
     }
 }
@@ -136,8 +143,10 @@ void CMontgomery::MontMul(Limb* pOut, const Limb* a, const Limb* b)
     Limb* u = m_pWide + n;
     Wide acc = 0;
     Limb top = 0;
-    for (int i = 0; i < n; ++i) {
-        for (int j = 0; j < i; ++j) {
+    for (int i = 0; i < n; ++i)
+    {
+        for (int j = 0; j < i; ++j)
+        {
             MONT_MULADD(a[j], b[i - j]);
             MONT_MULADD(m[j], N[i - j]);
         }
@@ -147,8 +156,10 @@ void CMontgomery::MontMul(Limb* pOut, const Limb* a, const Limb* b)
         MONT_MULADD(mi, N[0]);
         MONT_SHIFT();
     }
-    for (int i = n; i < 2 * n; ++i) {
-        for (int j = i - n + 1; j < n; ++j) {
+    for (int i = n; i < 2 * n; ++i)
+    {
+        for (int j = i - n + 1; j < n; ++j)
+        {
             MONT_MULADD(a[j], b[i - j]);
             MONT_MULADD(m[j], N[i - j]);
         }
@@ -169,7 +180,8 @@ void CMontgomery::MontSqr(Limb* pOut, const Limb* a)
     Limb* u = m_pWide + n;
     Wide acc = 0;
     Limb top = 0;
-    for (int i = 0; i < 2 * n; ++i) {
+    for (int i = 0; i < 2 * n; ++i)
+    {
         int lo = i < n ? 0 : i - n + 1;
         // cross products, doubled
         {
@@ -189,11 +201,14 @@ void CMontgomery::MontSqr(Limb* pOut, const Limb* a)
         int hi = i < n ? i : n;
         for (int j = lo; j < hi; ++j)
             MONT_MULADD(m[j], N[i - j]);
-        if (i < n) {
+        if (i < n)
+        {
             const Limb mi = (Limb)acc * m_nInv;
             m[i] = mi;
             MONT_MULADD(mi, N[0]);
-        } else {
+        }
+        else
+        {
             u[i - n] = (Limb)acc;
         }
         MONT_SHIFT();
@@ -216,7 +231,8 @@ void CMontgomery::PowMod(CBigNum& result, const CBigNum& base, const CBigNum& ex
     e.Normalize();
 
     int nBits = e.BitLength();
-    if (nBits == 0) {
+    if (nBits == 0)
+    {
         result.SetOne();
         return;
     }
@@ -226,16 +242,19 @@ void CMontgomery::PowMod(CBigNum& result, const CBigNum& base, const CBigNum& ex
     Limb* x = m_pAcc;
     ToLimbs(x, b);
     MontMul(m_pTable, x, m_pRR);
-    if (w > 1) {
-        MontSqr(x, m_pTable);   // base^2
+    if (w > 1)
+    {
+        MontSqr(x, m_pTable);  // base^2
         for (int k = 1; k < (1 << (w - 1)); ++k)
             MontMul(m_pTable + (size_t)k * n, m_pTable + (size_t)(k - 1) * n, x);
     }
 
     bool bStarted = false;
     int i = nBits - 1;
-    while (i >= 0) {
-        if (!e.TestBit(i)) {
+    while (i >= 0)
+    {
+        if (!e.TestBit(i))
+        {
             MontSqr(x, x);
             --i;
             continue;
@@ -248,10 +267,13 @@ void CMontgomery::PowMod(CBigNum& result, const CBigNum& base, const CBigNum& ex
         for (int k = i; k >= l; --k)
             v = (v << 1) | (uint32_t)e.TestBit(k);
         const Limb* pPow = m_pTable + (size_t)(v >> 1) * n;
-        if (!bStarted) {
+        if (!bStarted)
+        {
             memcpy(x, pPow, sizeof(Limb) * n);
             bStarted = true;
-        } else {
+        }
+        else
+        {
             for (int k = i; k >= l; --k)
                 MontSqr(x, x);
             MontMul(x, x, pPow);

@@ -24,7 +24,8 @@ void BuildPairs()
     const WORD* pTable = SmallPrimeTable.GetData();
     INT_PTR n = SmallPrimeTable.GetSize();
     int k = 0;
-    for (INT_PTR i = 0; i < n && k < (int)(sizeof(g_pairs) / sizeof(g_pairs[0])); i += 2, ++k) {
+    for (INT_PTR i = 0; i < n && k < (int)(sizeof(g_pairs) / sizeof(g_pairs[0])); i += 2, ++k)
+    {
         PRIMEPAIR& pr = g_pairs[k];
         pr.p = pTable[i];
         pr.q = i + 1 < n ? pTable[i + 1] : 1;
@@ -59,13 +60,15 @@ void CPrimeGen::BuildSmallPrimeTable()
     // factor of at most 255, so crossing out the multiples of those suffices.
     static BYTE sieve[32768];
     memset(sieve, 1, sizeof(sieve));
-    for (uint32_t a = 3; 3 * a < 768; a += 2) {
+    for (uint32_t a = 3; 3 * a < 768; a += 2)
+    {
         if (!sieve[a / 2])
             continue;
         for (uint32_t m = 3 * a; m < 65536; m += 2 * a)
             sieve[m / 2] = 0;
     }
-    for (uint32_t n = 3; n < 65536; n += 2) {
+    for (uint32_t n = 3; n < 65536; n += 2)
+    {
         if (!sieve[n / 2] || n == 3 || n == 5 || n == 17 || n == 257)
             continue;
         SmallPrimeTable.Add((WORD)n);
@@ -80,7 +83,8 @@ BOOL CPrimeGen::FindPrime(CBigNum& prime, std::atomic<LONG>& roundsPassed, std::
     const int nBits = PRIME_BITS;
     if (!m_rand.IsSeeded())
         return FALSE;
-    for (;;) {
+    for (;;)
+    {
         ++candidates;
         roundsPassed = 0;
         RandomBits(nBits, prime);
@@ -105,18 +109,23 @@ void CPrimeGen::RandomBits(int bits, CBigNum& out)
     BYTE* p = nDigits <= 128 ? local : new BYTE[2 * (size_t)nDigits];
     // Most significant digit first, high byte before low byte; the buffer is
     // little-endian, digit 0 lowest.
-    for (int i = nDigits - 1; i >= 0; --i) {
+    for (int i = nDigits - 1; i >= 0; --i)
+    {
         p[2 * i + 1] = m_rand.NextByte();
         p[2 * i] = m_rand.NextByte();
     }
-    if (r != 0 && nDigits > 0) {
+    if (r != 0 && nDigits > 0)
+    {
         uint32_t mask = 0xFFFFu >> (16 - r);
         p[2 * (nDigits - 1) + 1] &= (BYTE)(mask >> 8);
         p[2 * (nDigits - 1)] &= (BYTE)mask;
     }
-    try {
+    try
+    {
         out.SetBytesLE(p, 2 * nDigits);
-    } catch (...) {
+    }
+    catch (...)
+    {
         if (p != local)
             delete[] p;
         throw;
@@ -125,14 +134,14 @@ void CPrimeGen::RandomBits(int bits, CBigNum& out)
         delete[] p;
 }
 
-BOOL CPrimeGen::IsProbablePrime(const CBigNum& n, const std::atomic<BOOL>& cancel,
-                                std::atomic<LONG>& roundsPassed)
+BOOL CPrimeGen::IsProbablePrime(const CBigNum& n, const std::atomic<BOOL>& cancel, std::atomic<LONG>& roundsPassed)
 {
     if (n.IsDivisibleByFermatPrime() || HasSmallPrimeFactor(n))
         return FALSE;
     CBigNum d;
     int s = SplitPowerOfTwo(n, d);
-    for (int i = 0; i < MILLER_RABIN_ROUNDS; ++i) {
+    for (int i = 0; i < MILLER_RABIN_ROUNDS; ++i)
+    {
         if (!MillerRabinRound(n, s, d))
             return FALSE;
         if (cancel)
@@ -151,7 +160,8 @@ BOOL CPrimeGen::MillerRabinRound(const CBigNum& n, int s, const CBigNum& d)
         return TRUE;
     nMinus1.Copy(n);
     nMinus1.Decrement();
-    for (int j = 0; j < s; ++j) {
+    for (int j = 0; j < s; ++j)
+    {
         if (x.IsOne())
             return FALSE;
         if (CBigNum::Compare(x, nMinus1) == 0)
@@ -168,9 +178,10 @@ int CPrimeGen::SplitPowerOfTwo(const CBigNum& n, CBigNum& d)
     d.Decrement();
     d.Normalize();
     if (d.IsZero())
-        return 0;   // n = 1: no odd part to find
+        return 0;  // n = 1: no odd part to find
     int s = 0;
-    while (!d.IsOdd()) {
+    while (!d.IsOdd())
+    {
         d.ShiftRight(1);
         ++s;
     }
@@ -189,20 +200,23 @@ BOOL CPrimeGen::HasSmallPrimeFactor(const CBigNum& n)
     // an unpaired last prime (q = 1) is left to the single loop below
     const int nFull = g_nPairs > 0 && g_pairs[g_nPairs - 1].q == 1 ? g_nPairs - 1 : g_nPairs;
     int i = 0;
-    for (; i + 4 <= nFull; i += 4) {
+    for (; i + 4 <= nFull; i += 4)
+    {
         const PRIMEPAIR* pr = g_pairs + i;
         uint32_t r0 = 0, r1 = 0, r2 = 0, r3 = 0;
-        for (int k = nWords - 1; k >= 0; --k) {
+        for (int k = nWords - 1; k >= 0; --k)
+        {
             r0 = ModPair(((uint64_t)r0 << 32) | w[k], pr[0]);
             r1 = ModPair(((uint64_t)r1 << 32) | w[k], pr[1]);
             r2 = ModPair(((uint64_t)r2 << 32) | w[k], pr[2]);
             r3 = ModPair(((uint64_t)r3 << 32) | w[k], pr[3]);
         }
-        if (r0 % pr[0].p == 0 || r0 % pr[0].q == 0 || r1 % pr[1].p == 0 || r1 % pr[1].q == 0 ||
-            r2 % pr[2].p == 0 || r2 % pr[2].q == 0 || r3 % pr[3].p == 0 || r3 % pr[3].q == 0)
+        if (r0 % pr[0].p == 0 || r0 % pr[0].q == 0 || r1 % pr[1].p == 0 || r1 % pr[1].q == 0 || r2 % pr[2].p == 0 ||
+            r2 % pr[2].q == 0 || r3 % pr[3].p == 0 || r3 % pr[3].q == 0)
             return TRUE;
     }
-    for (; i < g_nPairs; ++i) {
+    for (; i < g_nPairs; ++i)
+    {
         const PRIMEPAIR& pr = g_pairs[i];
         uint32_t r = 0;
         for (int k = nWords - 1; k >= 0; --k)

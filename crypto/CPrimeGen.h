@@ -15,7 +15,11 @@ extern BOOL SmallPrimeTableBuilt;
 class CPrimeGen
 {
 public:
-    enum { PRIME_BITS = 640, MILLER_RABIN_ROUNDS = 100 };
+    enum
+    {
+        PRIME_BITS = 640,
+        MILLER_RABIN_ROUNDS = 100
+    };
 
     CPrimeGen() {}
     virtual ~CPrimeGen() {}

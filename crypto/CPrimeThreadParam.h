@@ -13,7 +13,7 @@ public:
     CPrimeThreadParam();
     virtual ~CPrimeThreadParam();
 
-    BYTE m_abSeed[256];             // filled from rand_s before the search starts
+    BYTE m_abSeed[256];  // filled from rand_s before the search starts
     CPrimeGen m_gen;
     CBigNum m_bnPrime;
     // Written by the search thread, read by the dialog's timer.

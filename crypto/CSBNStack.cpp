@@ -8,10 +8,13 @@ CSBNStack::~CSBNStack()
 
 void CSBNStack::Push(CSignedBigNum* p)
 {
-    try {
+    try
+    {
         m_arrItems.Add(p);
-    } catch (...) {
-        delete p;   // owned from the call on, even when the array can't grow
+    }
+    catch (...)
+    {
+        delete p;  // owned from the call on, even when the array can't grow
         throw;
     }
 }

@@ -10,8 +10,8 @@ public:
     CSBNStack() {}
     virtual ~CSBNStack();
 
-    void Push(CSignedBigNum* p);   // takes ownership
-    CSignedBigNum* Pop();          // hands ownership back; NULL when empty
+    void Push(CSignedBigNum* p);  // takes ownership
+    CSignedBigNum* Pop();         // hands ownership back; NULL when empty
     BOOL IsEmpty() const { return m_arrItems.IsEmpty(); }
     INT_PTR GetSize() const { return m_arrItems.GetSize(); }
 
@@ -19,5 +19,5 @@ private:
     CSBNStack(const CSBNStack&) = delete;
     CSBNStack& operator=(const CSBNStack&) = delete;
 
-    CArray<CSignedBigNum*, CSignedBigNum*> m_arrItems;   // bottom first
+    CArray<CSignedBigNum*, CSignedBigNum*> m_arrItems;  // bottom first
 };

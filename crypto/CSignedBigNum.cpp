@@ -16,18 +16,24 @@ void CSignedBigNum::SetWord(uint32_t w)
 
 void CSignedBigNum::Sub(const CSignedBigNum& other)
 {
-    if (m_bNegative != other.m_bNegative) {
+    if (m_bNegative != other.m_bNegative)
+    {
         // a - (-b) = a + b and (-a) - b = -(a + b): the sign stays.
         m_magnitude.Add(other.m_magnitude);
         return;
     }
     int c = CBigNum::Compare(m_magnitude, other.m_magnitude);
-    if (c > 0) {
+    if (c > 0)
+    {
         m_magnitude.Sub(other.m_magnitude);
-    } else if (c == 0) {
+    }
+    else if (c == 0)
+    {
         m_magnitude.SetZero();
         m_bNegative = 0;
-    } else {
+    }
+    else
+    {
         CBigNum old;
         old.Copy(m_magnitude);
         m_magnitude.Copy(other.m_magnitude);
@@ -36,14 +42,15 @@ void CSignedBigNum::Sub(const CSignedBigNum& other)
     }
 }
 
-void ExtendedEuclid(const CSignedBigNum& A, const CSignedBigNum& B, CSignedBigNum& G,
-                    CSignedBigNum& X, CSignedBigNum& Y)
+void ExtendedEuclid(const CSignedBigNum& A, const CSignedBigNum& B, CSignedBigNum& G, CSignedBigNum& X,
+                    CSignedBigNum& Y)
 {
     CSBNStack stack;
     CSignedBigNum U, V;
     U.Copy(A);
     V.Copy(B);
-    while (!V.m_magnitude.IsZero()) {
+    while (!V.m_magnitude.IsZero())
+    {
         CSignedBigNum* Q = new CSignedBigNum;
         stack.Push(Q);
         CSignedBigNum R;
@@ -59,15 +66,19 @@ void ExtendedEuclid(const CSignedBigNum& A, const CSignedBigNum& B, CSignedBigNu
     CSignedBigNum x, y;
     x.SetWord(1);
     y.SetWord(0);
-    while (CSignedBigNum* Q = stack.Pop()) {
+    while (CSignedBigNum* Q = stack.Pop())
+    {
         CSignedBigNum T;
         T.Copy(x);
         x.Copy(y);
         Q->m_magnitude.Mul(y.m_magnitude);
         Q->m_bNegative = Q->m_magnitude.IsZero() ? 0 : (BYTE)(Q->m_bNegative ^ y.m_bNegative);
-        try {
+        try
+        {
             T.Sub(*Q);
-        } catch (...) {
+        }
+        catch (...)
+        {
             delete Q;
             throw;
         }
@@ -90,14 +101,17 @@ void CBigNum::InvMod(CBigNum& result, const CBigNum& value, const CBigNum& modul
 {
     CSignedBigNum T;
     BezoutCoefficient(T, value, modulus);
-    if (T.IsNegative()) {
+    if (T.IsNegative())
+    {
         CBigNum t, r;
         t.Copy(T.m_magnitude);
         t.Mod(modulus);
         r.Copy(modulus);
         r.Sub(t);
         result.Copy(r);
-    } else {
+    }
+    else
+    {
         result.Copy(T.m_magnitude);
     }
 }

@@ -2,12 +2,12 @@
 
 #include <string.h>
 
-BOOL RSACryptBytes(CByteArray& out, const CByteArray& in, const CBigNum& exponent,
-                   const CBigNum& modulus)
+BOOL RSACryptBytes(CByteArray& out, const CByteArray& in, const CBigNum& exponent, const CBigNum& modulus)
 {
     // A zero modulus can come from a peer; it never reaches the bit clearing
     // (which would clear every bit and loop to -1) or the exponentiation.
-    if (modulus.IsZero()) {
+    if (modulus.IsZero())
+    {
         out.RemoveAll();
         return FALSE;
     }
@@ -15,7 +15,8 @@ BOOL RSACryptBytes(CByteArray& out, const CByteArray& in, const CBigNum& exponen
     x.FromByteArray(in);
     // Clear bit positions from the top down, set or not, until x < modulus.
     int b = x.BitLength();
-    while (CBigNum::Compare(x, modulus) >= 0) {
+    while (CBigNum::Compare(x, modulus) >= 0)
+    {
         --b;
         x.ClearBit(b);
     }
@@ -25,10 +26,10 @@ BOOL RSACryptBytes(CByteArray& out, const CByteArray& in, const CBigNum& exponen
     return TRUE;
 }
 
-BOOL RSACryptBlock(CByteArray& out, const CByteArray& in, const CBigNum& exponent,
-                   const CBigNum& modulus)
+BOOL RSACryptBlock(CByteArray& out, const CByteArray& in, const CBigNum& exponent, const CBigNum& modulus)
 {
-    if (modulus.IsZero()) {
+    if (modulus.IsZero())
+    {
         out.RemoveAll();
         return FALSE;
     }

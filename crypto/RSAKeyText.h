@@ -7,7 +7,10 @@
 
 // Longest hexadecimal half that is accepted when reading: 16384 bits, far
 // beyond the 1280-bit key, and still quick to parse.
-enum { RSA_KEY_TEXT_MAX_DIGITS = 4096 };
+enum
+{
+    RSA_KEY_TEXT_MAX_DIGITS = 4096
+};
 
 CString FormatRSAKeyText(const CBigNum& modulus, const CBigNum& privateExponent);
 

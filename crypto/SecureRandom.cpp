@@ -6,7 +6,7 @@
 namespace {
 // Written by tests while no other thread draws; read by any thread.
 PFN_RAND_S g_pfnRandS = &rand_s;
-}
+}  // namespace
 
 PFN_RAND_S SetSecureRandomSource(PFN_RAND_S pfn)
 {
@@ -28,13 +28,16 @@ BOOL SecureRandomFill(BYTE* pBytes, int nBytes, BOOL bNonZeroWords)
 {
     if (pBytes == nullptr || nBytes < 0 || nBytes % 4 != 0)
         return FALSE;
-    for (int i = 0; i < nBytes; i += 4) {
+    for (int i = 0; i < nBytes; i += 4)
+    {
         uint32_t v = 0;
         // A working source gives 0 once in 2^32 draws; a source that keeps
         // giving 0 is broken.
         int nTries = 0;
-        do {
-            if (!SecureRandomWord(v) || ++nTries > 16) {
+        do
+        {
+            if (!SecureRandomWord(v) || ++nTries > 16)
+            {
                 memset(pBytes, 0, (size_t)nBytes);
                 return FALSE;
             }

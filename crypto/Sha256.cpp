@@ -26,11 +26,12 @@ inline uint32_t Maj(uint32_t x, uint32_t y, uint32_t z) { return (x & y) ^ (x & 
 // W[16..63] from W[0..15], four words per pass.
 void Expand(uint32_t* W)
 {
-    for (int t = 16; t < 64; t += 4) {
-        W[t]     = sigma1(W[t - 2]) + W[t - 7]  + sigma0(W[t - 15]) + W[t - 16];
-        W[t + 1] = sigma1(W[t - 1]) + W[t - 6]  + sigma0(W[t - 14]) + W[t - 15];
-        W[t + 2] = sigma1(W[t])     + W[t - 5]  + sigma0(W[t - 13]) + W[t - 14];
-        W[t + 3] = sigma1(W[t + 1]) + W[t - 4]  + sigma0(W[t - 12]) + W[t - 13];
+    for (int t = 16; t < 64; t += 4)
+    {
+        W[t] = sigma1(W[t - 2]) + W[t - 7] + sigma0(W[t - 15]) + W[t - 16];
+        W[t + 1] = sigma1(W[t - 1]) + W[t - 6] + sigma0(W[t - 14]) + W[t - 15];
+        W[t + 2] = sigma1(W[t]) + W[t - 5] + sigma0(W[t - 13]) + W[t - 14];
+        W[t + 3] = sigma1(W[t + 1]) + W[t - 4] + sigma0(W[t - 12]) + W[t - 13];
     }
 }
 
@@ -69,18 +70,23 @@ void Sha256Update(Sha256Context* pCtx, const void* pData, size_t nBytes)
 {
     const uint8_t* p = static_cast<const uint8_t*>(pData);
     AddBits(pCtx, nBytes);
-    while (nBytes > 0) {
+    while (nBytes > 0)
+    {
         uint32_t i = pCtx->nIndex;
-        if ((i & 3) == 0 && nBytes >= 4) {
+        if ((i & 3) == 0 && nBytes >= 4)
+        {
             // Word-aligned: whole big-endian words at once, same bits as byte by byte.
             uint32_t* w = pCtx->W + i / 4;
-            while (i < 64 && nBytes >= 4) {
+            while (i < 64 && nBytes >= 4)
+            {
                 *w++ = ((uint32_t)p[0] << 24) | ((uint32_t)p[1] << 16) | ((uint32_t)p[2] << 8) | p[3];
                 p += 4;
                 nBytes -= 4;
                 i += 4;
             }
-        } else {
+        }
+        else
+        {
             pCtx->W[i / 4] |= (uint32_t)*p++ << (24 - 8 * (i & 3));
             --nBytes;
             ++i;
@@ -96,7 +102,8 @@ int Sha256Final(Sha256Context* pCtx, uint8_t* pDigest)
     uint32_t i = pCtx->nIndex;
     pCtx->W[i / 4] |= 0x80u << (24 - 8 * (i & 3));
     i = (i + 1 + 3) & ~3u;
-    if (i > 56) {
+    if (i > 56)
+    {
         // No room left for the 64-bit length in this block.
         CompressBlock(pCtx);
         i = 0;
@@ -107,9 +114,10 @@ int Sha256Final(Sha256Context* pCtx, uint8_t* pDigest)
     pCtx->W[15] = pCtx->nBitsLo;
     Expand(pCtx->W);
     Sha256Transform(pCtx);
-    for (int k = 0; k < 8; ++k) {
+    for (int k = 0; k < 8; ++k)
+    {
         uint32_t h = pCtx->H[k];
-        pDigest[4 * k]     = (uint8_t)(h >> 24);
+        pDigest[4 * k] = (uint8_t)(h >> 24);
         pDigest[4 * k + 1] = (uint8_t)(h >> 16);
         pDigest[4 * k + 2] = (uint8_t)(h >> 8);
         pDigest[4 * k + 3] = (uint8_t)h;
@@ -118,12 +126,13 @@ int Sha256Final(Sha256Context* pCtx, uint8_t* pDigest)
 }
 
 // Eight rounds with the working variables renamed instead of moved.
-#define SHA256_ROUND(a, b, c, d, e, f, g, h, t)                          \
-    do {                                                                 \
-        uint32_t t1 = h + Sigma1(e) + Ch(e, f, g) + K[t] + W[t];         \
-        uint32_t t2 = Sigma0(a) + Maj(a, b, c);                          \
-        d += t1;                                                         \
-        h = t1 + t2;                                                     \
+#define SHA256_ROUND(a, b, c, d, e, f, g, h, t)                                                                        \
+    do                                                                                                                 \
+    {                                                                                                                  \
+        uint32_t t1 = h + Sigma1(e) + Ch(e, f, g) + K[t] + W[t];                                                       \
+        uint32_t t2 = Sigma0(a) + Maj(a, b, c);                                                                        \
+        d += t1;                                                                                                       \
+        h = t1 + t2;                                                                                                   \
     } while (0)
 
 void Sha256Transform(Sha256Context* pCtx)
@@ -131,7 +140,8 @@ void Sha256Transform(Sha256Context* pCtx)
     const uint32_t* W = pCtx->W;
     uint32_t a = pCtx->H[0], b = pCtx->H[1], c = pCtx->H[2], d = pCtx->H[3];
     uint32_t e = pCtx->H[4], f = pCtx->H[5], g = pCtx->H[6], h = pCtx->H[7];
-    for (int t = 0; t < 64; t += 8) {
+    for (int t = 0; t < 64; t += 8)
+    {
         SHA256_ROUND(a, b, c, d, e, f, g, h, t);
         SHA256_ROUND(h, a, b, c, d, e, f, g, t + 1);
         SHA256_ROUND(g, h, a, b, c, d, e, f, t + 2);
@@ -141,8 +151,14 @@ void Sha256Transform(Sha256Context* pCtx)
         SHA256_ROUND(c, d, e, f, g, h, a, b, t + 6);
         SHA256_ROUND(b, c, d, e, f, g, h, a, t + 7);
     }
-    pCtx->H[0] += a; pCtx->H[1] += b; pCtx->H[2] += c; pCtx->H[3] += d;
-    pCtx->H[4] += e; pCtx->H[5] += f; pCtx->H[6] += g; pCtx->H[7] += h;
+    pCtx->H[0] += a;
+    pCtx->H[1] += b;
+    pCtx->H[2] += c;
+    pCtx->H[3] += d;
+    pCtx->H[4] += e;
+    pCtx->H[5] += f;
+    pCtx->H[6] += g;
+    pCtx->H[7] += h;
 }
 
 void Sha256(const void* pData, size_t nBytes, uint8_t* pDigest)

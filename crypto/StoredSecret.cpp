@@ -11,7 +11,8 @@ void TextWithTerminator(const CString& text, CByteArray& bytes)
     LPCWSTR p = text.GetString();
     bytes.SetSize(2 * (INT_PTR)n + 2);
     BYTE* q = bytes.GetData();
-    for (int i = 0; i < n; ++i) {
+    for (int i = 0; i < n; ++i)
+    {
         q[2 * i] = (BYTE)(p[i] & 0xFF);
         q[2 * i + 1] = (BYTE)(p[i] >> 8);
     }
@@ -26,9 +27,10 @@ uint32_t MachineSeedFromName(LPCWSTR pszName)
     uint8_t digest[32];
     Sha256(bytes.GetData(), (size_t)bytes.GetSize(), digest);
     uint32_t seed = 0;
-    for (int k = 0; k < 8; ++k) {
-        seed ^= (uint32_t)digest[4 * k] | ((uint32_t)digest[4 * k + 1] << 8) |
-                ((uint32_t)digest[4 * k + 2] << 16) | ((uint32_t)digest[4 * k + 3] << 24);
+    for (int k = 0; k < 8; ++k)
+    {
+        seed ^= (uint32_t)digest[4 * k] | ((uint32_t)digest[4 * k + 1] << 8) | ((uint32_t)digest[4 * k + 2] << 16) |
+                ((uint32_t)digest[4 * k + 3] << 24);
     }
     return seed;
 }
@@ -51,7 +53,7 @@ void EncodePasswordWithSeed(const CString& text, CByteArray& blob, uint32_t nSee
     TextWithTerminator(text, plain);
     INT_PTR n = plain.GetSize();
     INT_PTR nPadded = (n + 31) / 32 * 32;
-    plain.SetSize(nPadded);   // new bytes are zero
+    plain.SetSize(nPadded);  // new bytes are zero
     BYTE* p = plain.GetData();
     blob.SetSize(STORED_SECRET_DIGEST_SIZE + nPadded);
     BYTE* q = blob.GetData();
@@ -85,10 +87,7 @@ BOOL DecodePasswordWithSeed(const CByteArray& blob, CString& text, uint32_t nSee
     return bMatch;
 }
 
-void EncodePassword(const CString& text, CByteArray& blob)
-{
-    EncodePasswordWithSeed(text, blob, GetMachineSeed());
-}
+void EncodePassword(const CString& text, CByteArray& blob) { EncodePasswordWithSeed(text, blob, GetMachineSeed()); }
 
 BOOL DecodePassword(const CByteArray& blob, CString& text)
 {

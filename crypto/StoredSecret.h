@@ -9,7 +9,11 @@
 
 #include <stdint.h>
 
-enum { STORED_SECRET_DIGEST_SIZE = 32, STORED_SECRET_MIN_BLOB = 64 };
+enum
+{
+    STORED_SECRET_DIGEST_SIZE = 32,
+    STORED_SECRET_MIN_BLOB = 64
+};
 
 // The seed of this computer: from the name GetComputerNameW gives (empty if
 // that call fails).

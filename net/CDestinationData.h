@@ -18,10 +18,10 @@ public:
     // The row text of the destination list: name, " : <port>", one blank.
     CString GetListText() const;
 
-    int m_bEnabled;      // non-zero: send to it; written as 1 or 0
-    CString m_strName;   // computer name or IPv4 address
+    int m_bEnabled;     // non-zero: send to it; written as 1 or 0
+    CString m_strName;  // computer name or IPv4 address
     int m_nPort;
-    int m_nProtocol;     // 0 IPv4, 1 IPv6; stored and carried, not used by the transfer
+    int m_nProtocol;  // 0 IPv4, 1 IPv6; stored and carried, not used by the transfer
 };
 
 // One record: "1" or "0", the quoted name, the port, the protocol, joined by ",".

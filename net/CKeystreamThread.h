@@ -45,7 +45,10 @@ private:
         const BYTE* pSrc;
         DWORD nCount;
     };
-    enum { QUEUE_SIZE = 16 };
+    enum
+    {
+        QUEUE_SIZE = 16
+    };
 
     static DWORD WINAPI ThreadProc(LPVOID pParam);
     void Run();
@@ -59,8 +62,8 @@ private:
     BOOL m_bQuit;
     BOOL m_bFailed;
     CRITICAL_SECTION m_lock;
-    CONDITION_VARIABLE m_cvWork;   // a piece was queued, or quit
-    CONDITION_VARIABLE m_cvDone;   // a piece was done, or the thread failed
+    CONDITION_VARIABLE m_cvWork;  // a piece was queued, or quit
+    CONDITION_VARIABLE m_cvDone;  // a piece was done, or the thread failed
     CKernelHandle m_hThread;
 
     CKeystreamThread(const CKeystreamThread&) = delete;

@@ -13,8 +13,8 @@ public:
     void Run();
     void AcceptLoop();
 
-    int m_nProtocolIndex;   // 0: the IPv4 status line
-    int m_nPort;            // the receive port, from the application at start
+    int m_nProtocolIndex;  // 0: the IPv4 status line
+    int m_nPort;           // the receive port, from the application at start
 
 private:
     // The box about a port that can't be opened; it closes by itself once

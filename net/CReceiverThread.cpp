@@ -21,13 +21,12 @@ const UINT BLOCK_FLAGS = GMEM_MOVEABLE | GMEM_ZEROINIT | GMEM_DDESHARE;
 // The directory is taken in pieces that grow with what has arrived, so an
 // announced length costs memory only once its bytes are really there.
 const DWORD FIRST_DIRECTORY_PIECE = 4096;
-}
+}  // namespace
 
 CReceiverThread::CReceiverThread(int nProtocolIndex)
     : m_hServerWnd(nullptr), m_hSocket(INVALID_SOCKET), m_nProtocolIndex(nProtocolIndex), m_bRSA(0),
       m_buffer(&m_socket), m_pfnHandOver(::SetClipboardData)
-{
-}
+{}
 
 CReceiverThread::~CReceiverThread()
 {
@@ -75,12 +74,11 @@ void CReceiverThread::GetPeerName()
     if (::getpeername(m_socket.m_socket.m_hSocket, reinterpret_cast<sockaddr*>(&addr), &nLength) != 0)
         return;
     char szHost[1026];
-    if (::getnameinfo(reinterpret_cast<const sockaddr*>(&addr), nLength, szHost, sizeof(szHost), nullptr,
-                      0, NI_NAMEREQD | NI_NUMERICSERV) == 0)
+    if (::getnameinfo(reinterpret_cast<const sockaddr*>(&addr), nLength, szHost, sizeof(szHost), nullptr, 0,
+                      NI_NAMEREQD | NI_NUMERICSERV) == 0)
         m_strPeerName = CString(szHost);
-    if (m_strPeerName.IsEmpty() &&
-        ::getnameinfo(reinterpret_cast<const sockaddr*>(&addr), nLength, szHost, sizeof(szHost), nullptr,
-                      0, NI_NUMERICHOST | NI_NUMERICSERV) == 0)
+    if (m_strPeerName.IsEmpty() && ::getnameinfo(reinterpret_cast<const sockaddr*>(&addr), nLength, szHost,
+                                                 sizeof(szHost), nullptr, 0, NI_NUMERICHOST | NI_NUMERICSERV) == 0)
         m_strPeerName = CString(szHost);
 }
 
@@ -120,7 +118,8 @@ void CReceiverThread::DoSession()
     }
     catch (CException&)
     {
-        AddLog(L"【受信エラー" + m_strRSAMark + L"】" + m_strPeerName + L" 内部エラーのため受信データを処理できません。");
+        AddLog(L"【受信エラー" + m_strRSAMark + L"】" + m_strPeerName +
+               L" 内部エラーのため受信データを処理できません。");
     }
 }
 

@@ -66,8 +66,7 @@ void CReceiverThread::ServeDelayedFormats()
         bCreated = wnd.CreateEx(0, AfxRegisterWndClass(0), L"", 0, CRect(0, 0, 0, 0), nullptr, 0, nullptr);
     }
     catch (CResourceException&)
-    {
-    }
+    {}
     if (!bCreated)
     {
         AddLog(L"内部エラー：メモリやリソースが不足している可能性があります。");

@@ -36,7 +36,7 @@ BOOL IsOwnReceiver(const sockaddr_in& addr)
     ::closesocket(hProbe);
     return bLocal;
 }
-}
+}  // namespace
 
 CSenderThread::CSenderThread() : m_nPort(0), m_bRSA(0), m_buffer(&m_socket) {}
 
@@ -74,8 +74,7 @@ void StartSenderThreads(CAdoPtr<CBDFArray>& pData)
             if (!strFailure.IsEmpty())
             {
                 CString strLine;
-                strLine.Format(L"【送信エラー】%s : %d ", pDestination->m_strName.GetString(),
-                               pDestination->m_nPort);
+                strLine.Format(L"【送信エラー】%s : %d ", pDestination->m_strName.GetString(), pDestination->m_nPort);
                 AddLog(strLine + strFailure);
             }
         }
@@ -149,8 +148,8 @@ void CSenderThread::ReportError(int nCode, int nKind)
 
 void CSenderThread::LogSent(ULONGLONG nTotal, const CString& strNames)
 {
-    AddLog(L"【正常送信" + m_strRSAMark + L"】" + m_strHost + HostPortSuffix() + L" (" +
-           FormatKB(nTotal) + L" KB) フォーマット: " + strNames);
+    AddLog(L"【正常送信" + m_strRSAMark + L"】" + m_strHost + HostPortSuffix() + L" (" + FormatKB(nTotal) +
+           L" KB) フォーマット: " + strNames);
 }
 
 void CSenderThread::DoSession()
@@ -235,8 +234,7 @@ void CSenderThread::DoSession()
         }
         if (!bPlaceholders)
             return;
-        AddLog(L"【送信可能" + m_strRSAMark + L"】" + m_strHost + HostPortSuffix() +
-               L"フォーマット: " + strDelayed);
+        AddLog(L"【送信可能" + m_strRSAMark + L"】" + m_strHost + HostPortSuffix() + L"フォーマット: " + strDelayed);
     }
     catch (CSocketBufferException& e)
     {
@@ -330,8 +328,7 @@ BOOL CSenderThread::Handshake()
     m_arrSessionKey.SetSize(SESSION_KEY_LENGTH);
     if (!SecureRandomFill(m_arrSessionKey.GetData(), SESSION_KEY_LENGTH, TRUE))
     {
-        AddLog(L"【送信エラー" + m_strRSAMark + L"】" + m_strHost + HostPortSuffix() +
-               L"乱数を取得できません。");
+        AddLog(L"【送信エラー" + m_strRSAMark + L"】" + m_strHost + HostPortSuffix() + L"乱数を取得できません。");
         return FALSE;
     }
     CByteArray arrEncrypted;
@@ -379,7 +376,7 @@ void CSenderThread::BuildFormatDirectory(BYTE** ppBlock, DWORD* pnLength)
         nLength += n;
     };
     auto appendUInt32 = [&](DWORD n) {
-        BYTE b[4] = { BYTE(n), BYTE(n >> 8), BYTE(n >> 16), BYTE(n >> 24) };
+        BYTE b[4] = {BYTE(n), BYTE(n >> 8), BYTE(n >> 16), BYTE(n >> 24)};
         append(b, 4);
     };
 
@@ -388,7 +385,7 @@ void CSenderThread::BuildFormatDirectory(BYTE** ppBlock, DWORD* pnLength)
     for (INT_PTR i = 0; i < nCount; ++i)
     {
         CBDF* pRecord = m_pData->GetAt(i);
-        ANNOUNCED item = { nullptr, 0, CString() };
+        ANNOUNCED item = {nullptr, 0, CString()};
         UINT nFormat = 0;
         if (pRecord != nullptr)
         {
@@ -399,14 +396,14 @@ void CSenderThread::BuildFormatDirectory(BYTE** ppBlock, DWORD* pnLength)
             nFormat = pRecord->m_nFormat;
         }
         appendUInt32(item.nSize);
-        appendUInt32(0);   // high word of the 64-bit size
+        appendUInt32(0);  // high word of the 64-bit size
         appendUInt32(nFormat);
         DWORD nNameBytes = static_cast<DWORD>(item.strName.GetLength()) * 2;
         appendUInt32(nNameBytes);
         for (int c = 0; c < item.strName.GetLength(); ++c)
         {
             WCHAR ch = item.strName.GetAt(c);
-            BYTE b[2] = { BYTE(ch & 0xFF), BYTE(ch >> 8) };
+            BYTE b[2] = {BYTE(ch & 0xFF), BYTE(ch >> 8)};
             append(b, 2);
         }
         m_arrAnnounced.push_back(item);
@@ -451,8 +448,8 @@ void CSenderThread::ServeRequests()
             CBDF* pRecord = m_pData->GetAt(nIndex);
             if (pRecord != nullptr)
                 strName = pRecord->m_strName;
-            bHave = m_pData->LoadData(nIndex, [](CBDF& record) { LoadFormatData(record); },
-                                      pData, nSize);
+            bHave = m_pData->LoadData(
+                nIndex, [](CBDF& record) { LoadFormatData(record); }, pData, nSize);
         }
         if (!bHave)
         {

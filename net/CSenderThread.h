@@ -48,11 +48,14 @@ private:
     struct ANNOUNCED
     {
         const BYTE* pData;
-        DWORD nSize;       // 0: placeholder
+        DWORD nSize;  // 0: placeholder
         CString strName;
     };
     // Blocks up to this size go out in one send together with their tag.
-    enum { SMALL_BLOCK = 65536 - 4 };
+    enum
+    {
+        SMALL_BLOCK = 65536 - 4
+    };
 
     BOOL Handshake();
     void ServeRequests();

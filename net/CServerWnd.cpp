@@ -21,8 +21,8 @@ BOOL CServerWnd::TryPutOnClipboard()
 {
     if (!m_pThread->PutOnClipboard(this))
         return FALSE;
-    AddLog(L"【受信可能" + m_pThread->m_strRSAMark + L"】" + m_pThread->m_strPeerName +
-           L" フォーマット: " + m_pThread->m_strDelayedFormats);
+    AddLog(L"【受信可能" + m_pThread->m_strRSAMark + L"】" + m_pThread->m_strPeerName + L" フォーマット: " +
+           m_pThread->m_strDelayedFormats);
     m_pThread->SetStatus(1);
     return TRUE;
 }
@@ -59,7 +59,4 @@ void CServerWnd::OnTimer(UINT_PTR nIDEvent)
         CWnd::OnTimer(nIDEvent);
 }
 
-void CServerWnd::OnRenderFormat(UINT nFormat)
-{
-    m_pThread->RenderFormat(nFormat);
-}
+void CServerWnd::OnRenderFormat(UINT nFormat) { m_pThread->RenderFormat(nFormat); }

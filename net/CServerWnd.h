@@ -20,7 +20,7 @@ public:
     // owner. TRUE when they are there (and the offer is logged).
     BOOL TryPutOnClipboard();
 
-    CReceiverThread* m_pThread;   // set before creation; not owned
+    CReceiverThread* m_pThread;  // set before creation; not owned
 
 protected:
     afx_msg int OnCreate(LPCREATESTRUCT lpCreateStruct);

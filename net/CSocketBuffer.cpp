@@ -18,8 +18,7 @@ static const DWORD POLL_MS = 100;
 
 CSocketBuffer::CSocketBuffer(CSocketX* pSocket)
     : m_pSocket(pSocket), m_pKeystream(nullptr), m_pWork(nullptr), m_nWorkSlots(0)
-{
-}
+{}
 
 CSocketBuffer::~CSocketBuffer()
 {
@@ -59,10 +58,7 @@ void CSocketBuffer::SetKey(const CByteArray* pPrefix, const CByteArray& key)
     m_pKeystream = pNew;
 }
 
-void CSocketBuffer::Fail(int bSend)
-{
-    throw CSocketBufferException(m_pSocket->GetError(), bSend);
-}
+void CSocketBuffer::Fail(int bSend) { throw CSocketBufferException(m_pSocket->GetError(), bSend); }
 
 void CSocketBuffer::Send(CSendBuffer& buffer)
 {
@@ -100,8 +96,7 @@ void CSocketBuffer::SendBytes(const BYTE* pData, DWORD nCount)
         for (DWORD nDone = 0; nDone < nCount;)
         {
             DWORD nPiece = nCount - nDone < MAX_PIECE ? nCount - nDone : MAX_PIECE;
-            if (m_pSocket->IsAborted() ||
-                m_pSocket->Send(pData + nDone, static_cast<int>(nPiece)) == SOCKET_ERROR)
+            if (m_pSocket->IsAborted() || m_pSocket->Send(pData + nDone, static_cast<int>(nPiece)) == SOCKET_ERROR)
                 Fail(1);
             nDone += nPiece;
         }
@@ -115,8 +110,7 @@ void CSocketBuffer::SendBytes(const BYTE* pData, DWORD nCount)
         DWORD nPiece = nCount - nDone < WORK_SIZE ? nCount - nDone : WORK_SIZE;
         // The caller's data stays as it is: other senders send it too.
         m_pKeystream->Xor(pWork, pData + nDone, nPiece);
-        if (m_pSocket->IsAborted() ||
-            m_pSocket->Send(pWork, static_cast<int>(nPiece)) == SOCKET_ERROR)
+        if (m_pSocket->IsAborted() || m_pSocket->Send(pWork, static_cast<int>(nPiece)) == SOCKET_ERROR)
             Fail(1);
         nDone += nPiece;
     }
@@ -153,10 +147,7 @@ BOOL CSocketBuffer::SendAhead(const BYTE* pData, DWORD nCount)
     return TRUE;
 }
 
-void CSocketBuffer::ReceiveBytes(DWORD nCount, BYTE* pBuffer)
-{
-    Receive(nCount, pBuffer, 0);
-}
+void CSocketBuffer::ReceiveBytes(DWORD nCount, BYTE* pBuffer) { Receive(nCount, pBuffer, 0); }
 
 BOOL CSocketBuffer::ReceiveBytesWithin(DWORD nCount, BYTE* pBuffer, DWORD nSilenceMs)
 {
@@ -214,7 +205,7 @@ BOOL CSocketBuffer::WaitForData(DWORD nSilenceMs, DWORD nQuietSince)
         fd_set readable;
         FD_ZERO(&readable);
         FD_SET(hSocket, &readable);
-        timeval wait = { 0, static_cast<long>(POLL_MS * 1000) };
+        timeval wait = {0, static_cast<long>(POLL_MS * 1000)};
         int nSelected = ::select(0, &readable, nullptr, nullptr, &wait);
         if (nSelected == SOCKET_ERROR)
             Fail(0);
@@ -240,8 +231,8 @@ DWORD CSocketBuffer::ReceiveUInt32()
 {
     BYTE bytes[4];
     ReceiveBytes(4, bytes);
-    return static_cast<DWORD>(bytes[0]) | (static_cast<DWORD>(bytes[1]) << 8) |
-           (static_cast<DWORD>(bytes[2]) << 16) | (static_cast<DWORD>(bytes[3]) << 24);
+    return static_cast<DWORD>(bytes[0]) | (static_cast<DWORD>(bytes[1]) << 8) | (static_cast<DWORD>(bytes[2]) << 16) |
+           (static_cast<DWORD>(bytes[3]) << 24);
 }
 
 ULONGLONG CSocketBuffer::ReceiveUInt64()

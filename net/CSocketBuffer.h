@@ -59,8 +59,8 @@ private:
     // nSilenceMs since nQuietSince.
     BOOL WaitForData(DWORD nSilenceMs, DWORD nQuietSince);
 
-    BYTE* m_pWork;        // enciphering pieces, allocated on first use
-    DWORD m_nWorkSlots;   // pieces m_pWork has room for
+    BYTE* m_pWork;       // enciphering pieces, allocated on first use
+    DWORD m_nWorkSlots;  // pieces m_pWork has room for
 
     CSocketBuffer(const CSocketBuffer&) = delete;
     CSocketBuffer& operator=(const CSocketBuffer&) = delete;

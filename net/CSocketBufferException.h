@@ -10,6 +10,6 @@ public:
     CSocketBufferException& operator=(const CSocketBufferException& other) = default;
     virtual ~CSocketBufferException() {}
 
-    int m_nError;   // Windows Sockets code; 10004 when the socket was aborted
-    int m_bSend;    // 1: while sending, 0: while receiving
+    int m_nError;  // Windows Sockets code; 10004 when the socket was aborted
+    int m_bSend;   // 1: while sending, 0: while receiving
 };

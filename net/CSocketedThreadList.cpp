@@ -9,10 +9,7 @@ CSocketedThreadList ReceiverThreadList;
 
 CSocketedThreadList::CSocketedThreadList() : CList(10) {}
 
-CSocketedThreadList::~CSocketedThreadList()
-{
-    RemoveAll();
-}
+CSocketedThreadList::~CSocketedThreadList() { RemoveAll(); }
 
 void CSocketedThreadList::Add(CSocketedThread* pThread)
 {
@@ -53,10 +50,7 @@ void CSocketedThreadList::StopAll(BOOL bWait, CSocketedThread* pNewer)
     StopAndWait(bWait ? -1 : 10, INFINITE, pNewer);
 }
 
-BOOL CSocketedThreadList::StopAllWithin(DWORD nMaxWaitMs)
-{
-    return StopAndWait(-1, nMaxWaitMs, nullptr);
-}
+BOOL CSocketedThreadList::StopAllWithin(DWORD nMaxWaitMs) { return StopAndWait(-1, nMaxWaitMs, nullptr); }
 
 BOOL CSocketedThreadList::StopAndWait(int nMaxPasses, DWORD nMaxWaitMs, CSocketedThread* pNewer)
 {
@@ -120,8 +114,8 @@ int CSocketedThreadList::GetCountLocked()
     return static_cast<int>(GetCount());
 }
 
-BOOL StartWorkerThread(CSocketedThreadList* pList, CSocketedThread* pThread,
-                       AFX_THREADPROC pfnThreadProc, PFN_BEGINTHREAD pfnBeginThread)
+BOOL StartWorkerThread(CSocketedThreadList* pList, CSocketedThread* pThread, AFX_THREADPROC pfnThreadProc,
+                       PFN_BEGINTHREAD pfnBeginThread)
 {
     // Held here too, so that a worker that never gets going is deleted on
     // the way out (a new worker has no other owner yet).
@@ -155,7 +149,7 @@ BOOL StopAllWorkersWithin(DWORD nMaxWaitMs)
 {
     DWORD dwStart = ::GetTickCount();
     BOOL bAllFinished = TRUE;
-    CSocketedThreadList* lists[] = { &ListenerThreadList, &ReceiverThreadList, &SenderThreadList };
+    CSocketedThreadList* lists[] = {&ListenerThreadList, &ReceiverThreadList, &SenderThreadList};
     for (CSocketedThreadList* pList : lists)
     {
         // A list after one that used up the time still gets its stop and one
@@ -172,7 +166,4 @@ BOOL StopAllWorkersWithin(DWORD nMaxWaitMs)
     return bAllFinished;
 }
 
-BOOL WorkersLeftRunning()
-{
-    return g_bWorkersLeftRunning;
-}
+BOOL WorkersLeftRunning() { return g_bWorkersLeftRunning; }

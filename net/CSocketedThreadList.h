@@ -44,8 +44,8 @@ typedef CWinThread* (*PFN_BEGINTHREAD)(AFX_THREADPROC, LPVOID, int, UINT, DWORD,
 // stack, running at once). When the thread can't be started the worker is
 // marked finished and removed again, so no StopAll waits for it; FALSE then.
 // A worker that nothing else holds is deleted then.
-BOOL StartWorkerThread(CSocketedThreadList* pList, CSocketedThread* pThread,
-                       AFX_THREADPROC pfnThreadProc, PFN_BEGINTHREAD pfnBeginThread = AfxBeginThread);
+BOOL StartWorkerThread(CSocketedThreadList* pList, CSocketedThread* pThread, AFX_THREADPROC pfnThreadProc,
+                       PFN_BEGINTHREAD pfnBeginThread = AfxBeginThread);
 
 // The end of the program: stops the listener, the receivers and the senders,
 // in that order, waiting at most nMaxWaitMs for all of them together. FALSE

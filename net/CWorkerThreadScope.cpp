@@ -5,16 +5,14 @@
 // Written by tests before any worker starts; read by the workers.
 CWorkerThreadScope::PFN_ENTERHOOK CWorkerThreadScope::s_pfnEnterHook = nullptr;
 
-CWorkerThreadScope::CWorkerThreadScope(CSocketedThreadList* pList, CSocketedThread* pThread,
-                                       LPCWSTR pszKind)
+CWorkerThreadScope::CWorkerThreadScope(CSocketedThreadList* pList, CSocketedThread* pThread, LPCWSTR pszKind)
     : m_pList(pList), m_pThread(pThread), m_pszKind(pszKind)
-{
-}
+{}
 
 CWorkerThreadScope::~CWorkerThreadScope()
 {
     CSocketedThread* pThread = m_pThread.Get();
-    pThread->m_socket.Close();   // a job that closed it already leaves nothing to close
+    pThread->m_socket.Close();  // a job that closed it already leaves nothing to close
     pThread->m_bFinished = 1;
     try
     {

@@ -20,7 +20,7 @@ public:
 
     // Runs the worker's job. An exception that escapes it ends the job with
     // one log line instead of leaving the thread with the worker unfinished.
-    template<class TJob>
+    template <class TJob>
     void Run(TJob job)
     {
         try

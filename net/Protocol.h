@@ -27,8 +27,8 @@ enum
 {
     CHALLENGE_LENGTH = 32,
     MAX_CHALLENGE_LENGTH = 65536,
-    MAX_MODULUS_LENGTH = 65536,       // greeting's L, as the sender accepts it
-    MAX_ENCRYPTED_KEY_LENGTH = 512,   // "NR" length, as the receiver accepts it
+    MAX_MODULUS_LENGTH = 65536,      // greeting's L, as the sender accepts it
+    MAX_ENCRYPTED_KEY_LENGTH = 512,  // "NR" length, as the receiver accepts it
     // A modulus beyond this can't give a key that the receiver accepts, and
     // would only make the sender's exponentiation slow.
     MAX_MODULUS_BITS = 8 * MAX_ENCRYPTED_KEY_LENGTH,

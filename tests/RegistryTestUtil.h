@@ -39,17 +39,14 @@ inline bool KeyExists(const std::wstring& path)
 }
 
 // The key and everything below it; nothing when it is absent.
-inline void DeleteKey(const std::wstring& path)
-{
-    RegDeleteTreeW(HKEY_CURRENT_USER, path.c_str());
-}
+inline void DeleteKey(const std::wstring& path) { RegDeleteTreeW(HKEY_CURRENT_USER, path.c_str()); }
 
 // Opens the key, creating it when needed; the caller closes it.
 inline HKEY CreateKey(const std::wstring& path)
 {
     HKEY hKey = nullptr;
-    EXPECT_EQ(ERROR_SUCCESS, RegCreateKeyExW(HKEY_CURRENT_USER, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS,
-                                             nullptr, &hKey, nullptr));
+    EXPECT_EQ(ERROR_SUCCESS,
+              RegCreateKeyExW(HKEY_CURRENT_USER, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &hKey, nullptr));
     return hKey;
 }
 
@@ -94,7 +91,7 @@ inline std::wstring ProfilePath(LPCWSTR section = nullptr)
     if (pApp == nullptr || pApp->m_pszRegistryKey == nullptr)
     {
         ADD_FAILURE() << "no application with a registry key";
-        return L"Software\\NoRegistryKey";   // never a key that holds anything
+        return L"Software\\NoRegistryKey";  // never a key that holds anything
     }
     std::wstring path = std::wstring(L"Software\\") + pApp->m_pszRegistryKey + L"\\" + pApp->m_pszProfileName;
     if (section != nullptr)
@@ -102,10 +99,7 @@ inline std::wstring ProfilePath(LPCWSTR section = nullptr)
     return path;
 }
 
-inline void DeleteProfile()
-{
-    DeleteKey(ProfilePath());
-}
+inline void DeleteProfile() { DeleteKey(ProfilePath()); }
 
 inline bool ValueExists(LPCWSTR section, LPCWSTR name)
 {

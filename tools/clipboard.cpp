@@ -49,20 +49,17 @@ struct STANDARDFORMAT
 };
 
 const STANDARDFORMAT StandardFormats[] = {
-    {1, L"CF_TEXT"},        {2, L"CF_BITMAP"},       {3, L"CF_METAFILEPICT"},
-    {4, L"CF_SYLK"},        {5, L"CF_DIF"},          {6, L"CF_TIFF"},
-    {7, L"CF_OEMTEXT"},     {8, L"CF_DIB"},          {9, L"CF_PALETTE"},
-    {10, L"CF_PENDATA"},    {11, L"CF_RIFF"},        {12, L"CF_WAVE"},
-    {13, L"CF_UNICODETEXT"}, {14, L"CF_ENHMETAFILE"}, {15, L"CF_HDROP"},
-    {16, L"CF_LOCALE"},     {17, L"CF_DIBV5"},
+    {1, L"CF_TEXT"},    {2, L"CF_BITMAP"},  {3, L"CF_METAFILEPICT"}, {4, L"CF_SYLK"},         {5, L"CF_DIF"},
+    {6, L"CF_TIFF"},    {7, L"CF_OEMTEXT"}, {8, L"CF_DIB"},          {9, L"CF_PALETTE"},      {10, L"CF_PENDATA"},
+    {11, L"CF_RIFF"},   {12, L"CF_WAVE"},   {13, L"CF_UNICODETEXT"}, {14, L"CF_ENHMETAFILE"}, {15, L"CF_HDROP"},
+    {16, L"CF_LOCALE"}, {17, L"CF_DIBV5"},
 };
 
 // Handles, not memory blocks: GlobalSize means nothing for these.
 bool IsHandleFormat(UINT id)
 {
-    return id == CF_BITMAP || id == CF_METAFILEPICT || id == CF_PALETTE ||
-           id == CF_ENHMETAFILE || id == CF_DSPBITMAP || id == CF_DSPENHMETAFILE ||
-           id == CF_DSPMETAFILEPICT;
+    return id == CF_BITMAP || id == CF_METAFILEPICT || id == CF_PALETTE || id == CF_ENHMETAFILE || id == CF_DSPBITMAP ||
+           id == CF_DSPENHMETAFILE || id == CF_DSPMETAFILEPICT;
 }
 
 std::wstring FormatName(UINT id)
@@ -98,11 +95,9 @@ UINT FormatId(const wchar_t* name)
 
 void PrintUtf8(const std::wstring& text)
 {
-    int n = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0,
-                                nullptr, nullptr);
+    int n = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
     std::string out(static_cast<size_t>(n), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), &out[0], n, nullptr,
-                        nullptr);
+    WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), &out[0], n, nullptr, nullptr);
     fwrite(out.data(), 1, out.size(), stdout);
 }
 
@@ -116,7 +111,8 @@ int Fail(const wchar_t* what)
 // Another program may hold the clipboard for a moment: try for about a second.
 bool Open(COpenedClipboard& clipboard)
 {
-    for (int i = 0; i < 50; ++i) {
+    for (int i = 0; i < 50; ++i)
+    {
         if (clipboard.Open(nullptr))
             return true;
         Sleep(20);
@@ -142,7 +138,8 @@ bool ParseHex(const wchar_t* s, std::vector<unsigned char>& bytes)
     size_t len = wcslen(s);
     if (len % 2)
         return false;
-    for (size_t i = 0; i < len; i += 2) {
+    for (size_t i = 0; i < len; i += 2)
+    {
         wchar_t pair[3] = {s[i], s[i + 1], 0};
         wchar_t* end = nullptr;
         unsigned long v = wcstoul(pair, &end, 16);
@@ -154,43 +151,46 @@ bool ParseHex(const wchar_t* s, std::vector<unsigned char>& bytes)
 }
 
 // The bytes that <value> stands for in format id; false on a bad value.
-bool ValueBytes(UINT id, const wchar_t* value, std::vector<unsigned char>& bytes,
-                bool plainText = false)
+bool ValueBytes(UINT id, const wchar_t* value, std::vector<unsigned char>& bytes, bool plainText = false)
 {
-    if (!plainText) {
+    if (!plainText)
+    {
         if (wcsncmp(value, L"hex:", 4) == 0)
             return ParseHex(value + 4, bytes) && !bytes.empty();
         if (wcsncmp(value, L"file:", 5) == 0)
             return ReadFileBytes(value + 5, bytes) && !bytes.empty();
-        if (wcsncmp(value, L"textfile:", 9) == 0) {
+        if (wcsncmp(value, L"textfile:", 9) == 0)
+        {
             std::vector<unsigned char> utf8;
             if (!ReadFileBytes(value + 9, utf8))
                 return false;
             int n = MultiByteToWideChar(CP_UTF8, 0, reinterpret_cast<const char*>(utf8.data()),
                                         static_cast<int>(utf8.size()), nullptr, 0);
             std::wstring text(static_cast<size_t>(n), L'\0');
-            MultiByteToWideChar(CP_UTF8, 0, reinterpret_cast<const char*>(utf8.data()),
-                                static_cast<int>(utf8.size()), &text[0], n);
+            MultiByteToWideChar(CP_UTF8, 0, reinterpret_cast<const char*>(utf8.data()), static_cast<int>(utf8.size()),
+                                &text[0], n);
             return ValueBytes(id, text.c_str(), bytes, true);
         }
     }
-    if (id == CF_UNICODETEXT) {
+    if (id == CF_UNICODETEXT)
+    {
         size_t n = (wcslen(value) + 1) * sizeof(wchar_t);
         const unsigned char* p = reinterpret_cast<const unsigned char*>(value);
         bytes.assign(p, p + n);
         return true;
     }
-    if (id == CF_TEXT || id == CF_OEMTEXT) {
+    if (id == CF_TEXT || id == CF_OEMTEXT)
+    {
         UINT cp = id == CF_TEXT ? CP_ACP : CP_OEMCP;
         int n = WideCharToMultiByte(cp, 0, value, -1, nullptr, 0, nullptr, nullptr);
         if (n <= 0)
             return false;
         bytes.resize(static_cast<size_t>(n));
-        WideCharToMultiByte(cp, 0, value, -1, reinterpret_cast<char*>(bytes.data()), n, nullptr,
-                            nullptr);
+        WideCharToMultiByte(cp, 0, value, -1, reinterpret_cast<char*>(bytes.data()), n, nullptr, nullptr);
         return true;
     }
-    if (id == CF_LOCALE) {
+    if (id == CF_LOCALE)
+    {
         unsigned long lcid;
         if (!ParseNumber(value, lcid))
             return false;
@@ -203,8 +203,7 @@ bool ValueBytes(UINT id, const wchar_t* value, std::vector<unsigned char>& bytes
     if (n <= 0)
         return false;
     bytes.resize(static_cast<size_t>(n));
-    WideCharToMultiByte(CP_UTF8, 0, value, -1, reinterpret_cast<char*>(bytes.data()), n, nullptr,
-                        nullptr);
+    WideCharToMultiByte(CP_UTF8, 0, value, -1, reinterpret_cast<char*>(bytes.data()), n, nullptr, nullptr);
     bytes.pop_back();  // no terminator
     return true;
 }
@@ -215,15 +214,18 @@ bool PutBlock(UINT id, const std::vector<unsigned char>& bytes)
     HGLOBAL h = GlobalAlloc(GMEM_MOVEABLE, bytes.size());
     if (!h)
         return false;
-    if (!bytes.empty()) {
+    if (!bytes.empty())
+    {
         CGlobalLockGuard lock(h, GlobalLock(h));
-        if (!lock.Get()) {
+        if (!lock.Get())
+        {
             GlobalFree(h);
             return false;
         }
         memcpy(lock.Get(), bytes.data(), bytes.size());
     }
-    if (!SetClipboardData(id, h)) {
+    if (!SetClipboardData(id, h))
+    {
         GlobalFree(h);
         return false;
     }
@@ -236,15 +238,16 @@ int CmdList()
     if (!Open(clipboard))
         return Fail(L"can't open the clipboard");
     UINT id = 0;
-    while ((id = EnumClipboardFormats(id)) != 0) {
+    while ((id = EnumClipboardFormats(id)) != 0)
+    {
         long long size = -1;
-        if (!IsHandleFormat(id)) {
+        if (!IsHandleFormat(id))
+        {
             HANDLE h = GetClipboardData(id);
             if (h)
                 size = static_cast<long long>(GlobalSize(h));
         }
-        std::wstring line = std::to_wstring(id) + L"\t" + FormatName(id) + L"\t" +
-                            std::to_wstring(size) + L"\n";
+        std::wstring line = std::to_wstring(id) + L"\t" + FormatName(id) + L"\t" + std::to_wstring(size) + L"\n";
         PrintUtf8(line);
     }
     return 0;
@@ -253,7 +256,8 @@ int CmdList()
 int CmdGet(const wchar_t* format, const wchar_t* path)
 {
     UINT id = FormatId(format);
-    if (!id || IsHandleFormat(id)) {
+    if (!id || IsHandleFormat(id))
+    {
         fwprintf(stderr, L"clipboard: format %ls can't be read as bytes\n", format);
         return 2;
     }
@@ -261,13 +265,15 @@ int CmdGet(const wchar_t* format, const wchar_t* path)
     if (!Open(clipboard))
         return Fail(L"can't open the clipboard");
     HANDLE h = GetClipboardData(id);
-    if (!h) {
+    if (!h)
+    {
         fwprintf(stderr, L"clipboard: no data for %ls\n", format);
         return 1;
     }
     SIZE_T size = GlobalSize(h);
     std::vector<unsigned char> bytes(size);
-    if (size) {
+    if (size)
+    {
         CGlobalLockGuard lock(h, GlobalLock(h));
         if (!lock.Get())
             return Fail(L"can't lock the data");
@@ -276,7 +282,8 @@ int CmdGet(const wchar_t* format, const wchar_t* path)
     // The clipboard is given back before the (possibly slow) output.
     clipboard.Close();
 
-    if (path) {
+    if (path)
+    {
         FILE* f = _wfopen(path, L"wb");
         if (!f)
             return Fail(L"can't write the file");
@@ -284,11 +291,14 @@ int CmdGet(const wchar_t* format, const wchar_t* path)
         fclose(f);
         return 0;
     }
-    if (id == CF_UNICODETEXT) {
+    if (id == CF_UNICODETEXT)
+    {
         std::wstring text(reinterpret_cast<const wchar_t*>(bytes.data()), bytes.size() / 2);
         text.resize(wcsnlen(text.c_str(), text.size()));
         PrintUtf8(text);
-    } else if (id == CF_TEXT || id == CF_OEMTEXT) {
+    }
+    else if (id == CF_TEXT || id == CF_OEMTEXT)
+    {
         std::string text(reinterpret_cast<const char*>(bytes.data()), bytes.size());
         text.resize(strnlen(text.c_str(), text.size()));
         UINT cp = id == CF_TEXT ? CP_ACP : CP_OEMCP;
@@ -296,7 +306,9 @@ int CmdGet(const wchar_t* format, const wchar_t* path)
         std::wstring w(static_cast<size_t>(n), L'\0');
         MultiByteToWideChar(cp, 0, text.data(), static_cast<int>(text.size()), &w[0], n);
         PrintUtf8(w);
-    } else {
+    }
+    else
+    {
         for (unsigned char b : bytes)
             printf("%02x", b);
     }
@@ -309,10 +321,12 @@ int CmdSet(int argc, wchar_t** argv, bool plainText = false)
     if (argc < 2 || argc % 2)
         return 2;
     std::vector<std::pair<UINT, std::vector<unsigned char>>> blocks;
-    for (int i = 0; i < argc; i += 2) {
+    for (int i = 0; i < argc; i += 2)
+    {
         UINT id = FormatId(argv[i]);
         std::vector<unsigned char> bytes;
-        if (!id || IsHandleFormat(id) || !ValueBytes(id, argv[i + 1], bytes, plainText)) {
+        if (!id || IsHandleFormat(id) || !ValueBytes(id, argv[i + 1], bytes, plainText))
+        {
             fwprintf(stderr, L"clipboard: bad format or value: %ls %ls\n", argv[i], argv[i + 1]);
             return 2;
         }
@@ -323,7 +337,8 @@ int CmdSet(int argc, wchar_t** argv, bool plainText = false)
         return Fail(L"can't open the clipboard");
     if (!EmptyClipboard())
         return Fail(L"can't empty the clipboard");
-    for (const auto& b : blocks) {
+    for (const auto& b : blocks)
+    {
         if (!PutBlock(b.first, b.second))
             return Fail(L"can't put the data on the clipboard");
     }
@@ -343,7 +358,8 @@ int CmdBurst(const wchar_t* count, const wchar_t* interval, const wchar_t* text)
     unsigned long n, ms;
     if (!ParseNumber(count, n) || !ParseNumber(interval, ms))
         return 2;
-    for (unsigned long i = 1; i <= n; ++i) {
+    for (unsigned long i = 1; i <= n; ++i)
+    {
         if (i > 1)
             Sleep(ms);
         std::wstring value = std::wstring(text) + L" " + std::to_wstring(i);
@@ -360,14 +376,13 @@ int CmdBurst(const wchar_t* count, const wchar_t* interval, const wchar_t* text)
 
 int Usage()
 {
-    fwprintf(stderr,
-             L"usage: clipboard list\n"
-             L"       clipboard get <format> [file]\n"
-             L"       clipboard set <format> <value> [<format> <value>...]\n"
-             L"       clipboard settext <text>\n"
-             L"       clipboard empty\n"
-             L"       clipboard burst <count> <interval ms> <text>\n"
-             L"<value>: hex:<bytes> | file:<path> | textfile:<path> | text\n");
+    fwprintf(stderr, L"usage: clipboard list\n"
+                     L"       clipboard get <format> [file]\n"
+                     L"       clipboard set <format> <value> [<format> <value>...]\n"
+                     L"       clipboard settext <text>\n"
+                     L"       clipboard empty\n"
+                     L"       clipboard burst <count> <interval ms> <text>\n"
+                     L"<value>: hex:<bytes> | file:<path> | textfile:<path> | text\n");
     return 2;
 }
 
@@ -387,11 +402,13 @@ int wmain(int argc, wchar_t** argv)
         rc = CmdGet(argv[2], argc == 4 ? argv[3] : nullptr);
     else if (cmd == L"set")
         rc = CmdSet(argc - 2, argv + 2);
-    else if (cmd == L"settext" && argc == 3) {
+    else if (cmd == L"settext" && argc == 3)
+    {
         wchar_t fmt[] = L"CF_UNICODETEXT";
         wchar_t* args[] = {fmt, argv[2]};
         rc = CmdSet(2, args, true);
-    } else if (cmd == L"empty" && argc == 2)
+    }
+    else if (cmd == L"empty" && argc == 2)
         rc = CmdEmpty();
     else if (cmd == L"burst" && argc == 5)
         rc = CmdBurst(argv[2], argv[3], argv[4]);

@@ -35,9 +35,17 @@ namespace {
 
 UINT FormatId(const wchar_t* pszName)
 {
-    static const struct { UINT nId; const wchar_t* pszName; } standard[] = {
-        { CF_TEXT, L"CF_TEXT" }, { CF_DIB, L"CF_DIB" }, { CF_RIFF, L"CF_RIFF" },
-        { CF_WAVE, L"CF_WAVE" }, { CF_UNICODETEXT, L"CF_UNICODETEXT" }, { CF_TIFF, L"CF_TIFF" },
+    static const struct
+    {
+        UINT nId;
+        const wchar_t* pszName;
+    } standard[] = {
+        {CF_TEXT, L"CF_TEXT"},
+        {CF_DIB, L"CF_DIB"},
+        {CF_RIFF, L"CF_RIFF"},
+        {CF_WAVE, L"CF_WAVE"},
+        {CF_UNICODETEXT, L"CF_UNICODETEXT"},
+        {CF_TIFF, L"CF_TIFF"},
     };
     for (auto& s : standard)
         if (wcscmp(s.pszName, pszName) == 0)
@@ -172,7 +180,8 @@ int Keystream(int nMB)
 
 int Usage()
 {
-    fwprintf(stderr, L"usage: delayed_tool paste <format> [file] | put <format> <file> | formats | owner | keystream <MB>\n");
+    fwprintf(stderr,
+             L"usage: delayed_tool paste <format> [file] | put <format> <file> | formats | owner | keystream <MB>\n");
     return 2;
 }
 

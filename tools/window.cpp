@@ -45,8 +45,7 @@ BOOL CALLBACK FindTopLevel(HWND hWnd, LPARAM lParam)
     wchar_t title[512] = {};
     GetWindowTextW(hWnd, title, 512);
     size_t n = wcslen(pFind->pszTitle);
-    bool bMatch = pFind->bExact ? wcscmp(title, pFind->pszTitle) == 0
-                                : wcsncmp(title, pFind->pszTitle, n) == 0;
+    bool bMatch = pFind->bExact ? wcscmp(title, pFind->pszTitle) == 0 : wcsncmp(title, pFind->pszTitle, n) == 0;
     if (bMatch && pFind->pszClass != nullptr)
     {
         wchar_t cls[256] = {};
@@ -80,11 +79,9 @@ HWND WaitFor(const wchar_t* pszTitle, const wchar_t* pszClass, bool bExact, DWOR
 
 void PrintUtf8(const std::wstring& text)
 {
-    int n = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0,
-                                nullptr, nullptr);
+    int n = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
     std::string out(static_cast<size_t>(n), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), &out[0], n,
-                        nullptr, nullptr);
+    WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), &out[0], n, nullptr, nullptr);
     fwrite(out.data(), 1, out.size(), stdout);
 }
 
@@ -93,16 +90,12 @@ std::wstring WindowText(HWND hWnd)
 {
     LRESULT n = SendMessageW(hWnd, WM_GETTEXTLENGTH, 0, 0);
     std::wstring text(static_cast<size_t>(n) + 1, L'\0');
-    LRESULT got = SendMessageW(hWnd, WM_GETTEXT, static_cast<WPARAM>(n + 1),
-                               reinterpret_cast<LPARAM>(&text[0]));
+    LRESULT got = SendMessageW(hWnd, WM_GETTEXT, static_cast<WPARAM>(n + 1), reinterpret_cast<LPARAM>(&text[0]));
     text.resize(static_cast<size_t>(got));
     return text;
 }
 
-unsigned long Number(const wchar_t* s)
-{
-    return wcstoul(s, nullptr, 0);
-}
+unsigned long Number(const wchar_t* s) { return wcstoul(s, nullptr, 0); }
 
 int CmdWait(const wchar_t* pszTitle, DWORD dwTimeout)
 {
@@ -146,8 +139,7 @@ int CmdMsgBox(const wchar_t* pszCaption, UINT nButton, DWORD dwTimeout)
     fflush(stdout);
     HWND hButton = GetDlgItem(hWnd, static_cast<int>(nButton));
     if (hButton != nullptr)
-        PostMessageW(hWnd, WM_COMMAND, MAKEWPARAM(nButton, BN_CLICKED),
-                     reinterpret_cast<LPARAM>(hButton));
+        PostMessageW(hWnd, WM_COMMAND, MAKEWPARAM(nButton, BN_CLICKED), reinterpret_cast<LPARAM>(hButton));
     else
         PostMessageW(hWnd, WM_COMMAND, nButton, 0);
     // Wait until the box has gone, so that the next step sees what follows it.
@@ -177,13 +169,12 @@ int CmdClick(const wchar_t* pszCaption, int nControl, DWORD dwTimeout)
 
 int Usage()
 {
-    fwprintf(stderr,
-             L"usage: window wait <title> [timeout ms]\n"
-             L"       window state <title>\n"
-             L"       window msgbox <caption> [button id] [timeout ms]\n"
-             L"       window click <caption> <control id> [timeout ms]\n"
-             L"       window text <title> <control class>\n"
-             L"       window post <title> <message> <wParam> <lParam>\n");
+    fwprintf(stderr, L"usage: window wait <title> [timeout ms]\n"
+                     L"       window state <title>\n"
+                     L"       window msgbox <caption> [button id] [timeout ms]\n"
+                     L"       window click <caption> <control id> [timeout ms]\n"
+                     L"       window text <title> <control class>\n"
+                     L"       window post <title> <message> <wParam> <lParam>\n");
     return 2;
 }
 
@@ -200,11 +191,9 @@ int wmain(int argc, wchar_t** argv)
     if (cmd == L"state" && argc == 3)
         return CmdWait(argv[2], 0);
     if (cmd == L"msgbox" && argc <= 5)
-        return CmdMsgBox(argv[2], argc >= 4 ? Number(argv[3]) : IDOK,
-                         argc == 5 ? Number(argv[4]) : 10000);
+        return CmdMsgBox(argv[2], argc >= 4 ? Number(argv[3]) : IDOK, argc == 5 ? Number(argv[4]) : 10000);
     if (cmd == L"click" && (argc == 4 || argc == 5))
-        return CmdClick(argv[2], static_cast<int>(Number(argv[3])),
-                        argc == 5 ? Number(argv[4]) : 10000);
+        return CmdClick(argv[2], static_cast<int>(Number(argv[3])), argc == 5 ? Number(argv[4]) : 10000);
     if (cmd == L"text" && argc == 4)
     {
         HWND hWnd = Find(argv[2]);
@@ -221,8 +210,7 @@ int wmain(int argc, wchar_t** argv)
         HWND hWnd = Find(argv[2]);
         if (hWnd == nullptr)
             return 1;
-        return PostMessageW(hWnd, static_cast<UINT>(Number(argv[3])),
-                            static_cast<WPARAM>(Number(argv[4])),
+        return PostMessageW(hWnd, static_cast<UINT>(Number(argv[3])), static_cast<WPARAM>(Number(argv[4])),
                             static_cast<LPARAM>(Number(argv[5])))
                    ? 0
                    : 1;

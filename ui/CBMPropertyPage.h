@@ -11,7 +11,7 @@ public:
     explicit CBMPropertyPage(UINT nIDTemplate);
     virtual ~CBMPropertyPage();
 
-    UINT m_nHelpId;   // help topic number: the page's dialog template id
+    UINT m_nHelpId;  // help topic number: the page's dialog template id
 
     // Opens the help page at a topic; tests replace it to see the topic.
     typedef void (*HELP_OPENER)(LPCWSTR pszTopic);

@@ -5,12 +5,9 @@
 
 CDestinationDialog::CDestinationDialog(CWnd* pParent)
     : CDialog(IDD_DESTINATION_DIALOG, pParent), m_nPort(0), m_nProtocol(1)
-{
-}
+{}
 
-CDestinationDialog::~CDestinationDialog()
-{
-}
+CDestinationDialog::~CDestinationDialog() {}
 
 IMPLEMENT_DYNAMIC(CDestinationDialog, CDialog)
 
@@ -31,14 +28,14 @@ BOOL CDestinationDialog::OnInitDialog()
     CString strPort;
     strPort.Format(L"%d", m_nPort);
     m_editPort.SetWindowText(strPort);
-    m_staticNote.SetWindowText(
-        L"コンピュータ名はLANのコンピュータ名、IPアドレスなどを指定してください。\r\n"
-        L"IPアドレスはIPv4形式で指定してください。\r\n"
-        L"ポートには相手先コンピュータのVarnel受信ポートを指定してください。");
+    m_staticNote.SetWindowText(L"コンピュータ名はLANのコンピュータ名、IPアドレスなどを指定してください。\r\n"
+                               L"IPアドレスはIPv4形式で指定してください。\r\n"
+                               L"ポートには相手先コンピュータのVarnel受信ポートを指定してください。");
 
     // Only IPv4 is spoken; the choice is kept but not offered.
-    static const int kHidden[] = { IDC_DEST_PROTOCOL_LABEL, IDC_DEST_IPV4, IDC_DEST_IPV6 };
-    for (int nId : kHidden) {
+    static const int kHidden[] = {IDC_DEST_PROTOCOL_LABEL, IDC_DEST_IPV4, IDC_DEST_IPV6};
+    for (int nId : kHidden)
+    {
         HWND hCtl = ::GetDlgItem(m_hWnd, nId);
         ::EnableWindow(hCtl, FALSE);
         ::ShowWindow(hCtl, SW_HIDE);
@@ -52,7 +49,8 @@ void CDestinationDialog::OnOK()
     m_editName.GetWindowText(strName);
     strName.TrimRight();
     strName.TrimLeft();
-    if (strName.IsEmpty()) {
+    if (strName.IsEmpty())
+    {
         AfxMessageBox(L"コンピュータ名を指定してください。", MB_OK);
         return;
     }

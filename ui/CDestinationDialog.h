@@ -11,11 +11,11 @@ public:
     explicit CDestinationDialog(CWnd* pParent = nullptr);
     virtual ~CDestinationDialog();
 
-    CString m_strName;   // trimmed and non-empty after IDOK
-    int m_nPort;         // set by every caller before DoModal
+    CString m_strName;  // trimmed and non-empty after IDOK
+    int m_nPort;        // set by every caller before DoModal
     CEdit m_editName;
     CEdit m_editPort;
-    int m_nProtocol;     // radio index: 0 IPv4, 1 IPv6, -1 none
+    int m_nProtocol;  // radio index: 0 IPv4, 1 IPv6, -1 none
     CStatic m_staticNote;
 
 protected:

@@ -2,14 +2,9 @@
 
 #include "res/SettingsResource.h"
 
-CExitDialog::CExitDialog(CWnd* pParent)
-    : CDialog(IDD_EXIT_DIALOG, pParent), m_bDeleteSettings(FALSE)
-{
-}
+CExitDialog::CExitDialog(CWnd* pParent) : CDialog(IDD_EXIT_DIALOG, pParent), m_bDeleteSettings(FALSE) {}
 
-CExitDialog::~CExitDialog()
-{
-}
+CExitDialog::~CExitDialog() {}
 
 IMPLEMENT_DYNAMIC(CExitDialog, CDialog)
 

@@ -10,7 +10,7 @@ public:
     explicit CExitDialog(CWnd* pParent = nullptr);
     virtual ~CExitDialog();
 
-    BOOL m_bDeleteSettings;   // the check box, set before DoModal, read after IDOK
+    BOOL m_bDeleteSettings;  // the check box, set before DoModal, read after IDOK
 
 protected:
     virtual void DoDataExchange(CDataExchange* pDX);

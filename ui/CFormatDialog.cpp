@@ -10,12 +10,9 @@ HWND FormatPageWnd = nullptr;
 
 CFormatDialog::CFormatDialog(COptionSendDialog* pOptionSend)
     : CBMPropertyPage(IDD_FORMAT_PAGE), m_pOptionSend(pOptionSend)
-{
-}
+{}
 
-CFormatDialog::~CFormatDialog()
-{
-}
+CFormatDialog::~CFormatDialog() {}
 
 IMPLEMENT_DYNAMIC(CFormatDialog, CBMPropertyPage)
 
@@ -82,10 +79,7 @@ LRESULT CFormatDialog::OnClipboardFormatsChanged(WPARAM, LPARAM)
     return 1;
 }
 
-void CFormatDialog::OnSelChangeList()
-{
-    UpdateButtons();
-}
+void CFormatDialog::OnSelChangeList() { UpdateButtons(); }
 
 void CFormatDialog::OnAdd()
 {
@@ -93,7 +87,8 @@ void CFormatDialog::OnAdd()
         return;
     BOOL bAdded = FALSE;
     int nCount = m_listClipboardFormats.GetCount();
-    for (int nRow = 0; nRow < nCount; nRow++) {
+    for (int nRow = 0; nRow < nCount; nRow++)
+    {
         if (m_listClipboardFormats.GetSel(nRow) <= 0)
             continue;
         CString strName;
@@ -116,7 +111,8 @@ void CFormatDialog::OnDelete()
         return;
     if (AfxMessageBox(L"削除しますか？", MB_YESNO) != IDYES)
         return;
-    for (int nRow = m_listSendFormats.GetCount() - 1; nRow >= 0; nRow--) {
+    for (int nRow = m_listSendFormats.GetCount() - 1; nRow >= 0; nRow--)
+    {
         if (m_listSendFormats.GetSel(nRow) <= 0)
             continue;
         CString strName;

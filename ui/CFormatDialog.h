@@ -18,7 +18,7 @@ public:
     explicit CFormatDialog(COptionSendDialog* pOptionSend);
     virtual ~CFormatDialog();
 
-    COptionSendDialog* m_pOptionSend;   // same sheet; not owned
+    COptionSendDialog* m_pOptionSend;  // same sheet; not owned
     CListBox m_listClipboardFormats;
     CListBox m_listSendFormats;
     CButton m_buttonAdd;

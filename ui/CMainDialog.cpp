@@ -10,14 +10,16 @@
 namespace {
 
 // Which edges of a control follow the dialog's growth.
-enum {
+enum
+{
     ANCHOR_LEFT = 1,
     ANCHOR_RIGHT = 2,
     ANCHOR_TOP = 4,
     ANCHOR_BOTTOM = 8,
 };
 
-struct ANCHOR {
+struct ANCHOR
+{
     int nID;
     UINT nFlags;
 };
@@ -51,10 +53,7 @@ BEGIN_MESSAGE_MAP(CMainDialog, CDialog)
     ON_BN_CLICKED(IDC_MAIN_HELP, &CMainDialog::OnOpenHelp)
 END_MESSAGE_MAP()
 
-CMainDialog::CMainDialog(CWnd* pParent)
-    : CDialog(IDD_MAIN_DIALOG, pParent)
-{
-}
+CMainDialog::CMainDialog(CWnd* pParent) : CDialog(IDD_MAIN_DIALOG, pParent) {}
 
 CMainDialog::~CMainDialog()
 {
@@ -88,7 +87,8 @@ BOOL CMainDialog::OnInitDialog()
     theApp.m_bDialogSizeKnown = TRUE;
 
     m_arrAnchorRects.RemoveAll();
-    for (const ANCHOR& anchor : kAnchors) {
+    for (const ANCHOR& anchor : kAnchors)
+    {
         CRect rc;
         ::GetWindowRect(::GetDlgItem(m_hWnd, anchor.nID), &rc);
         ScreenToClient(&rc);
@@ -111,21 +111,16 @@ BOOL CMainDialog::OnInitDialog()
     return TRUE;
 }
 
-void CMainDialog::OnOK()
-{
-}
+void CMainDialog::OnOK() {}
 
-void CMainDialog::OnCancel()
-{
-}
+void CMainDialog::OnCancel() {}
 
 BOOL CMainDialog::PreTranslateMessage(MSG* pMsg)
 {
     // OnOK alone can't keep Enter away: the dialog manager turns it into a
     // click on the focused or the default push button (閉じる), and the log
     // passes its Enter on to that button and its Esc to the dialog as WM_CLOSE.
-    if (pMsg->message == WM_KEYDOWN &&
-        (pMsg->wParam == VK_RETURN || pMsg->wParam == VK_ESCAPE))
+    if (pMsg->message == WM_KEYDOWN && (pMsg->wParam == VK_RETURN || pMsg->wParam == VK_ESCAPE))
         return TRUE;
     return CDialog::PreTranslateMessage(pMsg);
 }
@@ -134,11 +129,12 @@ void CMainDialog::OnSize(UINT nType, int cx, int cy)
 {
     CDialog::OnSize(nType, cx, cy);
     if (m_arrAnchorRects.IsEmpty())
-        return;   // before OnInitDialog
+        return;  // before OnInitDialog
     // Always from the initial layout, so that shrinking and growing never drift.
     int dx = cx - m_rcInitialClient.right;
     int dy = cy - m_rcInitialClient.bottom;
-    for (INT_PTR i = 0; i < m_arrAnchorRects.GetSize() && i < static_cast<INT_PTR>(ARRAYSIZE(kAnchors)); i++) {
+    for (INT_PTR i = 0; i < m_arrAnchorRects.GetSize() && i < static_cast<INT_PTR>(ARRAYSIZE(kAnchors)); i++)
+    {
         CRect rc = m_arrAnchorRects[i];
         UINT nFlags = kAnchors[i].nFlags;
         if (nFlags & ANCHOR_LEFT)
@@ -155,10 +151,7 @@ void CMainDialog::OnSize(UINT nType, int cx, int cy)
     }
 }
 
-void CMainDialog::OnSettings()
-{
-    RunSettingsSheetFromMainDialog();
-}
+void CMainDialog::OnSettings() { RunSettingsSheetFromMainDialog(); }
 
 void CMainDialog::OnDestroy()
 {
@@ -170,7 +163,8 @@ void CMainDialog::OnDestroy()
 void CMainDialog::AppendLogLine(const CString& strLine)
 {
     int n = m_editLog.GetWindowTextLength();
-    if (n > kLogTrimThreshold) {
+    if (n > kLogTrimThreshold)
+    {
         CString strText;
         m_editLog.GetWindowText(strText);
         int nFeed = strText.Find(L'\n', n - kLogKeep);
@@ -191,7 +185,8 @@ void CMainDialog::AppendLogLine(const CString& strLine)
 
 LRESULT CMainDialog::OnLogQueued(WPARAM wParam, LPARAM lParam)
 {
-    for (;;) {
+    for (;;)
+    {
         CString* pLine = LogQueue.Pop();
         if (pLine == nullptr)
             return 1;
@@ -202,7 +197,8 @@ LRESULT CMainDialog::OnLogQueued(WPARAM wParam, LPARAM lParam)
 
 LRESULT CMainDialog::OnServerStatusQueued(WPARAM wParam, LPARAM lParam)
 {
-    for (;;) {
+    for (;;)
+    {
         CServerStatusQueueItem* pItem = ServerStatusQueue.Pop();
         if (pItem == nullptr)
             return 1;
@@ -216,25 +212,13 @@ HWND CMainDialog::MainWindow() const
     CWinApp* pApp = AfxGetApp();
     if (pApp != nullptr && pApp->m_pMainWnd != nullptr)
         return pApp->m_pMainWnd->m_hWnd;
-    return ::GetAncestor(m_hWnd, GA_ROOT);   // the frame that hosts this dialog
+    return ::GetAncestor(m_hWnd, GA_ROOT);  // the frame that hosts this dialog
 }
 
-void CMainDialog::OnEndResident()
-{
-    ::PostMessageW(MainWindow(), UWM_ENDRESIDENT, 0, 0);
-}
+void CMainDialog::OnEndResident() { ::PostMessageW(MainWindow(), UWM_ENDRESIDENT, 0, 0); }
 
-void CMainDialog::OnCloseWindow()
-{
-    ::PostMessageW(MainWindow(), WM_CLOSE, 0, 0);
-}
+void CMainDialog::OnCloseWindow() { ::PostMessageW(MainWindow(), WM_CLOSE, 0, 0); }
 
-void CMainDialog::OnClearLog()
-{
-    m_editLog.SetWindowText(L"");
-}
+void CMainDialog::OnClearLog() { m_editLog.SetWindowText(L""); }
 
-void CMainDialog::OnOpenHelp()
-{
-    OpenHelpPage(L"");
-}
+void CMainDialog::OnOpenHelp() { OpenHelpPage(L""); }

@@ -4,14 +4,9 @@
 #include "app/SettingNames.h"
 #include "res/SettingsResource.h"
 
-CMiscDialog::CMiscDialog()
-    : CBMPropertyPage(IDD_MISC_PAGE), m_nOnStart(0), m_bBalloonOnClose(FALSE)
-{
-}
+CMiscDialog::CMiscDialog() : CBMPropertyPage(IDD_MISC_PAGE), m_nOnStart(0), m_bBalloonOnClose(FALSE) {}
 
-CMiscDialog::~CMiscDialog()
-{
-}
+CMiscDialog::~CMiscDialog() {}
 
 IMPLEMENT_DYNAMIC(CMiscDialog, CBMPropertyPage)
 

@@ -18,7 +18,8 @@ CDestinationDataArray* CopyDestinations(const CDestinationDataArray* pSource)
     CDestinationDataArray* pCopy = new CDestinationDataArray;
     if (pSource == nullptr)
         return pCopy;
-    for (INT_PTR i = 0; i < pSource->m_arrDestinations.GetSize(); i++) {
+    for (INT_PTR i = 0; i < pSource->m_arrDestinations.GetSize(); i++)
+    {
         const CDestinationData* pFrom = pSource->m_arrDestinations[i];
         CDestinationData* pTo = new CDestinationData;
         pTo->m_bEnabled = pFrom->m_bEnabled;
@@ -43,13 +44,9 @@ BOOL RunRSAKeyGeneration(CWnd* pParent)
 
 CNetworkDialog::CNetworkDialog()
     : CBMPropertyPage(IDD_NETWORK_PAGE), m_pDestinations(nullptr), m_nRSAMode(0), m_nServer(0)
-{
-}
+{}
 
-CNetworkDialog::~CNetworkDialog()
-{
-    delete m_pDestinations;
-}
+CNetworkDialog::~CNetworkDialog() { delete m_pDestinations; }
 
 IMPLEMENT_DYNAMIC(CNetworkDialog, CBMPropertyPage)
 
@@ -86,7 +83,7 @@ BOOL CNetworkDialog::OnInitDialog()
     m_nServer = (int)theApp.GetProfileInt(kSectionNetwork, kEntryServer, kDefaultServer);
 
     // The IP-version choice is filled before the data exchange selects in it.
-    static const LPCWSTR kServerTexts[] = { L"IPv4のみ", L"IPv6のみ", L"IPv4 + IPv6" };
+    static const LPCWSTR kServerTexts[] = {L"IPv4のみ", L"IPv6のみ", L"IPv4 + IPv6"};
     HWND hServer = ::GetDlgItem(m_hWnd, IDC_NET_SERVER);
     for (LPCWSTR psz : kServerTexts)
         ::SendMessageW(hServer, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(psz));
@@ -105,13 +102,15 @@ BOOL CNetworkDialog::OnInitDialog()
     ShowPasswordState();
 
     int nPort = (int)theApp.GetProfileInt(kSectionNetwork, kEntryPort, kDefaultPort);
-    if (nPort != 0) {
+    if (nPort != 0)
+    {
         CString strPort;
         strPort.Format(L"%d", nPort);
         m_editPort.SetWindowText(strPort);
     }
 
-    for (INT_PTR i = 0; i < m_pDestinations->m_arrDestinations.GetSize(); i++) {
+    for (INT_PTR i = 0; i < m_pDestinations->m_arrDestinations.GetSize(); i++)
+    {
         const CDestinationData* pData = m_pDestinations->m_arrDestinations[i];
         int nRow = m_listDestinations.AddString(pData->GetListText());
         m_listDestinations.SetCheck(nRow, pData->m_bEnabled ? 1 : 0);
@@ -129,10 +128,7 @@ BOOL CNetworkDialog::OnInitDialog()
     return TRUE;
 }
 
-CWnd* CNetworkDialog::SheetWindow() const
-{
-    return CWnd::FromHandle(::GetParent(m_hWnd));
-}
+CWnd* CNetworkDialog::SheetWindow() const { return CWnd::FromHandle(::GetParent(m_hWnd)); }
 
 void CNetworkDialog::ShowPasswordState()
 {
@@ -149,17 +145,15 @@ void CNetworkDialog::UpdateButtons()
         ::SetFocus(m_hWnd);
 }
 
-void CNetworkDialog::OnSelChangeDestinations()
-{
-    UpdateButtons();
-}
+void CNetworkDialog::OnSelChangeDestinations() { UpdateButtons(); }
 
 void CNetworkDialog::OnAdd()
 {
     CDestinationDialog dlg(SheetWindow());
     dlg.m_nPort = kDefaultPort;
     dlg.m_nProtocol = 0;
-    if (dlg.DoModal() == IDOK) {
+    if (dlg.DoModal() == IDOK)
+    {
         CDestinationData* pData = new CDestinationData;
         pData->m_bEnabled = 1;
         pData->m_strName = dlg.m_strName;
@@ -186,7 +180,8 @@ void CNetworkDialog::OnModify()
     dlg.m_strName = pData->m_strName;
     dlg.m_nPort = pData->m_nPort;
     dlg.m_nProtocol = pData->m_nProtocol;
-    if (dlg.DoModal() == IDOK) {
+    if (dlg.DoModal() == IDOK)
+    {
         pData->m_strName = dlg.m_strName;
         pData->m_nPort = dlg.m_nPort;
         pData->m_nProtocol = dlg.m_nProtocol;
@@ -234,9 +229,12 @@ void CNetworkDialog::OnSelChangeRSA()
     int nSel = m_comboRSA.GetCurSel();
     int nPrev = m_nRSAMode;
     int nMode = nPrev;
-    if (nSel == 0) {
+    if (nSel == 0)
+    {
         nMode = 0;
-    } else if (nSel == 1) {
+    }
+    else if (nSel == 1)
+    {
         BOOL bKeyPresent;
         {
             CSingleLock lock(&theApp.m_mutexKey, TRUE);
@@ -246,7 +244,9 @@ void CNetworkDialog::OnSelChangeRSA()
             nMode = 1;
         else
             nMode = RunRSAKeyGeneration(SheetWindow()) ? 1 : 0;
-    } else if (nSel == 2) {
+    }
+    else if (nSel == 2)
+    {
         // Re-creating the key is a command: the choice falls back to a mode.
         if (RunRSAKeyGeneration(SheetWindow()) && nPrev == 0)
             nMode = 1;
@@ -279,7 +279,7 @@ void CNetworkDialog::OnOK()
     CString strPort;
     m_editPort.GetWindowText(strPort);
     int nPort = 0;
-    ParsePortText(strPort, nPort);   // the data exchange has refused any other text
+    ParsePortText(strPort, nPort);  // the data exchange has refused any other text
 
     int nRows = m_listDestinations.GetCount();
     for (int i = 0; i < nRows && i < m_pDestinations->m_arrDestinations.GetSize(); i++)
@@ -302,20 +302,16 @@ void CNetworkDialog::OnOK()
     theApp.WriteProfileInt(kSectionNetwork, kEntryRSA, theApp.m_nRSAMode);
 
     // The listener keeps the port it was started with.
-    if (theApp.m_bSettingInitialized && (nPort != theApp.m_nPort || m_nServer != theApp.m_nServer)) {
+    if (theApp.m_bSettingInitialized && (nPort != theApp.m_nPort || m_nServer != theApp.m_nServer))
+    {
         AfxMessageBox(L"変更は次回Varnelを起動したときに有効になります。\r\n"
-                      L"変更を有効にするには、いったんVarnelを終了して起動し直してください。", MB_OK);
+                      L"変更を有効にするには、いったんVarnelを終了して起動し直してください。",
+                      MB_OK);
     }
 
     CBMPropertyPage::OnOK();
 }
 
-void CNetworkDialog::OnCancel()
-{
-    CBMPropertyPage::OnCancel();
-}
+void CNetworkDialog::OnCancel() { CBMPropertyPage::OnCancel(); }
 
-BOOL CNetworkDialog::OnKillActive()
-{
-    return CBMPropertyPage::OnKillActive();
-}
+BOOL CNetworkDialog::OnKillActive() { return CBMPropertyPage::OnKillActive(); }

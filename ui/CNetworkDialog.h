@@ -18,15 +18,15 @@ public:
     CNetworkDialog();
     virtual ~CNetworkDialog();
 
-    CDestinationDataArray* m_pDestinations;   // own deep copy; row i is element i
+    CDestinationDataArray* m_pDestinations;  // own deep copy; row i is element i
     CString m_strPassword;
     CEdit m_editPort;
     CCheckListBox m_listDestinations;
-    int m_nRSAMode;                           // 0 off, 1 on
+    int m_nRSAMode;  // 0 off, 1 on
     CButton m_buttonModify;
     CButton m_buttonDelete;
     CStatic m_staticPassword;
-    int m_nServer;                            // selection index of the hidden 1054
+    int m_nServer;  // selection index of the hidden 1054
     CComboBox m_comboRSA;
 
     void UpdateButtons();

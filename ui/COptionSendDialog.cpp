@@ -9,15 +9,15 @@
 #include "res/SettingsResource.h"
 
 const LPCWSTR COptionSendDialog::kWellKnownFormats[kWellKnownCount] = {
-    L"HTML Format", L"Rich Text Format", L"XML Spreadsheet", L"Art::GVML ClipFormat",
-    L"GIF", L"JFIF", L"PNG",
+    L"HTML Format", L"Rich Text Format", L"XML Spreadsheet", L"Art::GVML ClipFormat", L"GIF", L"JFIF", L"PNG",
 };
 
 namespace {
 
 BOOL ContainsNoCase(const CStringArray& arr, LPCWSTR pszName)
 {
-    for (INT_PTR i = 0; i < arr.GetSize(); i++) {
+    for (INT_PTR i = 0; i < arr.GetSize(); i++)
+    {
         if (_wcsicmp(arr[i], pszName) == 0)
             return TRUE;
     }
@@ -26,16 +26,13 @@ BOOL ContainsNoCase(const CStringArray& arr, LPCWSTR pszName)
 
 }  // namespace
 
-COptionSendDialog::COptionSendDialog()
-    : CBMPropertyPage(IDD_OPTION_SEND_PAGE), m_bFormatsModified(FALSE)
+COptionSendDialog::COptionSendDialog() : CBMPropertyPage(IDD_OPTION_SEND_PAGE), m_bFormatsModified(FALSE)
 {
     // The list is written only on the UI thread, where this runs too.
     m_arrFormats.Copy(theApp.m_arrSendFormats);
 }
 
-COptionSendDialog::~COptionSendDialog()
-{
-}
+COptionSendDialog::~COptionSendDialog() {}
 
 IMPLEMENT_DYNAMIC(COptionSendDialog, CBMPropertyPage)
 
@@ -62,7 +59,8 @@ BOOL COptionSendDialog::OnInitDialog()
     CString strKB;
     strKB.Format(L"%d", theApp.m_nNoDelayText);
     m_editNoDelayText.SetWindowText(strKB);
-    for (int i = 0; i < kWellKnownCount; i++) {
+    for (int i = 0; i < kWellKnownCount; i++)
+    {
         int nRow = m_listFormats.AddString(kWellKnownFormats[i]);
         m_listFormats.SetCheck(nRow, ContainsNoCase(m_arrFormats, kWellKnownFormats[i]) ? 1 : 0);
     }
@@ -89,23 +87,31 @@ void COptionSendDialog::OnDelayClicked()
 
 void COptionSendDialog::OnFormatCheckChange()
 {
-    for (int nRow = 0; nRow < kWellKnownCount; nRow++) {
+    for (int nRow = 0; nRow < kWellKnownCount; nRow++)
+    {
         LPCWSTR pszName = kWellKnownFormats[nRow];
         BOOL bChanged = FALSE;
-        if (m_listFormats.GetCheck(nRow) == 1) {
-            if (!ContainsNoCase(m_arrFormats, pszName)) {
+        if (m_listFormats.GetCheck(nRow) == 1)
+        {
+            if (!ContainsNoCase(m_arrFormats, pszName))
+            {
                 m_arrFormats.Add(pszName);
                 bChanged = TRUE;
             }
-        } else {
-            for (INT_PTR i = m_arrFormats.GetSize() - 1; i >= 0; i--) {
-                if (_wcsicmp(m_arrFormats[i], pszName) == 0) {
+        }
+        else
+        {
+            for (INT_PTR i = m_arrFormats.GetSize() - 1; i >= 0; i--)
+            {
+                if (_wcsicmp(m_arrFormats[i], pszName) == 0)
+                {
                     m_arrFormats.RemoveAt(i);
                     bChanged = TRUE;
                 }
             }
         }
-        if (bChanged) {
+        if (bChanged)
+        {
             m_bFormatsModified = TRUE;
             SetModified(TRUE);
         }

@@ -16,8 +16,8 @@ public:
     static const int kWellKnownCount = 7;
     static const LPCWSTR kWellKnownFormats[kWellKnownCount];
 
-    CStringArray m_arrFormats;   // working copy of the send list
-    BOOL m_bFormatsModified;     // m_arrFormats changed since the last save
+    CStringArray m_arrFormats;  // working copy of the send list
+    BOOL m_bFormatsModified;    // m_arrFormats changed since the last save
     CButton m_buttonDelay;
     CEdit m_editNoDelayText;
     CStatic m_staticNoDelayText;

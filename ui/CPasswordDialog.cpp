@@ -2,14 +2,9 @@
 
 #include "res/SettingsResource.h"
 
-CPasswordDialog::CPasswordDialog(CWnd* pParent)
-    : CDialog(IDD_PASSWORD_DIALOG, pParent)
-{
-}
+CPasswordDialog::CPasswordDialog(CWnd* pParent) : CDialog(IDD_PASSWORD_DIALOG, pParent) {}
 
-CPasswordDialog::~CPasswordDialog()
-{
-}
+CPasswordDialog::~CPasswordDialog() {}
 
 IMPLEMENT_DYNAMIC(CPasswordDialog, CDialog)
 
@@ -26,7 +21,8 @@ void CPasswordDialog::OnOK()
     m_editPassword.GetWindowText(a);
     m_editConfirm.GetWindowText(b);
     // Exact, case-sensitive: a password differing only in case is a typo.
-    if (a.Compare(b) != 0) {
+    if (a.Compare(b) != 0)
+    {
         AfxMessageBox(L"「パスワード再入力」欄には「パスワード」欄と同じものを入力してください。", MB_OK);
         return;
     }

@@ -10,7 +10,7 @@ public:
     explicit CPasswordDialog(CWnd* pParent = nullptr);
     virtual ~CPasswordDialog();
 
-    CString m_strPassword;   // set only when the dialog ends with IDOK
+    CString m_strPassword;  // set only when the dialog ends with IDOK
     CEdit m_editPassword;
     CEdit m_editConfirm;
 

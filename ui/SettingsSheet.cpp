@@ -36,7 +36,8 @@ BOOL RunStartupSettingsSheet()
     CMiscDialog pageMisc;
     sheet.AddPage(&pageMisc);
     INT_PTR nResult = sheet.DoModal();
-    if (nResult == -1) {
+    if (nResult == -1)
+    {
         // The program ends here without a window: say why.
         AfxMessageBox(L"設定画面を表示できません。", MB_OK);
         return FALSE;

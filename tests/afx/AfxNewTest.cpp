@@ -19,8 +19,10 @@ char* volatile g_sink = nullptr;
 
 }  // namespace
 
-TEST(AfxNew, HugeAllocationsRaiseCMemoryException) {
-    struct Case {
+TEST(AfxNew, HugeAllocationsRaiseCMemoryException)
+{
+    struct Case
+    {
         const char* name;
         std::function<void()> op;
     };
@@ -29,30 +31,46 @@ TEST(AfxNew, HugeAllocationsRaiseCMemoryException) {
         {"new char[]", [] { g_sink = new char[g_hugeBytes]; }},
         {"std::vector", [] { std::vector<char> v(g_hugeBytes); }},
         {"std::wstring", [] { std::wstring s(g_hugeBytes / 8, L'x'); }},
-        {"CArray::SetSize", [] { CArray<int, int> a; a.SetSize(INT_PTR(g_hugeBytes / 8)); }},
+        {"CArray::SetSize",
+         [] {
+             CArray<int, int> a;
+             a.SetSize(INT_PTR(g_hugeBytes / 8));
+         }},
     };
-    for (const Case& c : cases) {
+    for (const Case& c : cases)
+    {
         bool caught = false;
-        try {
+        try
+        {
             c.op();
-        } catch (CMemoryException&) {
-            caught = true;
-        } catch (...) {
         }
+        catch (CMemoryException&)
+        {
+            caught = true;
+        }
+        catch (...)
+        {}
         EXPECT_TRUE(caught) << c.name << " did not raise CMemoryException";
     }
 }
 
-TEST(AfxNew, CMemoryExceptionIsBothFrameworkAndStandard) {
+TEST(AfxNew, CMemoryExceptionIsBothFrameworkAndStandard)
+{
     bool asFramework = false, asStandard = false;
-    try {
+    try
+    {
         g_sink = static_cast<char*>(::operator new(g_hugeBytes));
-    } catch (CException&) {
+    }
+    catch (CException&)
+    {
         asFramework = true;
     }
-    try {
+    try
+    {
         g_sink = static_cast<char*>(::operator new(g_hugeBytes));
-    } catch (std::bad_alloc&) {
+    }
+    catch (std::bad_alloc&)
+    {
         asStandard = true;
     }
     EXPECT_TRUE(asFramework);

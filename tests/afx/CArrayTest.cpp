@@ -9,28 +9,35 @@
 
 namespace {
 
-struct Rec {
+struct Rec
+{
     int a;
     double b;
 };
 
-void Fill(CArray<int, int>& arr, std::initializer_list<int> values) {
+void Fill(CArray<int, int>& arr, std::initializer_list<int> values)
+{
     arr.RemoveAll();
-    for (int v : values) arr.Add(v);
+    for (int v : values)
+        arr.Add(v);
 }
 
-std::string Dump(const CArray<int, int>& arr) {
+std::string Dump(const CArray<int, int>& arr)
+{
     std::string s;
-    for (INT_PTR i = 0; i < arr.GetSize(); ++i) s += std::to_string(arr[i]) + ",";
+    for (INT_PTR i = 0; i < arr.GetSize(); ++i)
+        s += std::to_string(arr[i]) + ",";
     return s;
 }
 
 }  // namespace
 
-TEST(CArrayIndex, OutOfRangeRaisesInvalidArg) {
+TEST(CArrayIndex, OutOfRangeRaisesInvalidArg)
+{
     CArray<int, int> arr;
     Fill(arr, {1, 2, 3});
-    struct Case {
+    struct Case
+    {
         const char* name;
         std::function<void()> op;
     };
@@ -43,7 +50,8 @@ TEST(CArrayIndex, OutOfRangeRaisesInvalidArg) {
         {"InsertAt -1", [&] { arr.InsertAt(-1, 0); }},
         {"SetSize -1", [&] { arr.SetSize(-1); }},
     };
-    for (const Case& c : cases) {
+    for (const Case& c : cases)
+    {
         EXPECT_THROW(c.op(), CInvalidArgException) << c.name;
         EXPECT_EQ("1,2,3,", Dump(arr)) << c.name << " changed the array";
     }
@@ -53,9 +61,11 @@ TEST(CArrayIndex, OutOfRangeRaisesInvalidArg) {
     EXPECT_THROW(bytes[0], CInvalidArgException);
 }
 
-TEST(CArrayEdit, InsertRemoveSetSizeCopy) {
+TEST(CArrayEdit, InsertRemoveSetSizeCopy)
+{
     CArray<int, int> arr;
-    struct Case {
+    struct Case
+    {
         const char* name;
         std::function<void()> op;
         const char* expected;
@@ -72,7 +82,8 @@ TEST(CArrayEdit, InsertRemoveSetSizeCopy) {
         {"SetSize shrinks", [&] { arr.SetSize(1); }, "1,"},
         {"RemoveAll", [&] { arr.RemoveAll(); }, ""},
     };
-    for (const Case& c : cases) {
+    for (const Case& c : cases)
+    {
         Fill(arr, {1, 2, 3});
         c.op();
         EXPECT_EQ(c.expected, Dump(arr)) << c.name;
@@ -90,7 +101,8 @@ TEST(CArrayEdit, InsertRemoveSetSizeCopy) {
     EXPECT_EQ(nullptr, arr.GetData());
 }
 
-TEST(CArrayTypes, RecordsStringsAndBytes) {
+TEST(CArrayTypes, RecordsStringsAndBytes)
+{
     CArray<Rec, Rec&> recs;
     Rec r{1, 2.5};
     recs.Add(r);
@@ -116,7 +128,8 @@ TEST(CArrayTypes, RecordsStringsAndBytes) {
     EXPECT_EQ(0, bytes[0]);
 }
 
-TEST(CListOps, PositionsHeadAndRemoval) {
+TEST(CListOps, PositionsHeadAndRemoval)
+{
     CList<int, int> list;
     EXPECT_TRUE(list.IsEmpty());
     EXPECT_EQ(nullptr, list.GetHeadPosition());
@@ -130,7 +143,8 @@ TEST(CListOps, PositionsHeadAndRemoval) {
     POSITION p3 = list.AddTail(4);
     auto dump = [&] {
         std::string s;
-        for (POSITION pos = list.GetHeadPosition(); pos;) s += std::to_string(list.GetNext(pos)) + ",";
+        for (POSITION pos = list.GetHeadPosition(); pos;)
+            s += std::to_string(list.GetNext(pos)) + ",";
         return s;
     };
     EXPECT_EQ("1,2,3,4,", dump());
@@ -147,7 +161,8 @@ TEST(CListOps, PositionsHeadAndRemoval) {
     EXPECT_EQ(nullptr, list.GetHeadPosition());
 }
 
-TEST(CListOps, OwnedValues) {
+TEST(CListOps, OwnedValues)
+{
     CList<CString, const CString&> list;
     list.AddTail(L"a");
     list.AddTail(L"b");

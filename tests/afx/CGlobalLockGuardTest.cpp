@@ -31,8 +31,7 @@ TEST(CGlobalLockGuard, UnlocksOnlyWhatWasLocked)
         throw CInvalidArgException();
     }
     catch (CInvalidArgException&)
-    {
-    }
+    {}
     EXPECT_EQ(0u, lockCount()) << "unlocked on the way out of an exception";
     ::GlobalFree(h);
 }

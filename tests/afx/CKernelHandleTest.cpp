@@ -47,8 +47,8 @@ TEST(CKernelHandle, FailureValuesHoldNothing)
         CKernelHandle handle(c.hValue);
         EXPECT_FALSE(handle.IsValid()) << c.pszName;
     }
-    CKernelHandle file(::CreateFileW(L"C:\\no such folder\\no such file", GENERIC_READ, 0, nullptr,
-                                     OPEN_EXISTING, 0, nullptr));
+    CKernelHandle file(
+        ::CreateFileW(L"C:\\no such folder\\no such file", GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
     EXPECT_FALSE(file.IsValid()) << "a failed CreateFileW";
 }
 

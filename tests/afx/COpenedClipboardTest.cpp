@@ -9,8 +9,8 @@ class OpenedClipboardTest : public ::testing::Test
 protected:
     void SetUp() override
     {
-        m_hWnd = ::CreateWindowExW(0, L"STATIC", L"clipboard owner", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
-                                   nullptr, nullptr);
+        m_hWnd =
+            ::CreateWindowExW(0, L"STATIC", L"clipboard owner", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
         ASSERT_NE(nullptr, m_hWnd);
     }
     void TearDown() override

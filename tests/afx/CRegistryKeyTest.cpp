@@ -9,8 +9,8 @@ const LPCWSTR kTestPath = L"Software\\AfxRegistryKeyTest";
 bool IsOpenKey(HKEY hKey)
 {
     DWORD nValues = 0;
-    return ::RegQueryInfoKeyW(hKey, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &nValues, nullptr,
-                              nullptr, nullptr, nullptr) == ERROR_SUCCESS;
+    return ::RegQueryInfoKeyW(hKey, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &nValues, nullptr, nullptr,
+                              nullptr, nullptr) == ERROR_SUCCESS;
 }
 
 class RegistryKeyTest : public ::testing::Test

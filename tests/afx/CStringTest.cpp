@@ -6,12 +6,17 @@
 
 namespace {
 
-std::string Narrow(LPCWSTR s) {
+std::string Narrow(LPCWSTR s)
+{
     std::string out;
-    for (; *s; ++s) {
-        if (*s < 0x80) {
+    for (; *s; ++s)
+    {
+        if (*s < 0x80)
+        {
             out += static_cast<char>(*s);
-        } else {
+        }
+        else
+        {
             char buf[12];
             snprintf(buf, sizeof buf, "\\u%04X", static_cast<unsigned>(*s));
             out += buf;
@@ -22,9 +27,11 @@ std::string Narrow(LPCWSTR s) {
 
 }  // namespace
 
-TEST(CStringFormat, WindowsWidePrintfConventions) {
+TEST(CStringFormat, WindowsWidePrintfConventions)
+{
     CString wide(L"\x8A2D\x5B9A");  // 設定
-    struct Case {
+    struct Case
+    {
         const char* name;
         CString result;
         LPCWSTR expected;
@@ -59,7 +66,8 @@ TEST(CStringFormat, WindowsWidePrintfConventions) {
         EXPECT_STREQ(c.expected, c.result.GetString()) << c.name << " gave " << Narrow(c.result);
 }
 
-TEST(CStringFormat, LongResults) {
+TEST(CStringFormat, LongResults)
+{
     CString big(L'q', 5000);
     CString out;
     out.Format(L"[%s]", big);
@@ -68,8 +76,10 @@ TEST(CStringFormat, LongResults) {
     EXPECT_EQ(L']', out[5001]);
 }
 
-TEST(CStringTrim, RemovesWhatIswspaceAccepts) {
-    struct Case {
+TEST(CStringTrim, RemovesWhatIswspaceAccepts)
+{
+    struct Case
+    {
         LPCWSTR input;
         LPCWSTR left, right;
     };
@@ -84,7 +94,8 @@ TEST(CStringTrim, RemovesWhatIswspaceAccepts) {
         {L"\xFF41", L"\xFF41", L"\xFF41"},  // full-width a is no space
         {L"a\x3000\x62", L"a\x3000\x62", L"a\x3000\x62"},
     };
-    for (const Case& c : cases) {
+    for (const Case& c : cases)
+    {
         CString left(c.input), right(c.input);
         left.TrimLeft();
         right.TrimRight();
@@ -93,23 +104,27 @@ TEST(CStringTrim, RemovesWhatIswspaceAccepts) {
     }
 }
 
-TEST(CStringTrim, RuntimeIswspaceAcceptsIdeographicSpace) {
+TEST(CStringTrim, RuntimeIswspaceAcceptsIdeographicSpace)
+{
     // The code relies on this only as a second line; record what the runtime does.
     EXPECT_TRUE(CString::IsSpace(0x3000));
     EXPECT_FALSE(CString::IsSpace(L'x'));
     EXPECT_FALSE(CString::IsSpace(0));
 }
 
-TEST(CStringCompare, CaseAndOperators) {
+TEST(CStringCompare, CaseAndOperators)
+{
     EXPECT_GT(CString(L"a").Compare(L"A"), 0);
     EXPECT_TRUE(CString(L"x") == L"x");
     EXPECT_TRUE(CString(L"x") != CString(L"X"));
     EXPECT_TRUE(CString(L"a") < CString(L"b"));
 }
 
-TEST(CStringSearch, FindReverseFindAndSubstrings) {
+TEST(CStringSearch, FindReverseFindAndSubstrings)
+{
     CString s(L"a,b,,c");
-    struct Case {
+    struct Case
+    {
         const char* name;
         int got, expected;
     };
@@ -121,9 +136,11 @@ TEST(CStringSearch, FindReverseFindAndSubstrings) {
         {"ReverseFind", s.ReverseFind(L','), 4},
         {"ReverseFind missing", s.ReverseFind(L'x'), -1},
     };
-    for (const Case& c : cases) EXPECT_EQ(c.expected, c.got) << c.name;
+    for (const Case& c : cases)
+        EXPECT_EQ(c.expected, c.got) << c.name;
 
-    struct Sub {
+    struct Sub
+    {
         const char* name;
         CString got;
         LPCWSTR expected;
@@ -137,10 +154,12 @@ TEST(CStringSearch, FindReverseFindAndSubstrings) {
         {"Mid past end", s.Mid(10), L""},
         {"Mid count too big", s.Mid(4, 10), L",c"},
     };
-    for (const Sub& c : subs) EXPECT_STREQ(c.expected, c.got.GetString()) << c.name;
+    for (const Sub& c : subs)
+        EXPECT_STREQ(c.expected, c.got.GetString()) << c.name;
 }
 
-TEST(CStringEdit, ConcatenateAndIndex) {
+TEST(CStringEdit, ConcatenateAndIndex)
+{
     CString t = L"x" + CString(L"y") + L'z' + L"w";
     t += L'!';
     t += CString(L"?");
@@ -150,7 +169,8 @@ TEST(CStringEdit, ConcatenateAndIndex) {
     EXPECT_EQ(L'X', t.GetAt(0));
     EXPECT_EQ(L'?', t[5]);
     const int badIndexes[] = {-1, 6, INT_MAX};
-    for (int i : badIndexes) {
+    for (int i : badIndexes)
+    {
         EXPECT_THROW(t.GetAt(i), CInvalidArgException) << "GetAt " << i;
         EXPECT_THROW(t.SetAt(i, L'a'), CInvalidArgException) << "SetAt " << i;
         EXPECT_THROW(t[i], CInvalidArgException) << "[] " << i;
@@ -159,7 +179,8 @@ TEST(CStringEdit, ConcatenateAndIndex) {
     EXPECT_TRUE(t.IsEmpty());
 }
 
-TEST(CStringBuffer, GetBufferReleaseBuffer) {
+TEST(CStringBuffer, GetBufferReleaseBuffer)
+{
     CString s(L"abc");
     LPWSTR p = s.GetBuffer(10);
     wcscpy(p, L"0123456789");
@@ -180,8 +201,9 @@ TEST(CStringBuffer, GetBufferReleaseBuffer) {
     EXPECT_THROW(s.GetBuffer(-1), CInvalidArgException);
 }
 
-TEST(CStringConstruct, FromAnsiCodePageAndWithLength) {
-    EXPECT_EQ(932u, GetACP());  // the test computer is Japanese
+TEST(CStringConstruct, FromAnsiCodePageAndWithLength)
+{
+    EXPECT_EQ(932u, GetACP());         // the test computer is Japanese
     CString fromAnsi("\x82\xA0\x41");  // Shift_JIS: あ A
     EXPECT_STREQ(L"\x3042\x41", fromAnsi.GetString());
     EXPECT_STREQ(L"ab", CString(L"abc", 2).GetString());
@@ -192,7 +214,8 @@ TEST(CStringConstruct, FromAnsiCodePageAndWithLength) {
     EXPECT_EQ(2, moved.GetLength());
 }
 
-TEST(CStringLoad, MissingStringGivesFalseAndEmpty) {
+TEST(CStringLoad, MissingStringGivesFalseAndEmpty)
+{
     CString s(L"old");
     EXPECT_FALSE(s.LoadString(54321));
     EXPECT_TRUE(s.IsEmpty());

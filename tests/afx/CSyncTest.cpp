@@ -9,7 +9,8 @@
 
 namespace {
 
-struct Shared {
+struct Shared
+{
     CMutex mutex;
     CSemaphore done{0, 100};
     long counter = 0;
@@ -17,13 +18,17 @@ struct Shared {
     std::atomic<long> overlaps{0};
 };
 
-UINT __cdecl CountingProc(LPVOID p) {
+UINT __cdecl CountingProc(LPVOID p)
+{
     Shared* s = static_cast<Shared*>(p);
-    for (int i = 0; i < 2000; ++i) {
+    for (int i = 0; i < 2000; ++i)
+    {
         CSingleLock lock(&s->mutex, TRUE);
-        if (s->inside.fetch_add(1) != 0) s->overlaps++;
+        if (s->inside.fetch_add(1) != 0)
+            s->overlaps++;
         long v = s->counter;
-        if (i % 100 == 0) Sleep(0);  // invite a switch while holding the lock
+        if (i % 100 == 0)
+            Sleep(0);  // invite a switch while holding the lock
         s->counter = v + 1;
         s->inside.fetch_sub(1);
     }
@@ -31,15 +36,18 @@ UINT __cdecl CountingProc(LPVOID p) {
     return 0;
 }
 
-UINT __cdecl TryLockProc(LPVOID p) {
+UINT __cdecl TryLockProc(LPVOID p)
+{
     CMutex* m = static_cast<CMutex*>(p);
     CSingleLock lock(m);
     return lock.Lock(50) ? 1 : 0;
 }
 
-DWORD RunAndWait(AFX_THREADPROC proc, LPVOID param) {
+DWORD RunAndWait(AFX_THREADPROC proc, LPVOID param)
+{
     CWinThread* t = AfxBeginThread(proc, param, THREAD_PRIORITY_NORMAL, 0, CREATE_SUSPENDED);
-    if (!t) return 0xDEAD;
+    if (!t)
+        return 0xDEAD;
     t->m_bAutoDelete = FALSE;
     t->ResumeThread();
     WaitForSingleObject(t->m_hThread, INFINITE);
@@ -51,16 +59,20 @@ DWORD RunAndWait(AFX_THREADPROC proc, LPVOID param) {
 
 }  // namespace
 
-TEST(CSingleLockMutex, SerialisesThreads) {
+TEST(CSingleLockMutex, SerialisesThreads)
+{
     Shared s;
     const int kThreads = 4;
-    for (int i = 0; i < kThreads; ++i) ASSERT_NE(nullptr, AfxBeginThread(CountingProc, &s));
-    for (int i = 0; i < kThreads; ++i) ASSERT_TRUE(s.done.Lock(20000)) << "thread " << i << " never ended";
+    for (int i = 0; i < kThreads; ++i)
+        ASSERT_NE(nullptr, AfxBeginThread(CountingProc, &s));
+    for (int i = 0; i < kThreads; ++i)
+        ASSERT_TRUE(s.done.Lock(20000)) << "thread " << i << " never ended";
     EXPECT_EQ(kThreads * 2000, s.counter);
     EXPECT_EQ(0, s.overlaps.load());
 }
 
-TEST(CSingleLockMutex, HeldMutexTimesOutElsewhereAndDestructorReleases) {
+TEST(CSingleLockMutex, HeldMutexTimesOutElsewhereAndDestructorReleases)
+{
     CMutex m;
     {
         CSingleLock lock(&m);
@@ -78,7 +90,8 @@ TEST(CSingleLockMutex, HeldMutexTimesOutElsewhereAndDestructorReleases) {
     EXPECT_EQ(1u, RunAndWait(TryLockProc, &owned));
 }
 
-TEST(CSemaphoreCount, LocksUpToCountAndUnlockReleases) {
+TEST(CSemaphoreCount, LocksUpToCountAndUnlockReleases)
+{
     CSemaphore sem(2, 3);
     EXPECT_TRUE(sem.Lock(0));
     EXPECT_TRUE(sem.Lock(0));

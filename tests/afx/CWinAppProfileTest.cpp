@@ -14,9 +14,11 @@ const LPCWSTR kSectionPath = L"Software\\AfxTestMaker\\AfxTestProduct\\Net";
 
 using namespace regtest;
 
-class ProfileTest : public ::testing::Test {
+class ProfileTest : public ::testing::Test
+{
 protected:
-    void SetUp() override {
+    void SetUp() override
+    {
         DeleteKey(kMakerPath);
         app.SetRegistryKey(kMaker);
     }
@@ -26,7 +28,8 @@ protected:
 
 }  // namespace
 
-TEST_F(ProfileTest, KeyNamesAndCurrentApp) {
+TEST_F(ProfileTest, KeyNamesAndCurrentApp)
+{
     EXPECT_EQ(&app, AfxGetApp());
     EXPECT_STREQ(kProduct, app.m_pszAppName);
     EXPECT_STREQ(kMaker, app.m_pszRegistryKey);
@@ -35,7 +38,8 @@ TEST_F(ProfileTest, KeyNamesAndCurrentApp) {
     EXPECT_EQ(0, app.ExitInstance());
 }
 
-TEST_F(ProfileTest, GetProfileIntReadsOnlyDwords) {
+TEST_F(ProfileTest, GetProfileIntReadsOnlyDwords)
+{
     const DWORD dw = 60125;
     const WCHAR sz[] = L"123";
     const BYTE bin[4] = {1, 0, 0, 0};
@@ -44,25 +48,25 @@ TEST_F(ProfileTest, GetProfileIntReadsOnlyDwords) {
     SetValue(kSectionPath, L"Text", REG_SZ, sz, sizeof sz);
     SetValue(kSectionPath, L"Binary", REG_BINARY, bin, sizeof bin);
     SetValue(kSectionPath, L"ShortDword", REG_DWORD, shortBin, sizeof shortBin);
-    struct Case {
+    struct Case
+    {
         LPCWSTR section, entry;
         int def;
         UINT expected;
     };
     const Case cases[] = {
-        {L"Net", L"Dword", 5, 60125},
-        {L"Net", L"Text", 5, 5},  // a REG_SZ is not a number
-        {L"Net", L"Binary", 5, 5},
-        {L"Net", L"ShortDword", 5, 5},
-        {L"Net", L"Absent", 2, 2},
-        {L"NoSection", L"Dword", -1, 0xFFFFFFFFu},
+        {L"Net", L"Dword", 5, 60125}, {L"Net", L"Text", 5, 5},  // a REG_SZ is not a number
+        {L"Net", L"Binary", 5, 5},    {L"Net", L"ShortDword", 5, 5},
+        {L"Net", L"Absent", 2, 2},    {L"NoSection", L"Dword", -1, 0xFFFFFFFFu},
     };
     for (const Case& c : cases)
-        EXPECT_EQ(c.expected, app.GetProfileInt(c.section, c.entry, c.def)) << "entry " << testing::PrintToString(std::wstring(c.entry));
+        EXPECT_EQ(c.expected, app.GetProfileInt(c.section, c.entry, c.def))
+            << "entry " << testing::PrintToString(std::wstring(c.entry));
     EXPECT_FALSE(KeyExists(L"Software\\AfxTestMaker\\AfxTestProduct\\NoSection")) << "a read created a key";
 }
 
-TEST_F(ProfileTest, WriteProfileIntStoresDword) {
+TEST_F(ProfileTest, WriteProfileIntStoresDword)
+{
     ASSERT_TRUE(app.WriteProfileInt(L"Frame", L"Left", -1));
     DWORD type = 0;
     std::vector<BYTE> data;
@@ -72,7 +76,8 @@ TEST_F(ProfileTest, WriteProfileIntStoresDword) {
     EXPECT_EQ(-1, static_cast<int>(app.GetProfileInt(L"Frame", L"Left", 0)));
 }
 
-TEST_F(ProfileTest, GetProfileStringDefaultOnlyWhenAbsent) {
+TEST_F(ProfileTest, GetProfileStringDefaultOnlyWhenAbsent)
+{
     const WCHAR empty[] = L"";
     const WCHAR unterminated[] = {L'a', L'b'};
     const BYTE odd[] = {'x', 0, 'y'};
@@ -82,26 +87,25 @@ TEST_F(ProfileTest, GetProfileStringDefaultOnlyWhenAbsent) {
     SetValue(kSectionPath, L"Unterminated", REG_SZ, unterminated, sizeof unterminated);
     SetValue(kSectionPath, L"OddBytes", REG_SZ, odd, sizeof odd);
     SetValue(kSectionPath, L"Dword", REG_DWORD, &dw, sizeof dw);
-    struct Case {
+    struct Case
+    {
         LPCWSTR entry, def, expected;
     };
     const Case cases[] = {
-        {L"Empty", L"default", L""},
-        {L"ZeroBytes", L"default", L""},
-        {L"Unterminated", L"default", L"ab"},
-        {L"OddBytes", L"default", L"x"},
-        {L"Dword", L"default", L"default"},
-        {L"Absent", L"default", L"default"},
+        {L"Empty", L"default", L""},     {L"ZeroBytes", L"default", L""},    {L"Unterminated", L"default", L"ab"},
+        {L"OddBytes", L"default", L"x"}, {L"Dword", L"default", L"default"}, {L"Absent", L"default", L"default"},
         {L"Absent", nullptr, L""},
     };
-    for (const Case& c : cases) {
+    for (const Case& c : cases)
+    {
         CString got = app.GetProfileString(L"Net", c.entry, c.def);
         EXPECT_STREQ(c.expected, got.GetString()) << "entry " << testing::PrintToString(std::wstring(c.entry));
     }
     EXPECT_STREQ(L"d", app.GetProfileString(L"NoSection", L"x", L"d").GetString());
 }
 
-TEST_F(ProfileTest, WriteProfileStringStoresDeletesValueAndSection) {
+TEST_F(ProfileTest, WriteProfileStringStoresDeletesValueAndSection)
+{
     ASSERT_TRUE(app.WriteProfileString(L"Net", L"Destination", L"\"\x30DB\x30B9\x30C8\",1"));
     ASSERT_TRUE(app.WriteProfileString(L"Net", L"Other", L""));
     DWORD type = 0;
@@ -122,7 +126,8 @@ TEST_F(ProfileTest, WriteProfileStringStoresDeletesValueAndSection) {
     EXPECT_TRUE(KeyExists(L"Software\\AfxTestMaker\\AfxTestProduct"));
 }
 
-TEST_F(ProfileTest, BinaryRoundTripAndTypeCheck) {
+TEST_F(ProfileTest, BinaryRoundTripAndTypeCheck)
+{
     const BYTE blob[] = {0, 1, 2, 0xFE, 0xFF};
     ASSERT_TRUE(app.WriteProfileBinary(L"Net", L"Password", const_cast<BYTE*>(blob), sizeof blob));
     DWORD type = 0;
@@ -146,7 +151,8 @@ TEST_F(ProfileTest, BinaryRoundTripAndTypeCheck) {
     const WCHAR sz[] = L"text";
     SetValue(kSectionPath, L"Text", REG_SZ, sz, sizeof sz);
     const LPCWSTR absent[] = {L"Text", L"Absent"};
-    for (LPCWSTR entry : absent) {
+    for (LPCWSTR entry : absent)
+    {
         p = reinterpret_cast<BYTE*>(1);
         n = 99;
         EXPECT_FALSE(app.GetProfileBinary(L"Net", entry, &p, &n)) << testing::PrintToString(std::wstring(entry));
@@ -155,7 +161,8 @@ TEST_F(ProfileTest, BinaryRoundTripAndTypeCheck) {
     }
 }
 
-TEST_F(ProfileTest, OversizedValueIsTreatedAsAbsent) {
+TEST_F(ProfileTest, OversizedValueIsTreatedAsAbsent)
+{
     std::vector<BYTE> big(16u * 1024 * 1024 + 2, 0x41);
     SetValue(kSectionPath, L"Big", REG_BINARY, big.data(), static_cast<DWORD>(big.size()));
     SetValue(kSectionPath, L"BigText", REG_SZ, big.data(), static_cast<DWORD>(big.size()));
@@ -166,11 +173,13 @@ TEST_F(ProfileTest, OversizedValueIsTreatedAsAbsent) {
     EXPECT_STREQ(L"d", app.GetProfileString(L"Net", L"BigText", L"d").GetString());
 }
 
-TEST_F(ProfileTest, UnregisterRemovesProductAndEmptyMakerOnly) {
-    struct Case {
+TEST_F(ProfileTest, UnregisterRemovesProductAndEmptyMakerOnly)
+{
+    struct Case
+    {
         const char* name;
-        LPCWSTR siblingKey;    // another key under the maker, or NULL
-        LPCWSTR makerValue;    // a value directly under the maker, or NULL
+        LPCWSTR siblingKey;  // another key under the maker, or NULL
+        LPCWSTR makerValue;  // a value directly under the maker, or NULL
         bool makerRemains;
     };
     const Case cases[] = {
@@ -178,16 +187,20 @@ TEST_F(ProfileTest, UnregisterRemovesProductAndEmptyMakerOnly) {
         {"other product", L"Software\\AfxTestMaker\\OldRelease", nullptr, true},
         {"maker value", nullptr, L"Owner", true},
     };
-    for (const Case& c : cases) {
+    for (const Case& c : cases)
+    {
         DeleteKey(kMakerPath);
         ASSERT_TRUE(app.WriteProfileInt(L"Net", L"Port", 1));
         ASSERT_TRUE(app.WriteProfileString(L"Settings", L"Formats3", L""));
-        if (c.siblingKey) SetValue(c.siblingKey, L"Port", REG_DWORD, "\1\0\0\0", 4);
-        if (c.makerValue) SetValue(kMakerPath, c.makerValue, REG_SZ, L"x", 4);
+        if (c.siblingKey)
+            SetValue(c.siblingKey, L"Port", REG_DWORD, "\1\0\0\0", 4);
+        if (c.makerValue)
+            SetValue(kMakerPath, c.makerValue, REG_SZ, L"x", 4);
         EXPECT_TRUE(app.Unregister()) << c.name;
         EXPECT_FALSE(KeyExists(L"Software\\AfxTestMaker\\AfxTestProduct")) << c.name;
         EXPECT_EQ(c.makerRemains, KeyExists(kMakerPath)) << c.name;
-        if (c.siblingKey) {
+        if (c.siblingKey)
+        {
             EXPECT_TRUE(KeyExists(c.siblingKey)) << c.name;
         }
     }
@@ -195,7 +208,8 @@ TEST_F(ProfileTest, UnregisterRemovesProductAndEmptyMakerOnly) {
     EXPECT_TRUE(app.Unregister()) << "nothing stored";
 }
 
-TEST(ProfileWithoutKey, FailsWithDefaults) {
+TEST(ProfileWithoutKey, FailsWithDefaults)
+{
     CWinApp app(L"NoKeyApp");
     EXPECT_EQ(7u, app.GetProfileInt(L"S", L"E", 7));
     EXPECT_FALSE(app.WriteProfileInt(L"S", L"E", 1));
@@ -203,7 +217,8 @@ TEST(ProfileWithoutKey, FailsWithDefaults) {
     EXPECT_FALSE(app.Unregister());
 }
 
-TEST(AppTitle, WithoutNameComesFromModule) {
+TEST(AppTitle, WithoutNameComesFromModule)
+{
     // Test programs carry no string table, so the title is the file name.
     CWinApp app;
     WCHAR path[MAX_PATH];

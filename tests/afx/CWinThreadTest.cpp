@@ -7,14 +7,16 @@
 
 namespace {
 
-struct Probe {
+struct Probe
+{
     HANDLE hEnded = CreateEventW(nullptr, TRUE, FALSE, nullptr);
     std::atomic<int> priority{-999};
     std::atomic<LPVOID> param{nullptr};
     ~Probe() { CloseHandle(hEnded); }
 };
 
-UINT __cdecl ProbeProc(LPVOID p) {
+UINT __cdecl ProbeProc(LPVOID p)
+{
     Probe* probe = static_cast<Probe*>(p);
     probe->param = p;
     probe->priority = GetThreadPriority(GetCurrentThread());
@@ -24,21 +26,22 @@ UINT __cdecl ProbeProc(LPVOID p) {
 
 // Counts deletions so the test can see the auto-delete.
 std::atomic<int> g_deleted{0};
-struct CountingThread : CWinThread {
+struct CountingThread : CWinThread
+{
     using CWinThread::CWinThread;
     ~CountingThread() override { g_deleted++; }
 };
 
-UINT __cdecl ThrowingProc(LPVOID) {
-    throw CInvalidArgException();
-}
+UINT __cdecl ThrowingProc(LPVOID) { throw CInvalidArgException(); }
 
 }  // namespace
 
-TEST(AfxBeginThreadTest, RunsAtRequestedPriorityFromTheStart) {
-    const int priorities[] = {THREAD_PRIORITY_NORMAL, THREAD_PRIORITY_BELOW_NORMAL,
-                              THREAD_PRIORITY_LOWEST, THREAD_PRIORITY_ABOVE_NORMAL};
-    for (int prio : priorities) {
+TEST(AfxBeginThreadTest, RunsAtRequestedPriorityFromTheStart)
+{
+    const int priorities[] = {THREAD_PRIORITY_NORMAL, THREAD_PRIORITY_BELOW_NORMAL, THREAD_PRIORITY_LOWEST,
+                              THREAD_PRIORITY_ABOVE_NORMAL};
+    for (int prio : priorities)
+    {
         Probe probe;
         CWinThread* t = AfxBeginThread(ProbeProc, &probe, prio);
         ASSERT_NE(nullptr, t) << "priority " << prio;
@@ -48,7 +51,8 @@ TEST(AfxBeginThreadTest, RunsAtRequestedPriorityFromTheStart) {
     }
 }
 
-TEST(AfxBeginThreadTest, SuspendedThreadKeepsObjectAndExitCode) {
+TEST(AfxBeginThreadTest, SuspendedThreadKeepsObjectAndExitCode)
+{
     Probe probe;
     CWinThread* t = AfxBeginThread(ProbeProc, &probe, THREAD_PRIORITY_BELOW_NORMAL, 0, CREATE_SUSPENDED);
     ASSERT_NE(nullptr, t);
@@ -65,21 +69,22 @@ TEST(AfxBeginThreadTest, SuspendedThreadKeepsObjectAndExitCode) {
     delete t;
 }
 
-TEST(AfxBeginThreadTest, AutoDeleteFreesTheObjectWhenTheThreadEnds) {
+TEST(AfxBeginThreadTest, AutoDeleteFreesTheObjectWhenTheThreadEnds)
+{
     g_deleted = 0;
     Probe probe;
     CountingThread* t = new CountingThread(ProbeProc, &probe);
     ASSERT_TRUE(t->CreateThread());
     ASSERT_EQ(WAIT_OBJECT_0, WaitForSingleObject(probe.hEnded, 10000));
-    for (int i = 0; i < 500 && g_deleted == 0; ++i) Sleep(10);
+    for (int i = 0; i < 500 && g_deleted == 0; ++i)
+        Sleep(10);
     EXPECT_EQ(1, g_deleted.load());
 }
 
-TEST(AfxBeginThreadTest, NoProcedureGivesNull) {
-    EXPECT_EQ(nullptr, AfxBeginThread(nullptr, nullptr));
-}
+TEST(AfxBeginThreadTest, NoProcedureGivesNull) { EXPECT_EQ(nullptr, AfxBeginThread(nullptr, nullptr)); }
 
-TEST(AfxBeginThreadTest, UncaughtFrameworkExceptionEndsOnlyTheThread) {
+TEST(AfxBeginThreadTest, UncaughtFrameworkExceptionEndsOnlyTheThread)
+{
     CWinThread* t = AfxBeginThread(ThrowingProc, nullptr, THREAD_PRIORITY_NORMAL, 0, CREATE_SUSPENDED);
     ASSERT_NE(nullptr, t);
     t->m_bAutoDelete = FALSE;

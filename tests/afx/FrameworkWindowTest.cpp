@@ -14,25 +14,45 @@ const UINT WM_TEST_B = WM_APP + 101;
 const UINT WM_TEST_UNMAPPED = WM_APP + 102;
 UINT RegisteredTestMessage = 0;
 
-class CTestWnd : public CWnd {
+class CTestWnd : public CWnd
+{
 public:
     int m_nA = 0, m_nB = 0, m_nRegistered = 0, m_nCommand = 0, m_nClicked = 0, m_nNotify = 0;
     int m_nPostNcDestroy = 0;
     BOOL m_bFailCreate = FALSE;
 
-    BOOL CreatePlain() {
+    BOOL CreatePlain()
+    {
         return CreateEx(0, AfxRegisterWndClass(0), L"test", WS_OVERLAPPED, 0, 0, 100, 100, nullptr, nullptr);
     }
 
 protected:
-    LRESULT OnTestA(WPARAM wParam, LPARAM lParam) { m_nA++; return static_cast<LRESULT>(wParam + lParam); }
-    virtual LRESULT OnTestB(WPARAM, LPARAM) { m_nB++; return 1; }
-    LRESULT OnRegistered(WPARAM, LPARAM) { m_nRegistered++; return 7; }
+    LRESULT OnTestA(WPARAM wParam, LPARAM lParam)
+    {
+        m_nA++;
+        return static_cast<LRESULT>(wParam + lParam);
+    }
+    virtual LRESULT OnTestB(WPARAM, LPARAM)
+    {
+        m_nB++;
+        return 1;
+    }
+    LRESULT OnRegistered(WPARAM, LPARAM)
+    {
+        m_nRegistered++;
+        return 7;
+    }
     void OnCommand100() { m_nCommand++; }
     void OnClicked101() { m_nClicked++; }
-    void OnNotify102(NMHDR* pNMHDR, LRESULT* pResult) { m_nNotify++; *pResult = 55; }
-    afx_msg int OnCreate(LPCREATESTRUCT lpcs) {
-        if (m_bFailCreate) return -1;
+    void OnNotify102(NMHDR* pNMHDR, LRESULT* pResult)
+    {
+        m_nNotify++;
+        *pResult = 55;
+    }
+    afx_msg int OnCreate(LPCREATESTRUCT lpcs)
+    {
+        if (m_bFailCreate)
+            return -1;
         return CWnd::OnCreate(lpcs);
     }
     void PostNcDestroy() override { m_nPostNcDestroy++; }
@@ -51,12 +71,17 @@ BEGIN_MESSAGE_MAP(CTestWnd, CWnd)
 END_MESSAGE_MAP()
 
 // Overrides one message in its own map; the rest come from the base's map.
-class CDerivedTestWnd : public CTestWnd {
+class CDerivedTestWnd : public CTestWnd
+{
 public:
     int m_nDerivedA = 0;
 
 protected:
-    LRESULT OnTestAFirst(WPARAM, LPARAM) { m_nDerivedA++; return 99; }
+    LRESULT OnTestAFirst(WPARAM, LPARAM)
+    {
+        m_nDerivedA++;
+        return 99;
+    }
     DECLARE_MESSAGE_MAP()
 };
 
@@ -64,12 +89,14 @@ BEGIN_MESSAGE_MAP(CDerivedTestWnd, CTestWnd)
     ON_MESSAGE(WM_TEST_A, &CDerivedTestWnd::OnTestAFirst)
 END_MESSAGE_MAP()
 
-class FrameworkWindow : public ::testing::Test {
+class FrameworkWindow : public ::testing::Test
+{
 protected:
     static void SetUpTestSuite() { RegisteredTestMessage = RegisterWindowMessageW(L"VarnelFrameworkTest"); }
 };
 
-TEST_F(FrameworkWindow, MessageMapRoutesEachKindOfEntry) {
+TEST_F(FrameworkWindow, MessageMapRoutesEachKindOfEntry)
+{
     CTestWnd wnd;
     ASSERT_TRUE(wnd.CreatePlain());
     EXPECT_EQ(5, wnd.SendMessage(WM_TEST_A, 2, 3)) << "ON_MESSAGE result";
@@ -91,7 +118,8 @@ TEST_F(FrameworkWindow, MessageMapRoutesEachKindOfEntry) {
     wnd.DestroyWindow();
 }
 
-TEST_F(FrameworkWindow, DerivedMapComesFirstAndBaseEntriesStillApply) {
+TEST_F(FrameworkWindow, DerivedMapComesFirstAndBaseEntriesStillApply)
+{
     CDerivedTestWnd wnd;
     ASSERT_TRUE(wnd.CreatePlain());
     EXPECT_EQ(99, wnd.SendMessage(WM_TEST_A));
@@ -102,7 +130,8 @@ TEST_F(FrameworkWindow, DerivedMapComesFirstAndBaseEntriesStillApply) {
     wnd.DestroyWindow();
 }
 
-TEST_F(FrameworkWindow, HandleMapFollowsTheWindowsLife) {
+TEST_F(FrameworkWindow, HandleMapFollowsTheWindowsLife)
+{
     CTestWnd wnd;
     ASSERT_TRUE(wnd.CreatePlain());
     HWND hWnd = wnd.m_hWnd;
@@ -114,7 +143,8 @@ TEST_F(FrameworkWindow, HandleMapFollowsTheWindowsLife) {
     EXPECT_EQ(1, wnd.m_nPostNcDestroy);
 }
 
-TEST_F(FrameworkWindow, DestroyingTheObjectDestroysItsWindow) {
+TEST_F(FrameworkWindow, DestroyingTheObjectDestroysItsWindow)
+{
     HWND hWnd;
     {
         CTestWnd wnd;
@@ -125,8 +155,10 @@ TEST_F(FrameworkWindow, DestroyingTheObjectDestroysItsWindow) {
     EXPECT_EQ(nullptr, CWnd::FromHandlePermanent(hWnd));
 }
 
-TEST_F(FrameworkWindow, FailedCreationEndsWithOnePostNcDestroy) {
-    struct CASE {
+TEST_F(FrameworkWindow, FailedCreationEndsWithOnePostNcDestroy)
+{
+    struct CASE
+    {
         const char* name;
         BOOL bFailCreate;
         LPCWSTR pszClass;  // NULL: a registered class
@@ -134,7 +166,8 @@ TEST_F(FrameworkWindow, FailedCreationEndsWithOnePostNcDestroy) {
         {"OnCreate returns -1", TRUE, nullptr},
         {"unknown window class", FALSE, L"NoSuchClassAnywhere"},
     };
-    for (const CASE& c : cases) {
+    for (const CASE& c : cases)
+    {
         CTestWnd wnd;
         wnd.m_bFailCreate = c.bFailCreate;
         LPCWSTR pszClass = c.pszClass != nullptr ? c.pszClass : AfxRegisterWndClass(0);
@@ -144,7 +177,8 @@ TEST_F(FrameworkWindow, FailedCreationEndsWithOnePostNcDestroy) {
     }
 }
 
-TEST_F(FrameworkWindow, RegisteredClassIsRegisteredOnce) {
+TEST_F(FrameworkWindow, RegisteredClassIsRegisteredOnce)
+{
     LPCWSTR a = AfxRegisterWndClass(CS_DBLCLKS, nullptr, nullptr, nullptr);
     LPCWSTR b = AfxRegisterWndClass(CS_DBLCLKS, nullptr, nullptr, nullptr);
     LPCWSTR c = AfxRegisterWndClass(0, nullptr, nullptr, nullptr);
@@ -156,12 +190,14 @@ TEST_F(FrameworkWindow, RegisteredClassIsRegisteredOnce) {
 }
 
 // A control's own procedure keeps working under the object; the map sees first.
-class CCountingEdit : public CEdit {
+class CCountingEdit : public CEdit
+{
 public:
     int m_nGetDlgCode = 0;
 
 protected:
-    afx_msg UINT OnGetDlgCode() {
+    afx_msg UINT OnGetDlgCode()
+    {
         m_nGetDlgCode++;
         return CEdit::OnGetDlgCode() & ~DLGC_HASSETSEL;
     }
@@ -172,7 +208,8 @@ BEGIN_MESSAGE_MAP(CCountingEdit, CEdit)
     ON_WM_GETDLGCODE()
 END_MESSAGE_MAP()
 
-TEST_F(FrameworkWindow, SubclassedControlKeepsItsOwnBehaviour) {
+TEST_F(FrameworkWindow, SubclassedControlKeepsItsOwnBehaviour)
+{
     CTestWnd parent;
     ASSERT_TRUE(parent.CreatePlain());
     HWND hEdit = CreateWindowExW(0, L"EDIT", L"", WS_CHILD | ES_MULTILINE, 0, 0, 50, 20, parent.m_hWnd,
@@ -202,7 +239,8 @@ TEST_F(FrameworkWindow, SubclassedControlKeepsItsOwnBehaviour) {
     EXPECT_FALSE(IsWindow(hEdit));
 }
 
-TEST_F(FrameworkWindow, ChildDestroyedWithParentLeavesItsObjectDetached) {
+TEST_F(FrameworkWindow, ChildDestroyedWithParentLeavesItsObjectDetached)
+{
     CTestWnd parent;
     ASSERT_TRUE(parent.CreatePlain());
     CCountingEdit edit;
@@ -212,19 +250,21 @@ TEST_F(FrameworkWindow, ChildDestroyedWithParentLeavesItsObjectDetached) {
     EXPECT_EQ(nullptr, edit.m_hWnd);
 }
 
-TEST_F(FrameworkWindow, WindowOnAWorkerThreadIsReachedFromAnyThread) {
+TEST_F(FrameworkWindow, WindowOnAWorkerThreadIsReachedFromAnyThread)
+{
     CTestWnd wnd;
     HANDLE hReady = CreateEventW(nullptr, TRUE, FALSE, nullptr);
     DWORD dwOwnerThread = 0;
     BOOL bCreated = FALSE;
-    LPCWSTR pszClass = AfxRegisterWndClass(0);   // registered here, used there
+    LPCWSTR pszClass = AfxRegisterWndClass(0);  // registered here, used there
     std::thread worker([&] {
         // A hidden top-level window of style 0, as a clipboard owner is made.
         bCreated = wnd.CreateEx(0, pszClass, L"", 0, CRect(0, 0, 0, 0), nullptr, 0);
         dwOwnerThread = GetCurrentThreadId();
         SetEvent(hReady);
         MSG msg;
-        while (GetMessageW(&msg, nullptr, 0, 0) > 0) DispatchMessageW(&msg);
+        while (GetMessageW(&msg, nullptr, 0, 0) > 0)
+            DispatchMessageW(&msg);
         wnd.DestroyWindow();  // on its own thread
         CWnd::DeleteTempMap();
     });
@@ -241,12 +281,14 @@ TEST_F(FrameworkWindow, WindowOnAWorkerThreadIsReachedFromAnyThread) {
 }
 
 // Default() is the window procedure's handling of the message being handled.
-class CDefaultTextWnd : public CWnd {
+class CDefaultTextWnd : public CWnd
+{
 public:
     int m_nSetText = 0;
 
 protected:
-    LRESULT OnSetText(WPARAM, LPARAM) {
+    LRESULT OnSetText(WPARAM, LPARAM)
+    {
         m_nSetText++;
         return Default();
     }
@@ -257,7 +299,8 @@ BEGIN_MESSAGE_MAP(CDefaultTextWnd, CWnd)
     ON_MESSAGE(WM_SETTEXT, &CDefaultTextWnd::OnSetText)
 END_MESSAGE_MAP()
 
-TEST_F(FrameworkWindow, DefaultDoesTheDefaultProcessingOfTheCurrentMessage) {
+TEST_F(FrameworkWindow, DefaultDoesTheDefaultProcessingOfTheCurrentMessage)
+{
     CDefaultTextWnd wnd;
     ASSERT_TRUE(wnd.CreateEx(0, AfxRegisterWndClass(0), L"first", WS_OVERLAPPED, 0, 0, 10, 10, nullptr, nullptr));
     wnd.SetWindowText(L"second");
@@ -268,10 +311,12 @@ TEST_F(FrameworkWindow, DefaultDoesTheDefaultProcessingOfTheCurrentMessage) {
     wnd.DestroyWindow();
 }
 
-TEST_F(FrameworkWindow, FrameFillsItsClientAreaWithThePaneAndDeletesItselfWhenDestroyed) {
+TEST_F(FrameworkWindow, FrameFillsItsClientAreaWithThePaneAndDeletesItselfWhenDestroyed)
+{
     static int nDeleted;
     nDeleted = 0;
-    struct CTestFrame : public CFrameWnd {
+    struct CTestFrame : public CFrameWnd
+    {
         ~CTestFrame() override { nDeleted++; }
     };
     CTestFrame* pFrame = new CTestFrame;
@@ -294,7 +339,8 @@ TEST_F(FrameworkWindow, FrameFillsItsClientAreaWithThePaneAndDeletesItselfWhenDe
     delete pPane;
 }
 
-class CThrowingWnd : public CWnd {
+class CThrowingWnd : public CWnd
+{
 protected:
     LRESULT OnThrowMemory(WPARAM, LPARAM) { AfxThrowMemoryException(); }
     LRESULT OnThrowOther(WPARAM, LPARAM) { AfxThrowInvalidArgException(); }
@@ -308,7 +354,8 @@ END_MESSAGE_MAP()
 
 std::vector<std::pair<UINT, BOOL>> g_faults;
 
-TEST_F(FrameworkWindow, ExceptionFromAHandlerStopsAtTheWindowProcedureAndIsReported) {
+TEST_F(FrameworkWindow, ExceptionFromAHandlerStopsAtTheWindowProcedureAndIsReported)
+{
     g_faults.clear();
     AfxWndProcFaultHook = [](UINT message, BOOL bOutOfMemory) { g_faults.push_back({message, bOutOfMemory}); };
     CThrowingWnd wnd;

@@ -142,4 +142,4 @@ TEST(CAdoPtr, ConcurrentReleasesDeleteExactlyOnce)
     }
 }
 
-} // namespace
+}  // namespace

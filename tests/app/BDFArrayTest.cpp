@@ -85,7 +85,8 @@ TEST(CBDFArray, EmptySetAndIndexesOutsideIt)
     EXPECT_TRUE(pData == nullptr);
     EXPECT_EQ(0u, nSize);
     int nCalls = 0;
-    EXPECT_FALSE(set->LoadData(3, [&](CBDF&) { ++nCalls; }, pData, nSize));
+    EXPECT_FALSE(set->LoadData(
+        3, [&](CBDF&) { ++nCalls; }, pData, nSize));
     EXPECT_EQ(0, nCalls);
 }
 
@@ -117,10 +118,22 @@ TEST(CBDFArray, LoadedPlaceholderIsServedFromMemoryAfterwards)
     int nCalls = 0;
     const BYTE* pFirst = nullptr;
     DWORD nFirst = 0;
-    ASSERT_TRUE(set->LoadData(0, [&](CBDF& r) { ++nCalls; LoadPattern(r, 100); }, pFirst, nFirst));
+    ASSERT_TRUE(set->LoadData(
+        0,
+        [&](CBDF& r) {
+            ++nCalls;
+            LoadPattern(r, 100);
+        },
+        pFirst, nFirst));
     const BYTE* pSecond = nullptr;
     DWORD nSecond = 0;
-    ASSERT_TRUE(set->LoadData(0, [&](CBDF& r) { ++nCalls; LoadPattern(r, 5); }, pSecond, nSecond));
+    ASSERT_TRUE(set->LoadData(
+        0,
+        [&](CBDF& r) {
+            ++nCalls;
+            LoadPattern(r, 5);
+        },
+        pSecond, nSecond));
     EXPECT_EQ(1, nCalls);
     EXPECT_TRUE(pFirst == pSecond);
     EXPECT_EQ(100u, nSecond);
@@ -149,15 +162,21 @@ TEST(CBDFArray, FailedOrInconsistentLoadsLeaveAPlaceholder)
         set->Add(NewPlaceholder(0xC020, L"GIF"));
         const BYTE* pData = nullptr;
         DWORD nSize = 0;
-        EXPECT_FALSE(set->LoadData(0, [&](CBDF& r) {
-            if (c.bData)
-                r.m_pData = new BYTE[8];
-            r.m_nSize = c.nSize;
-        }, pData, nSize)) << c.pszName;
+        EXPECT_FALSE(set->LoadData(
+            0,
+            [&](CBDF& r) {
+                if (c.bData)
+                    r.m_pData = new BYTE[8];
+                r.m_nSize = c.nSize;
+            },
+            pData, nSize))
+            << c.pszName;
         EXPECT_TRUE(set->GetAt(0)->m_pData == nullptr) << c.pszName;
         EXPECT_EQ(0u, set->GetAt(0)->m_nSize) << c.pszName;
         // A later request may try again and succeed.
-        EXPECT_TRUE(set->LoadData(0, [](CBDF& r) { LoadPattern(r, 4); }, pData, nSize)) << c.pszName;
+        EXPECT_TRUE(set->LoadData(
+            0, [](CBDF& r) { LoadPattern(r, 4); }, pData, nSize))
+            << c.pszName;
         EXPECT_EQ(4u, nSize) << c.pszName;
     }
 }
@@ -168,15 +187,22 @@ TEST(CBDFArray, LoaderExceptionPassesOnAndReleasesTheLock)
     set->Add(NewPlaceholder(0xC030, L"JFIF"));
     const BYTE* pData = nullptr;
     DWORD nSize = 0;
-    EXPECT_THROW(set->LoadData(0, [](CBDF& r) {
-        r.m_pData = new BYTE[4];
-        throw CMemoryException();
-    }, pData, nSize), CMemoryException);
+    EXPECT_THROW(set->LoadData(
+                     0,
+                     [](CBDF& r) {
+                         r.m_pData = new BYTE[4];
+                         throw CMemoryException();
+                     },
+                     pData, nSize),
+                 CMemoryException);
     EXPECT_TRUE(set->GetAt(0)->m_pData == nullptr);
     // Another thread must get the lock at once (a mutex held by this thread
     // would let this thread in again, so ask from a second one).
     BOOL bLoaded = FALSE;
-    std::thread other([&]() { bLoaded = set->LoadData(0, [](CBDF& r) { LoadPattern(r, 9); }, pData, nSize); });
+    std::thread other([&]() {
+        bLoaded = set->LoadData(
+            0, [](CBDF& r) { LoadPattern(r, 9); }, pData, nSize);
+    });
     other.join();
     EXPECT_TRUE(bLoaded);
     EXPECT_EQ(9u, nSize);
@@ -211,10 +237,13 @@ TEST(CBDFArray, ConcurrentLoadersLoadEachRecordOnceAndNeverSeeItHalfLoaded)
                     const int i = (k + t) % nRecords;  // loaders meet on different records
                     const BYTE* pData = nullptr;
                     DWORD nSize = 0;
-                    BOOL bOk = mine->LoadData(i, [&](CBDF& r) {
-                        ++nLoads[i];
-                        LoadPattern(r, 1000 + i);
-                    }, pData, nSize);
+                    BOOL bOk = mine->LoadData(
+                        i,
+                        [&](CBDF& r) {
+                            ++nLoads[i];
+                            LoadPattern(r, 1000 + i);
+                        },
+                        pData, nSize);
                     if (!bOk || nSize != 1000u + i || !HasPattern(0xC100 + i, pData, nSize))
                         ++nBadViews;
                     seen[static_cast<size_t>(i * nLoaders + t)] = pData;
@@ -257,4 +286,4 @@ TEST(CBDFArray, ConcurrentLoadersLoadEachRecordOnceAndNeverSeeItHalfLoaded)
     }
 }
 
-} // namespace
+}  // namespace

@@ -32,8 +32,8 @@ bool ReceiveCommand(HWND hWnd, WPARAM& wParam, LPARAM& lParam, DWORD dwTimeout)
 
 TEST(StartEventWatcher, PostsOpenToTheKeptWindowAndEndsOnStop)
 {
-    HWND hWnd = CreateWindowExW(0, L"STATIC", L"frame stand-in", 0, 0, 0, 0, 0, HWND_MESSAGE,
-                                nullptr, nullptr, nullptr);
+    HWND hWnd =
+        CreateWindowExW(0, L"STATIC", L"frame stand-in", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
     ASSERT_NE(nullptr, hWnd);
     theApp.m_hStartEvent.Reset(CreateEventW(nullptr, FALSE, FALSE, nullptr));
     theApp.m_hStopEvent.Reset(CreateEventW(nullptr, FALSE, FALSE, nullptr));
@@ -41,8 +41,8 @@ TEST(StartEventWatcher, PostsOpenToTheKeptWindowAndEndsOnStop)
     CWinThread* pThread = AfxBeginThread(StartEventWatcherProc, nullptr);
     ASSERT_NE(nullptr, pThread);
     HANDLE hThread = nullptr;
-    ASSERT_TRUE(DuplicateHandle(GetCurrentProcess(), pThread->m_hThread, GetCurrentProcess(),
-                                &hThread, SYNCHRONIZE | THREAD_QUERY_INFORMATION, FALSE, 0));
+    ASSERT_TRUE(DuplicateHandle(GetCurrentProcess(), pThread->m_hThread, GetCurrentProcess(), &hThread,
+                                SYNCHRONIZE | THREAD_QUERY_INFORMATION, FALSE, 0));
 
     // No frame yet (a first-run sheet is open): the signal is dropped.
     SetEvent(theApp.m_hStartEvent);

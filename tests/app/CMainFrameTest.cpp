@@ -23,9 +23,11 @@ namespace {
 void Pump(DWORD ms)
 {
     DWORD dwStart = GetTickCount();
-    for (;;) {
+    for (;;)
+    {
         MSG msg;
-        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE))
+        {
             TranslateMessage(&msg);
             DispatchMessageW(&msg);
         }
@@ -40,7 +42,8 @@ void Pump(DWORD ms)
 bool PumpUntil(const std::function<bool()>& pred, DWORD ms)
 {
     DWORD dwStart = GetTickCount();
-    while (!pred()) {
+    while (!pred())
+    {
         if (GetTickCount() - dwStart >= ms)
             return false;
         Pump(10);
@@ -61,7 +64,8 @@ void SetClipboardText(const wchar_t* pszText)
 }
 
 // Counts the captures the timer asks for; the first m_nFailures report a busy clipboard.
-struct CAPTURES {
+struct CAPTURES
+{
     std::vector<DWORD> times;
     int nFailures = 0;
 } g_captures;
@@ -69,7 +73,8 @@ struct CAPTURES {
 int CountCapture(CMainFrame*)
 {
     g_captures.times.push_back(GetTickCount());
-    if (g_captures.nFailures > 0) {
+    if (g_captures.nFailures > 0)
+    {
         g_captures.nFailures--;
         return FALSE;
     }
@@ -78,7 +83,8 @@ int CountCapture(CMainFrame*)
 
 int NoMessageBox(HWND, LPCWSTR, LPCWSTR, UINT) { return IDOK; }
 
-class CMainFrameTest : public ::testing::Test {
+class CMainFrameTest : public ::testing::Test
+{
 protected:
     // Wine hides its tray window when the last icon goes, and without a window
     // manager hiding a window takes 2 s; an icon of our own keeps it up.
@@ -100,7 +106,7 @@ protected:
     void SetUp() override
     {
         theApp.SetRegistryKey(L"Tamberlow");
-        theApp.WriteProfileString(L"Frame", nullptr, nullptr);   // no saved placement
+        theApp.WriteProfileString(L"Frame", nullptr, nullptr);  // no saved placement
         theApp.m_bDeleteSettings = FALSE;
         theApp.m_bShowBalloonOnClose = FALSE;
         g_captures = CAPTURES();
@@ -142,7 +148,8 @@ protected:
 };
 
 // A main frame that refuses its creation, as the main dialog failing would.
-class CRefusingFrame : public CFrameWnd {
+class CRefusingFrame : public CFrameWnd
+{
 protected:
     afx_msg int OnCreate(LPCREATESTRUCT) { return -1; }
     DECLARE_MESSAGE_MAP()
@@ -155,16 +162,20 @@ END_MESSAGE_MAP()
 // Presses OK on the first message box of thread nThreadId that shows within 3 s.
 void AnswerMessageBox(DWORD nThreadId, std::atomic<bool>* pAnswered)
 {
-    for (int i = 0; i < 300 && !*pAnswered; i++) {
-        EnumThreadWindows(nThreadId, [](HWND hWnd, LPARAM lParam) -> BOOL {
-            wchar_t szClass[16] = {};
-            GetClassNameW(hWnd, szClass, 16);
-            if (wcscmp(szClass, L"#32770") != 0 || !IsWindowVisible(hWnd))
-                return TRUE;
-            PostMessageW(hWnd, WM_COMMAND, IDOK, 0);
-            *reinterpret_cast<std::atomic<bool>*>(lParam) = true;
-            return FALSE;
-        }, reinterpret_cast<LPARAM>(pAnswered));
+    for (int i = 0; i < 300 && !*pAnswered; i++)
+    {
+        EnumThreadWindows(
+            nThreadId,
+            [](HWND hWnd, LPARAM lParam) -> BOOL {
+                wchar_t szClass[16] = {};
+                GetClassNameW(hWnd, szClass, 16);
+                if (wcscmp(szClass, L"#32770") != 0 || !IsWindowVisible(hWnd))
+                    return TRUE;
+                PostMessageW(hWnd, WM_COMMAND, IDOK, 0);
+                *reinterpret_cast<std::atomic<bool>*>(lParam) = true;
+                return FALSE;
+            },
+            reinterpret_cast<LPARAM>(pAnswered));
         Sleep(10);
     }
 }
@@ -187,18 +198,18 @@ TEST(StartupFailure, MessageStaysAfterTheMainFrameRefusedItsCreation)
     bAnswered = true;
     answer.join();
     EXPECT_TRUE(bShown) << "the box closed before anyone could read it";
-    while (PeekMessageW(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {
-    }
+    while (PeekMessageW(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE))
+    {}
 }
 
 TEST(CMainFrameTray, IconTableByWorkerStates)
 {
-    struct CASE {
+    struct CASE
+    {
         int s, r, nId;
     } cases[] = {
-        {0, 0, 138}, {1, 0, 139}, {2, 0, 140}, {0, 1, 142}, {1, 1, 141},
-        {2, 1, 143}, {0, 2, 145}, {1, 2, 144}, {2, 2, 146},
-        {-1, 1, 142}, {3, 2, 145}, {1, 7, 139}, {99, -5, 138},   // out of range counts as 0
+        {0, 0, 138}, {1, 0, 139}, {2, 0, 140},  {0, 1, 142}, {1, 1, 141}, {2, 1, 143},   {0, 2, 145},
+        {1, 2, 144}, {2, 2, 146}, {-1, 1, 142}, {3, 2, 145}, {1, 7, 139}, {99, -5, 138},  // out of range counts as 0
     };
     for (const CASE& c : cases)
         EXPECT_EQ(c.nId, CMainFrame::TrayIconId(c.s, c.r)) << "sender " << c.s << ", receiver " << c.r;
@@ -208,7 +219,8 @@ TEST(CMainFrameTray, IconTableByWorkerStates)
 TEST(CMainFrameTray, NineDistinctSmallIcons)
 {
     std::vector<std::vector<DWORD>> pictures;
-    for (int nId = 138; nId <= 146; nId++) {
+    for (int nId = 138; nId <= 146; nId++)
+    {
         HICON hIcon = (HICON)LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(nId), IMAGE_ICON, 16, 16, 0);
         ASSERT_NE(nullptr, hIcon) << "icon " << nId;
         ICONINFO info = {};
@@ -231,8 +243,9 @@ TEST(CMainFrameTray, NineDistinctSmallIcons)
         pictures.push_back(pixels);
     }
     for (int nSize : {16, 32, 48})
-        EXPECT_NE(nullptr, LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDR_MAINFRAME), IMAGE_ICON, nSize,
-                                      nSize, 0)) << "application icon " << nSize;
+        EXPECT_NE(nullptr,
+                  LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDR_MAINFRAME), IMAGE_ICON, nSize, nSize, 0))
+            << "application icon " << nSize;
 }
 
 TEST(CSkipRecursiveObjectTest, OnlyTheFirstHolderEnters)
@@ -297,7 +310,8 @@ TEST_F(CMainFrameTest, BurstOfClipboardChangesGivesOneCaptureAfterTheLast)
     // may still leave a pause of a debounce period between two of them; the
     // checks allow one more capture for each such pause and no other.
     std::vector<DWORD> changes;
-    for (int i = 0; i < 10; i++) {
+    for (int i = 0; i < 10; i++)
+    {
         SetClipboardText(i % 2 ? L"odd" : L"even");
         changes.push_back(GetTickCount());
         Pump(0);
@@ -309,7 +323,8 @@ TEST_F(CMainFrameTest, BurstOfClipboardChangesGivesOneCaptureAfterTheLast)
     ASSERT_TRUE(PumpUntil([] { return !g_captures.times.empty(); }, 10000)) << "no capture";
     Pump(400);
     EXPECT_LE(g_captures.times.size(), 1 + nPauses) << "a change within 100 ms of the next was captured";
-    for (DWORD dwCapture : g_captures.times) {
+    for (DWORD dwCapture : g_captures.times)
+    {
         DWORD dwLastChange = 0;
         for (DWORD dwChange : changes)
             if (dwChange <= dwCapture)
@@ -333,14 +348,16 @@ TEST_F(CMainFrameTest, BusyClipboardIsTriedAgainEvery100msUntilTheCaptureSucceed
         << "two failures and the success; captures: " << g_captures.times.size();
     Pump(300);
     EXPECT_EQ(3u, g_captures.times.size()) << "tried again after the success";
-    for (size_t i = 1; i < g_captures.times.size(); i++) {
+    for (size_t i = 1; i < g_captures.times.size(); i++)
+    {
         DWORD dwGap = g_captures.times[i] - g_captures.times[i - 1];
         EXPECT_GE(dwGap, 80u) << "retry " << i;
     }
 }
 
 // Records what the frame passes down the chain to it.
-class CViewerRecorder : public CWnd {
+class CViewerRecorder : public CWnd
+{
 public:
     int m_nDraw = 0;
     std::vector<std::pair<HWND, HWND>> m_changes;
@@ -361,7 +378,7 @@ TEST_F(CMainFrameTest, ViewerChainUpkeep)
     CViewerRecorder next;
     ASSERT_TRUE(next.CreateEx(0, AfxRegisterWndClass(0), L"", WS_OVERLAPPED, 0, 0, 10, 10, nullptr, nullptr));
     HWND hWndAfterNext = next.SetClipboardViewer();
-    next.m_nDraw = 0;   // its own joining
+    next.m_nDraw = 0;  // its own joining
 
     CMainFrame* pFrame = NewFrame();
     ASSERT_NE(nullptr, pFrame);
@@ -389,13 +406,14 @@ TEST_F(CMainFrameTest, ViewerChainUpkeep)
 // The first show by saved placement; sizes from the main dialog's initial size.
 TEST_F(CMainFrameTest, FirstShowAppliesTheSavedPlacementOrTheDefaultSize)
 {
-    struct CASE {
+    struct CASE
+    {
         const char* name;
         bool bSaved;
-        int nExtraWidth, nExtraHeight;   // saved size beyond the minimum window size
+        int nExtraWidth, nExtraHeight;  // saved size beyond the minimum window size
         bool bMaximized;
-        bool bExpectSaved;               // false: default size at the current position
-        CRect rcAbsurd;                  // saved edges as they stand, when not all 0
+        bool bExpectSaved;  // false: default size at the current position
+        CRect rcAbsurd;     // saved edges as they stand, when not all 0
     } cases[] = {
         {"never saved", false, 0, 0, false, false},
         {"saved normal", true, 40, 30, false, true},
@@ -411,7 +429,8 @@ TEST_F(CMainFrameTest, FirstShowAppliesTheSavedPlacementOrTheDefaultSize)
         {"wraps once the frame's border is taken off", true, 0, 0, false, false, {0, 0, INT_MIN + 1, INT_MIN + 1}},
         {"the widest edges", true, 0, 0, false, false, {INT_MAX, INT_MAX, INT_MIN, INT_MIN}},
     };
-    for (const CASE& c : cases) {
+    for (const CASE& c : cases)
+    {
         theApp.WriteProfileString(L"Frame", nullptr, nullptr);
         CMainFrame* pFrame = NewFrame();
         ASSERT_NE(nullptr, pFrame) << c.name;
@@ -422,7 +441,8 @@ TEST_F(CMainFrameTest, FirstShowAppliesTheSavedPlacementOrTheDefaultSize)
                       70 + theApp.m_nMinHeight + ncH + c.nExtraHeight);
         if (c.rcAbsurd != CRect())
             rcSaved = c.rcAbsurd;
-        if (c.bSaved) {
+        if (c.bSaved)
+        {
             theApp.WriteProfileInt(L"Frame", L"Left", rcSaved.left);
             theApp.WriteProfileInt(L"Frame", L"Top", rcSaved.top);
             theApp.WriteProfileInt(L"Frame", L"Right", rcSaved.right);
@@ -439,9 +459,12 @@ TEST_F(CMainFrameTest, FirstShowAppliesTheSavedPlacementOrTheDefaultSize)
         WINDOWPLACEMENT wp = {sizeof(wp)};
         pFrame->GetWindowPlacement(&wp);
         CRect rcNormal(wp.rcNormalPosition);
-        if (c.bExpectSaved) {
+        if (c.bExpectSaved)
+        {
             EXPECT_EQ(rcSaved, rcNormal) << c.name;
-        } else {
+        }
+        else
+        {
             EXPECT_EQ(rcBefore.left, rcNormal.left) << c.name;
             EXPECT_EQ(rcBefore.top, rcNormal.top) << c.name;
             EXPECT_EQ(theApp.m_nDefaultWidth + ncW, rcNormal.Width()) << c.name;
@@ -565,7 +588,8 @@ TEST_F(CMainFrameTest, EnterAndEscInTheMainWindowDoNothing)
     theApp.m_pMainWnd = pFrame;
     pFrame->ShowWithSavedPlacement(SW_SHOW);
 
-    const struct {
+    const struct
+    {
         const char* name;
         int nFocus;
     } targets[] = {
@@ -573,8 +597,10 @@ TEST_F(CMainFrameTest, EnterAndEscInTheMainWindowDoNothing)
         {"focus on ログをクリア", IDC_MAIN_CLEAR_LOG},
         {"focus on 閉じる", IDC_MAIN_CLOSE},
     };
-    for (const auto& t : targets) {
-        for (UINT vk : {(UINT)VK_RETURN, (UINT)VK_ESCAPE}) {
+    for (const auto& t : targets)
+    {
+        for (UINT vk : {(UINT)VK_RETURN, (UINT)VK_ESCAPE})
+        {
             const char* key = vk == VK_RETURN ? "Enter" : "Esc";
             SetWindowTextW(hLog, L"some text");
             HWND hFocus = GetDlgItem(hDialog, t.nFocus);
@@ -633,7 +659,7 @@ TEST_F(CMainFrameTest, TrayExitEndsWithoutAskingAndKeepsTheDeleteFlag)
     pFrame->MoveWindow(11, 12, 600, 500);
     theApp.m_bDeleteSettings = FALSE;
     pFrame->SendMessage(WM_COMMAND, ID_TRAY_EXIT, 0);
-    Pump(200);   // the end request is posted
+    Pump(200);  // the end request is posted
     EXPECT_FALSE(IsWindow(hFrame));
     EXPECT_FALSE(theApp.m_bDeleteSettings);
     EXPECT_EQ(11, Stored(L"Left")) << "the placement is saved before ending";
@@ -643,11 +669,13 @@ TEST_F(CMainFrameTest, TrayExitEndsWithoutAskingAndKeepsTheDeleteFlag)
 void AnswerExitDialog(HWND hOwner, bool bTick, int nButton, std::atomic<bool>* pAnswered,
                       HWND hSecondRequestTo = nullptr)
 {
-    for (int i = 0; i < 500; i++) {
+    for (int i = 0; i < 500; i++)
+    {
         HWND hDialog = GetLastActivePopup(hOwner);
-        if (hDialog != nullptr && hDialog != hOwner && IsWindowVisible(hDialog)) {
+        if (hDialog != nullptr && hDialog != hOwner && IsWindowVisible(hDialog))
+        {
             if (hSecondRequestTo != nullptr)
-                SendMessageW(hSecondRequestTo, UWM_ENDRESIDENT, 1, 0);   // arrives in the dialog's loop
+                SendMessageW(hSecondRequestTo, UWM_ENDRESIDENT, 1, 0);  // arrives in the dialog's loop
             if (bTick)
                 SendMessageW(GetDlgItem(hDialog, 1028), BM_SETCHECK, BST_CHECKED, 0);
             PostMessageW(hDialog, WM_COMMAND, nButton, 0);
@@ -680,7 +708,7 @@ TEST_F(CMainFrameTest, EndButtonWithDeleteTickedEndsAndSetsTheFlag)
     ASSERT_NE(nullptr, pFrame);
     HWND hFrame = pFrame->m_hWnd;
     std::atomic<bool> bAnswered(false);
-    std::thread answer(AnswerExitDialog, hFrame, true, IDOK, &bAnswered, (HWND)nullptr);
+    std::thread answer(AnswerExitDialog, hFrame, true, IDOK, &bAnswered, (HWND) nullptr);
     pFrame->SendMessage(UWM_ENDRESIDENT, 0, 0);
     answer.join();
     EXPECT_TRUE(bAnswered);
@@ -700,13 +728,16 @@ TEST_F(CMainFrameTest, RightClickShowsTheTrayMenuWhoseDefaultItemOpensTheWindow)
     std::atomic<UINT> nDefault(12345);
     std::wstring items[2];
     std::thread answer([&] {
-        for (int i = 0; i < 300; i++) {
+        for (int i = 0; i < 300; i++)
+        {
             HWND hMenu = FindWindowW(L"#32768", nullptr);
-            if (hMenu != nullptr && IsWindowVisible(hMenu)) {
+            if (hMenu != nullptr && IsWindowVisible(hMenu))
+            {
                 bMenuSeen = true;
                 HMENU hPopup = (HMENU)SendMessageW(hMenu, MN_GETHMENU, 0, 0);
                 nDefault = GetMenuDefaultItem(hPopup, TRUE, 0);
-                for (int k = 0; k < 2; k++) {
+                for (int k = 0; k < 2; k++)
+                {
                     wchar_t sz[64] = {};
                     GetMenuStringW(hPopup, k, sz, 64, MF_BYPOSITION);
                     items[k] = sz;
@@ -739,7 +770,8 @@ TEST_F(CMainFrameTest, RightClickWhileTheExitDialogIsOpenShowsNoMenu)
     std::atomic<bool> bMenuSeen(false), bFrameShown(false);
     std::thread answer([&] {
         HWND hDialog = nullptr;
-        for (int i = 0; i < 500 && hDialog == nullptr; i++) {
+        for (int i = 0; i < 500 && hDialog == nullptr; i++)
+        {
             HWND h = GetLastActivePopup(hFrame);
             if (h != hFrame && IsWindowVisible(h))
                 hDialog = h;
@@ -748,7 +780,7 @@ TEST_F(CMainFrameTest, RightClickWhileTheExitDialogIsOpenShowsNoMenu)
         }
         if (hDialog == nullptr)
             return;
-        SendMessageW(hFrame, UWM_TRAYNOTIFY, 1, WM_RBUTTONUP);   // handled inside the dialog's loop
+        SendMessageW(hFrame, UWM_TRAYNOTIFY, 1, WM_RBUTTONUP);  // handled inside the dialog's loop
         Sleep(200);
         HWND hMenu = FindWindowW(L"#32768", nullptr);
         bMenuSeen = hMenu != nullptr && IsWindowVisible(hMenu);
@@ -796,17 +828,17 @@ TEST_F(CMainFrameTest, TrayIconFollowsTheWorkerStatesAndComesBackAfterTheShellRe
 
 // A worker that ends 50 ms after it is asked to stop, noting the order of the
 // requests and whether the workers asked before it had already ended.
-struct STOPLOG {
+struct STOPLOG
+{
     std::string order;
     std::vector<bool> earlierFinished;
     std::vector<std::thread> enders;
 };
 
-class CFakeWorker : public CSocketedThread {
+class CFakeWorker : public CSocketedThread
+{
 public:
-    CFakeWorker(char cTag, STOPLOG* pLog, std::vector<CFakeWorker*>* pAll) : m_cTag(cTag), m_pLog(pLog), m_pAll(pAll)
-    {
-    }
+    CFakeWorker(char cTag, STOPLOG* pLog, std::vector<CFakeWorker*>* pAll) : m_cTag(cTag), m_pLog(pLog), m_pAll(pAll) {}
     void Stop() override
     {
         CSocketedThread::Stop();
@@ -828,7 +860,8 @@ public:
 
 TEST_F(CMainFrameTest, EndingStopsListenerReceiversSendersInOrderWaitingForEach)
 {
-    struct CASE {
+    struct CASE
+    {
         const char* name;
         UINT message;
         WPARAM wParam;
@@ -838,7 +871,8 @@ TEST_F(CMainFrameTest, EndingStopsListenerReceiversSendersInOrderWaitingForEach)
         {"session ends", WM_ENDSESSION, TRUE, "LRS"},
         {"session goes on", WM_ENDSESSION, FALSE, ""},
     };
-    for (const CASE& c : cases) {
+    for (const CASE& c : cases)
+    {
         CMainFrame* pFrame = NewFrame();
         ASSERT_NE(nullptr, pFrame) << c.name;
         STOPLOG log;
@@ -871,7 +905,8 @@ TEST_F(CMainFrameTest, EndingStopsListenerReceiversSendersInOrderWaitingForEach)
     }
 }
 
-class CMainFrameDeathTest : public CMainFrameTest {};
+class CMainFrameDeathTest : public CMainFrameTest
+{};
 
 TEST_F(CMainFrameDeathTest, EndingWithAStuckWorkerEndsTheProcessInExitInstance)
 {
@@ -891,7 +926,7 @@ TEST_F(CMainFrameDeathTest, EndingWithAStuckWorkerEndsTheProcessInExitInstance)
             if (hFrame != nullptr && !IsWindow(hFrame))
                 fprintf(stderr, "window closed\n");
             fflush(stderr);
-            theApp.ExitInstance();   // as the message loop does once the window is gone
+            theApp.ExitInstance();  // as the message loop does once the window is gone
         },
         ::testing::ExitedWithCode(0), "window closed");
 }

@@ -43,10 +43,7 @@ protected:
         m_arrSendFormats.Add(L"HTML Format");
     }
 
-    CClipboardCapture::RESULT Capture()
-    {
-        return m_capture.Capture(nullptr, m_nInternal, TRUE, 4, m_arrSendFormats);
-    }
+    CClipboardCapture::RESULT Capture() { return m_capture.Capture(nullptr, m_nInternal, TRUE, 4, m_arrSendFormats); }
 
     UINT m_nInternal = 0;
     CStringArray m_arrSendFormats;
@@ -88,8 +85,7 @@ TEST_F(CaptureRealClipboard, OwnReceiversContentsAreNotSentBack)
 DWORD WINAPI HoldClipboard(LPVOID pParam)
 {
     HANDLE* events = static_cast<HANDLE*>(pParam);
-    HWND hWnd = CreateWindowExW(0, L"STATIC", L"holder", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr,
-                                nullptr);
+    HWND hWnd = CreateWindowExW(0, L"STATIC", L"holder", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
     BOOL bOpen = OpenClipboard(hWnd);
     SetEvent(events[0]);
     WaitForSingleObject(events[1], 10000);
@@ -102,8 +98,7 @@ DWORD WINAPI HoldClipboard(LPVOID pParam)
 TEST_F(CaptureRealClipboard, ClipboardHeldByAnotherWindow)
 {
     SetClipboard(L"held", false, 0);
-    HANDLE events[2] = {CreateEventW(nullptr, TRUE, FALSE, nullptr),
-                        CreateEventW(nullptr, TRUE, FALSE, nullptr)};
+    HANDLE events[2] = {CreateEventW(nullptr, TRUE, FALSE, nullptr), CreateEventW(nullptr, TRUE, FALSE, nullptr)};
     HANDLE hThread = CreateThread(nullptr, 0, HoldClipboard, events, 0, nullptr);
     WaitForSingleObject(events[0], 10000);
 

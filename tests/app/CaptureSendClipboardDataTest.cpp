@@ -15,8 +15,7 @@
 namespace {
 
 const wchar_t kNothingSent[] = L"【送信なし】送信先が設定されていません。";
-const wchar_t kNoFormat[] =
-    L"【送信エラー】クリップボードに転送可能なフォーマットのデータがありません。";
+const wchar_t kNoFormat[] = L"【送信エラー】クリップボードに転送可能なフォーマットのデータがありません。";
 
 std::vector<std::wstring> TakeLog()
 {
@@ -104,13 +103,17 @@ TEST_F(CaptureSendClipboardData, LogsAndPublishesPerCopy)
     const std::vector<std::wstring> before = {L"from the copy before"};
     const std::vector<CASE> cases = {
         {"text with records: handed to the sender start, which finds no destination",
-         {{nullptr, "hello"}, {L"HTML Format", "<b>"}, {L"Private Stuff", "x"}}, kNothingSent,
+         {{nullptr, "hello"}, {L"HTML Format", "<b>"}, {L"Private Stuff", "x"}},
+         kNothingSent,
          {L"HTML Format", L"Private Stuff"}},
         {"nothing that travels: the send-error line; the seen list is replaced",
-         {{L"Private Stuff", "x"}}, kNoFormat, {L"Private Stuff"}},
+         {{L"Private Stuff", "x"}},
+         kNoFormat,
+         {L"Private Stuff"}},
         {"this computer's receiver put it there: nothing logged, seen list kept",
          {{nullptr, "echo"}, {L"LarkspireBrinmoor2Internal", "\x01"}, {L"Private Stuff", "x"}},
-         nullptr, before},
+         nullptr,
+         before},
     };
     for (const CASE& c : cases)
     {
@@ -135,8 +138,7 @@ TEST_F(CaptureSendClipboardData, LogsAndPublishesPerCopy)
 DWORD WINAPI HoldClipboard(LPVOID pParam)
 {
     HANDLE* events = static_cast<HANDLE*>(pParam);
-    HWND hWnd = CreateWindowExW(0, L"STATIC", L"holder", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr,
-                                nullptr);
+    HWND hWnd = CreateWindowExW(0, L"STATIC", L"holder", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
     BOOL bOpen = OpenClipboard(hWnd);
     SetEvent(events[0]);
     WaitForSingleObject(events[1], 10000);
@@ -149,8 +151,7 @@ DWORD WINAPI HoldClipboard(LPVOID pParam)
 TEST_F(CaptureSendClipboardData, ClipboardHeldElsewhereIsRetriedLater)
 {
     SetClipboard({{nullptr, "held"}});
-    HANDLE events[2] = {CreateEventW(nullptr, TRUE, FALSE, nullptr),
-                        CreateEventW(nullptr, TRUE, FALSE, nullptr)};
+    HANDLE events[2] = {CreateEventW(nullptr, TRUE, FALSE, nullptr), CreateEventW(nullptr, TRUE, FALSE, nullptr)};
     HANDLE hThread = CreateThread(nullptr, 0, HoldClipboard, events, 0, nullptr);
     WaitForSingleObject(events[0], 10000);
 

@@ -243,8 +243,8 @@ TEST(AddLog, LinesFromSeveralThreadsArriveWholeAndInEachThreadsOrder)
         {
             int t = -1, i = -1;
             int nStamp[5];
-            int nFields = swscanf(pLine->GetString(), L"%2d/%2d %2d:%2d:%2d thread %d line %d",
-                                  &nStamp[0], &nStamp[1], &nStamp[2], &nStamp[3], &nStamp[4], &t, &i);
+            int nFields = swscanf(pLine->GetString(), L"%2d/%2d %2d:%2d:%2d thread %d line %d", &nStamp[0], &nStamp[1],
+                                  &nStamp[2], &nStamp[3], &nStamp[4], &t, &i);
             CString strExpectedTail;
             strExpectedTail.Format(L" thread %d line %d 【送信エラー】\r\n", t, i);
             if (nFields != 7 || t < 0 || t >= nThreads || pLine->GetLength() < 14 ||
@@ -302,4 +302,4 @@ TEST(CQueue, FirstInFirstOutAndDeletesWhatIsLeft)
     EXPECT_EQ(4, nDeleted) << "the queue deletes the items still waiting";
 }
 
-} // namespace
+}  // namespace

@@ -125,11 +125,7 @@ TEST(QuoteString, DoublesInnerQuotes)
         const wchar_t* pszIn;
         const wchar_t* pszOut;
     } cases[] = {
-        {L"", L"\"\""},
-        {L"PNG", L"\"PNG\""},
-        {L"a\"b", L"\"a\"\"b\""},
-        {L"\"", L"\"\"\"\""},
-        {L" , ; ", L"\" , ; \""},
+        {L"", L"\"\""}, {L"PNG", L"\"PNG\""}, {L"a\"b", L"\"a\"\"b\""}, {L"\"", L"\"\"\"\""}, {L" , ; ", L"\" , ; \""},
     };
     for (const auto& c : cases)
         EXPECT_EQ(Show(c.pszOut), Show(ToStd(QuoteString(CString(c.pszIn))))) << "input " << Show(c.pszIn);
@@ -143,12 +139,8 @@ TEST(JoinStrings, JoinsNeighboursWithTheSeparator)
         const wchar_t* pszSeparator;
         const wchar_t* pszOut;
     } cases[] = {
-        {{}, L",", L""},
-        {{L"a"}, L",", L"a"},
-        {{L"a", L"b", L"c"}, L";", L"a;b;c"},
-        {{L"", L""}, L",", L","},
-        {{L"", L""}, L"", L""},
-        {{L"a", L"", L"b"}, L",  ", L"a,  ,  b"},
+        {{}, L",", L""},          {{L"a"}, L",", L"a"},   {{L"a", L"b", L"c"}, L";", L"a;b;c"},
+        {{L"", L""}, L",", L","}, {{L"", L""}, L"", L""}, {{L"a", L"", L"b"}, L",  ", L"a,  ,  b"},
     };
     for (const auto& c : cases)
     {
@@ -274,4 +266,4 @@ TEST(StringArrayNames, ContainsAndRemoveFoldOnlyAsciiCapitals)
     }
 }
 
-} // namespace
+}  // namespace

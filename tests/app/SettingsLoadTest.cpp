@@ -27,15 +27,9 @@ struct VALUE
     Bytes data;
 };
 
-VALUE Dword(LPCWSTR section, LPCWSTR name, DWORD v)
-{
-    return {section, name, REG_DWORD, DwordBytes(v)};
-}
+VALUE Dword(LPCWSTR section, LPCWSTR name, DWORD v) { return {section, name, REG_DWORD, DwordBytes(v)}; }
 
-VALUE Text(LPCWSTR section, LPCWSTR name, LPCWSTR text)
-{
-    return {section, name, REG_SZ, SzBytes(text)};
-}
+VALUE Text(LPCWSTR section, LPCWSTR name, LPCWSTR text) { return {section, name, REG_SZ, SzBytes(text)}; }
 
 VALUE Blob(LPCWSTR section, LPCWSTR name, const CByteArray& blob)
 {
@@ -79,8 +73,8 @@ struct EXPECTED
     INT_PTR nDestinations = 0;
     int nOnStart = 0;
     BOOL bShowBalloonOnClose = TRUE;
-    std::vector<std::wstring> formats = {L"HTML Format", L"Rich Text Format", L"XML Spreadsheet",
-                                         L"Art::GVML ClipFormat", L"GIF", L"JFIF", L"PNG"};
+    std::vector<std::wstring> formats = {
+        L"HTML Format", L"Rich Text Format", L"XML Spreadsheet", L"Art::GVML ClipFormat", L"GIF", L"JFIF", L"PNG"};
     BOOL bDelay = TRUE;
     int nNoDelayText = 4;
     BOOL bPasswordDamaged = FALSE;
@@ -102,8 +96,7 @@ std::vector<CASE> Cases()
          {Dword(L"Network", L"SettingInitialized", 1), Dword(L"Network", L"Port", 1234),
           Dword(L"Network", L"Server", 0), Dword(L"Settings", L"OnStart", 2),
           Dword(L"Settings", L"ShowBalloonOnClose", 0), Dword(L"Settings", L"Delay", 0),
-          Dword(L"Settings", L"NoDelayText", 16),
-          Text(L"Settings", L"Formats3", L"\"PNG\",GIF"),
+          Dword(L"Settings", L"NoDelayText", 16), Text(L"Settings", L"Formats3", L"\"PNG\",GIF"),
           Text(L"Network", L"Destination", L"1,\"alpha\",60125,0;0,\"beta\",60126,0")},
          [](EXPECTED& e) {
              e.bSettingInitialized = TRUE;
@@ -127,8 +120,7 @@ std::vector<CASE> Cases()
              e.nOnStart = 9;
              e.nNoDelayText = -1;
          }},
-        {"a stored password is decoded", {Secret(L"Password", L"secret")},
-         [](EXPECTED& e) { e.password = L"secret"; }},
+        {"a stored password is decoded", {Secret(L"Password", L"secret")}, [](EXPECTED& e) { e.password = L"secret"; }},
         {"a stored empty password is no damage", {Secret(L"Password", L"")}, [](EXPECTED&) {}},
         {"a password from another computer is damaged and stays empty",
          {ForeignSecret(L"Password", L"secret")},
@@ -138,9 +130,11 @@ std::vector<CASE> Cases()
          [](EXPECTED& e) { e.bPasswordDamaged = TRUE; }},
         // Another type, or a size over the framework's read limit: a value
         // that is there but can't be read is damage, never an absent one.
-        {"a password stored as text is damaged", {Text(L"Network", L"Password", L"secret")},
+        {"a password stored as text is damaged",
+         {Text(L"Network", L"Password", L"secret")},
          [](EXPECTED& e) { e.bPasswordDamaged = TRUE; }},
-        {"a password stored as a DWORD is damaged", {Dword(L"Network", L"Password", 1)},
+        {"a password stored as a DWORD is damaged",
+         {Dword(L"Network", L"Password", 1)},
          [](EXPECTED& e) { e.bPasswordDamaged = TRUE; }},
         {"a password over the read limit is damaged",
          {{L"Network", L"Password", REG_BINARY, Bytes(kOverReadLimit, 0x41)}},
@@ -152,9 +146,11 @@ std::vector<CASE> Cases()
          {Dword(L"Network", L"RSA", 1), {L"Network", L"PublicKey1280", REG_BINARY, Bytes(kOverReadLimit, 0x41)}},
          [](EXPECTED& e) { e.bKeyDamaged = TRUE; }},
         {"RSA off with a key stored as text: no damage, no key",
-         {Text(L"Network", L"PublicKey1280", kKeyText)}, [](EXPECTED&) {}},
+         {Text(L"Network", L"PublicKey1280", kKeyText)},
+         [](EXPECTED&) {}},
         {"RSA on without a key: damaged, RSA off",
-         {Dword(L"Network", L"RSA", 1)}, [](EXPECTED& e) { e.bKeyDamaged = TRUE; }},
+         {Dword(L"Network", L"RSA", 1)},
+         [](EXPECTED& e) { e.bKeyDamaged = TRUE; }},
         {"RSA on with a key: the key is held",
          {Dword(L"Network", L"RSA", 1), Secret(L"PublicKey1280", kKeyText)},
          [](EXPECTED& e) {
@@ -171,7 +167,8 @@ std::vector<CASE> Cases()
              e.exponentHex = L"00000003";
          }},
         {"RSA off with an unreadable key: no damage, no key",
-         {ForeignSecret(L"PublicKey1280", kKeyText)}, [](EXPECTED&) {}},
+         {ForeignSecret(L"PublicKey1280", kKeyText)},
+         [](EXPECTED&) {}},
         {"RSA on with an unreadable key: damaged",
          {Dword(L"Network", L"RSA", 1), ForeignSecret(L"PublicKey1280", kKeyText)},
          [](EXPECTED& e) { e.bKeyDamaged = TRUE; }},
@@ -192,19 +189,21 @@ std::vector<CASE> Cases()
              e.modulusHex = L"0000000f";
              e.exponentHex = L"00000011";
          }},
-        {"RSA outside 0..1 loads as 0 and is no damage", {Dword(L"Network", L"RSA", 3)},
-         [](EXPECTED&) {}},
+        {"RSA outside 0..1 loads as 0 and is no damage", {Dword(L"Network", L"RSA", 3)}, [](EXPECTED&) {}},
         {"password and key damaged together",
          {Dword(L"Network", L"RSA", 1), ForeignSecret(L"Password", L"x")},
          [](EXPECTED& e) {
              e.bPasswordDamaged = TRUE;
              e.bKeyDamaged = TRUE;
          }},
-        {"an empty Formats3 is an empty send list", {Text(L"Settings", L"Formats3", L"")},
+        {"an empty Formats3 is an empty send list",
+         {Text(L"Settings", L"Formats3", L"")},
          [](EXPECTED& e) { e.formats.clear(); }},
         {"a quoted name keeps its comma; empty pieces and duplicates stay",
          {Text(L"Settings", L"Formats3", L"\"a,b\", c ,,\"a,b\",\"say \"\"hi\"\"\"")},
-         [](EXPECTED& e) { e.formats = {L"a,b", L"c", L"", L"a,b", L"say \"hi\""}; }},
+         [](EXPECTED& e) {
+             e.formats = {L"a,b", L"c", L"", L"a,b", L"say \"hi\""};
+         }},
     };
 }
 
@@ -246,8 +245,7 @@ TEST_F(SettingsLoad, MembersFromTheRegistry)
         if (e.bKeyPresent && theApp.m_bKeyPresent)
         {
             EXPECT_STREQ(e.modulusHex.c_str(), theApp.m_bnModulus.ToHexString().GetString());
-            EXPECT_STREQ(e.exponentHex.c_str(),
-                         theApp.m_bnPrivateExponent.ToHexString().GetString());
+            EXPECT_STREQ(e.exponentHex.c_str(), theApp.m_bnPrivateExponent.ToHexString().GetString());
         }
         ASSERT_NE(nullptr, theApp.m_pDestinations);
         EXPECT_EQ(e.nDestinations, theApp.m_pDestinations->m_arrDestinations.GetSize());
@@ -295,8 +293,7 @@ TEST_F(SettingsLoad, SavedKeyLoadsBack)
     delete[] pData;
     CString text;
     ASSERT_TRUE(DecodePassword(blob, text));
-    EXPECT_STREQ((modulus.ToHexString() + L" " + exponent.ToHexString()).GetString(),
-                 text.GetString());
+    EXPECT_STREQ((modulus.ToHexString() + L" " + exponent.ToHexString()).GetString(), text.GetString());
 
     theApp.m_bnModulus.SetZero();
     theApp.m_bnPrivateExponent.SetZero();
@@ -320,8 +317,7 @@ TEST_F(SettingsLoad, KeyOfAnotherTypeOrOverTheReadLimitIsUnreadable)
         {"absent", false, {}, TRUE},
         {"text", true, Text(L"Network", L"PublicKey1280", kKeyText), FALSE},
         {"a DWORD", true, Dword(L"Network", L"PublicKey1280", 1), FALSE},
-        {"over the read limit", true, {L"Network", L"PublicKey1280", REG_BINARY, Bytes(kOverReadLimit, 0x41)},
-         FALSE},
+        {"over the read limit", true, {L"Network", L"PublicKey1280", REG_BINARY, Bytes(kOverReadLimit, 0x41)}, FALSE},
     };
     for (const auto& c : cases)
     {
@@ -338,10 +334,8 @@ TEST_F(SettingsLoad, KeyOfAnotherTypeOrOverTheReadLimitIsUnreadable)
 TEST(DamagedSettingsMessage, ListsEachDamagedSetting)
 {
     const CString head = L"以下の設定が破損しています。お手数ですが再設定してください。";
-    EXPECT_STREQ((head + L"\r\n・パスワード").GetString(),
-                 DamagedSettingsMessage(TRUE, FALSE).GetString());
-    EXPECT_STREQ((head + L"\r\n・RSA暗号化").GetString(),
-                 DamagedSettingsMessage(FALSE, TRUE).GetString());
+    EXPECT_STREQ((head + L"\r\n・パスワード").GetString(), DamagedSettingsMessage(TRUE, FALSE).GetString());
+    EXPECT_STREQ((head + L"\r\n・RSA暗号化").GetString(), DamagedSettingsMessage(FALSE, TRUE).GetString());
     EXPECT_STREQ((head + L"\r\n・パスワード\r\n・RSA暗号化").GetString(),
                  DamagedSettingsMessage(TRUE, TRUE).GetString());
 }

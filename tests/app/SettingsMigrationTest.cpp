@@ -48,7 +48,7 @@ TEST_F(Migration, ExclusionIsASubstringTestOfTheExclusionText)
         {L"Init", REG_DWORD, DwordBytes(2), false},
         {L"Setting", REG_SZ, SzBytes(L"x"), false},
         {L"", REG_SZ, SzBytes(L"default value"), false},
-        {L"initialized", REG_DWORD, DwordBytes(3), true},   // the test is case-sensitive
+        {L"initialized", REG_DWORD, DwordBytes(3), true},  // the test is case-sensitive
         {L"SettingInitializedX", REG_DWORD, DwordBytes(4), true},
         {L"Port", REG_DWORD, DwordBytes(60126), true},
         {L"Password", REG_BINARY, Bytes(64, 0xA5), true},

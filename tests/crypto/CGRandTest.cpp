@@ -16,7 +16,8 @@ public:
     PlainStream(const BYTE* data, int len)
     {
         int count = (len + 3) / 4;
-        for (int i = 0; i < count; ++i) {
+        for (int i = 0; i < count; ++i)
+        {
             uint32_t v = 0;
             // Every byte from 4i to the end; for long material only the last
             // eight, which leave the same value in 32 bits, so that building
@@ -36,7 +37,8 @@ public:
     BYTE Next()
     {
         uint32_t acc = 0;
-        for (int k = 0; k < 2; ++k) {
+        for (int k = 0; k < 2; ++k)
+        {
             uint32_t o = m_gens[m_current].Next();
             m_current = (int)(o % m_gens.size());
             acc ^= o;
@@ -55,7 +57,8 @@ std::vector<BYTE> Material(int len, uint32_t salt)
 {
     std::vector<BYTE> m((size_t)len);
     uint32_t x = 0x9E3779B9u ^ salt;
-    for (int i = 0; i < len; ++i) {
+    for (int i = 0; i < len; ++i)
+    {
         x = x * 1103515245u + 12345u;
         m[(size_t)i] = (BYTE)(x >> 23);
     }
@@ -81,20 +84,24 @@ TEST(CGRandTest, StreamMatchesPlainGeneratorForEveryLength)
     lengths.push_back(188);
     lengths.push_back(256);
     lengths.push_back(1001);
-    for (int len : lengths) {
-        for (uint32_t salt = 0; salt < 3; ++salt) {
+    for (int len : lengths)
+    {
+        for (uint32_t salt = 0; salt < 3; ++salt)
+        {
             std::vector<BYTE> m = Material(len, salt);
             CGRand g;
             ASSERT_TRUE(g.Seed(m.data(), len)) << "length " << len;
             PlainStream plain(m.data(), len);
             EXPECT_EQ((len + 3) / 4, g.GetCount()) << "length " << len;
             EXPECT_EQ(plain.Current(), g.GetCurrent()) << "start index, length " << len;
-            for (int i = 0; i < 3000; ++i) {
+            for (int i = 0; i < 3000; ++i)
+            {
                 BYTE want = plain.Next();
                 BYTE got = g.NextByte();
-                if (want != got) {
-                    ADD_FAILURE() << "length " << len << " salt " << salt << ": byte " << i
-                                  << " is " << (int)got << ", expected " << (int)want;
+                if (want != got)
+                {
+                    ADD_FAILURE() << "length " << len << " salt " << salt << ": byte " << i << " is " << (int)got
+                                  << ", expected " << (int)want;
                     break;
                 }
             }
@@ -106,7 +113,8 @@ TEST(CGRandTest, LargeGeneratorCountsUpToTheLimit)
 {
     // The remainder by multiplication must stay exact up to 65536 generators.
     const int lens[] = {4 * 40000, 4 * 65535 - 1, CGRand::MAX_SEED_BYTES};
-    for (int len : lens) {
+    for (int len : lens)
+    {
         std::vector<BYTE> m = Material(len, 9);
         CGRand g;
         ASSERT_TRUE(g.Seed(m.data(), len)) << "length " << len;
@@ -124,7 +132,8 @@ TEST(CGRandTest, LargeGeneratorCountsUpToTheLimit)
 TEST(CGRandTest, XorAndGenerateGiveTheSameStreamAsNextByte)
 {
     const int lens[] = {32, 188, 256, 6};
-    for (int len : lens) {
+    for (int len : lens)
+    {
         std::vector<BYTE> m = Material(len, 7);
         CGRand a, b, c;
         a.Seed(m.data(), len);
@@ -135,16 +144,19 @@ TEST(CGRandTest, XorAndGenerateGiveTheSameStreamAsNextByte)
             data[i] = (BYTE)(i * 31 + 7);
         // in uneven pieces, the way a socket layer would call it
         size_t pos = 0, piece = 1;
-        while (pos < data.size()) {
+        while (pos < data.size())
+        {
             size_t n = std::min(piece, data.size() - pos);
             b.Xor(&xored[pos], &data[pos], n);
             pos += n;
             piece = piece * 3 + 1;
         }
         c.Generate(gen.data(), gen.size());
-        for (size_t i = 0; i < data.size(); ++i) {
+        for (size_t i = 0; i < data.size(); ++i)
+        {
             BYTE k = a.NextByte();
-            if ((BYTE)(data[i] ^ k) != xored[i] || gen[i] != k) {
+            if ((BYTE)(data[i] ^ k) != xored[i] || gen[i] != k)
+            {
                 ADD_FAILURE() << "length " << len << ": byte " << i << " differs";
                 break;
             }
@@ -169,7 +181,8 @@ TEST(CGRandTest, SeedingCases)
         twin.Next();
         uint32_t o1 = twin.Next();
         BYTE b = g.NextByte();
-        if (o1 & 1) {
+        if (o1 & 1)
+        {
             EXPECT_EQ(0, b);
         }
     }
@@ -184,7 +197,8 @@ TEST(CGRandTest, SeedingCases)
         EXPECT_EQ(start, g.GetCurrent());
     }
     // 1 to 3 bytes: one generator, index always 0.
-    for (int len = 1; len <= 3; ++len) {
+    for (int len = 1; len <= 3; ++len)
+    {
         const BYTE m[3] = {0x7F, 0x80, 0x81};
         CGRand g;
         g.Seed(m, len);
@@ -207,8 +221,7 @@ TEST(CGRandTest, SeedingCases)
         CGRand h;
         h.Seed(m.data(), 188);
         EXPECT_EQ(47, h.GetCount());
-        CMRand r(((uint32_t)k1[28] << 24) | ((uint32_t)k1[29] << 16) | ((uint32_t)k1[30] << 8) |
-                 k1[31]);
+        CMRand r(((uint32_t)k1[28] << 24) | ((uint32_t)k1[29] << 16) | ((uint32_t)k1[30] << 8) | k1[31]);
         EXPECT_EQ((int)(r.Next() % 47), h.GetCurrent());
     }
 }
@@ -275,14 +288,20 @@ TEST(CGRandTest, KnownAnswerStreams)
         const char* name;
         std::vector<BYTE> material;
         int nCount, nStart;
-        BYTE first[32];   // bytes 0 to 31
-        BYTE later[8];    // bytes 4096 to 4103
+        BYTE first[32];  // bytes 0 to 31
+        BYTE later[8];   // bytes 4096 to 4103
     } cases[] = {
-        {"first key: 32 bytes 00..1F, 8 generators", {}, 8, 0,
+        {"first key: 32 bytes 00..1F, 8 generators",
+         {},
+         8,
+         0,
          {0x00, 0xA7, 0x55, 0xFE, 0x00, 0x5A, 0x4C, 0xAA, 0x1A, 0x59, 0x35, 0x50, 0x23, 0x88, 0xA1, 0x83,
           0x43, 0x4C, 0x25, 0x0F, 0xEB, 0x4C, 0xA4, 0xFC, 0x17, 0xFE, 0x54, 0x77, 0x65, 0xA3, 0x84, 0xFE},
          {0x8E, 0x9E, 0x7F, 0xF2, 0xF6, 0x64, 0x16, 0x73}},
-        {"session key: 188 bytes 29i+5, 47 generators", {}, 47, 27,
+        {"session key: 188 bytes 29i+5, 47 generators",
+         {},
+         47,
+         27,
          {0x00, 0xBD, 0x17, 0xE9, 0x09, 0xE5, 0x2D, 0xB3, 0x53, 0xAB, 0x0D, 0x33, 0x00, 0xF2, 0x01, 0xF0,
           0x97, 0x54, 0xB4, 0xD8, 0x0E, 0xF0, 0x34, 0xAF, 0xCE, 0xF0, 0xC3, 0x3F, 0x74, 0x95, 0x90, 0x45},
          {0x80, 0x48, 0x81, 0x8F, 0xCA, 0x1E, 0x30, 0x5D}},
@@ -291,15 +310,18 @@ TEST(CGRandTest, KnownAnswerStreams)
         cases[0].material.push_back((BYTE)i);
     for (int i = 0; i < 188; ++i)
         cases[1].material.push_back((BYTE)(i * 29 + 5));
-    for (const auto& c : cases) {
+    for (const auto& c : cases)
+    {
         CGRand g;
         ASSERT_TRUE(g.Seed(c.material.data(), (int)c.material.size())) << c.name;
         EXPECT_EQ(c.nCount, g.GetCount()) << c.name;
         EXPECT_EQ(c.nStart, g.GetCurrent()) << c.name;
-        for (int i = 0; i < 4104; ++i) {
+        for (int i = 0; i < 4104; ++i)
+        {
             BYTE b = g.NextByte();
             int want = i < 32 ? c.first[i] : i >= 4096 ? c.later[i - 4096] : -1;
-            if (want >= 0) {
+            if (want >= 0)
+            {
                 EXPECT_EQ(want, (int)b) << c.name << ", byte " << i;
             }
         }

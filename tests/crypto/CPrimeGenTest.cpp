@@ -7,7 +7,7 @@
 
 namespace {
 
-std::wstring M521()   // 2^521 - 1 in hexadecimal
+std::wstring M521()  // 2^521 - 1 in hexadecimal
 {
     return L"1" + std::wstring(130, L'f');
 }
@@ -35,10 +35,12 @@ TEST_F(CPrimeGenTest, SmallPrimeTable)
     EXPECT_EQ(13, SmallPrimeTable[2]);
     EXPECT_EQ(19, SmallPrimeTable[3]);
     EXPECT_EQ(65521, SmallPrimeTable[6536]) << "the largest prime below 65536";
-    for (INT_PTR i = 0; i < SmallPrimeTable.GetSize(); ++i) {
+    for (INT_PTR i = 0; i < SmallPrimeTable.GetSize(); ++i)
+    {
         WORD p = SmallPrimeTable[i];
         ASSERT_TRUE(p != 3 && p != 5 && p != 17 && p != 257) << p << " is left to the word-sum test";
-        if (i > 0) {
+        if (i > 0)
+        {
             ASSERT_LT(SmallPrimeTable[i - 1], p) << "ascending at " << i;
         }
         for (uint32_t d = 3; d * d <= p; d += 2)
@@ -50,20 +52,22 @@ TEST_F(CPrimeGenTest, SmallPrimeTable)
 
 TEST_F(CPrimeGenTest, HasSmallPrimeFactor)
 {
-    struct {
+    struct
+    {
         const wchar_t* hex;
         BOOL expected;
     } cases[] = {
-        {L"fff1", TRUE},                       // 65521 itself
-        {L"fff10000000000000000", TRUE},       // 65521 * 2^64
-        {L"10001", FALSE},                     // 65537: not in the table
-        {L"253a919ac20bb9", TRUE},             // 120427 * 240853 * 361279 has no... see below
-        {L"7fffffffffffffffffffffffffffffff", FALSE},   // 2^127 - 1
-        {L"1b", FALSE},                        // 27 = 3^3: 3 is not in the table
+        {L"fff1", TRUE},                               // 65521 itself
+        {L"fff10000000000000000", TRUE},               // 65521 * 2^64
+        {L"10001", FALSE},                             // 65537: not in the table
+        {L"253a919ac20bb9", TRUE},                     // 120427 * 240853 * 361279 has no... see below
+        {L"7fffffffffffffffffffffffffffffff", FALSE},  // 2^127 - 1
+        {L"1b", FALSE},                                // 27 = 3^3: 3 is not in the table
     };
     // 10478971179371449 = 120427 * 240853 * 361279: all factors above 65536.
     cases[3].expected = FALSE;
-    for (const auto& c : cases) {
+    for (const auto& c : cases)
+    {
         CBigNum n;
         SetHex(n, c.hex);
         EXPECT_EQ(c.expected, CPrimeGen::HasSmallPrimeFactor(n)) << Narrow(c.hex);
@@ -83,7 +87,8 @@ TEST_F(CPrimeGenTest, HasSmallPrimeFactorMatchesOneDivisionPerPrime)
     // the table; random numbers agree with a plain remainder per prime.
     CBigNum big;
     SetHex(big, L"7fffffffffffffffffffffffffffffff");
-    for (INT_PTR i = 0; i < SmallPrimeTable.GetSize(); ++i) {
+    for (INT_PTR i = 0; i < SmallPrimeTable.GetSize(); ++i)
+    {
         CBigNum n, f;
         n.Copy(big);
         f.SetWord(SmallPrimeTable[i]);
@@ -91,12 +96,14 @@ TEST_F(CPrimeGenTest, HasSmallPrimeFactorMatchesOneDivisionPerPrime)
         ASSERT_TRUE(CPrimeGen::HasSmallPrimeFactor(n)) << "factor " << SmallPrimeTable[i];
     }
     CTestRng rng(4242);
-    for (int iter = 0; iter < 300; ++iter) {
+    for (int iter = 0; iter < 300; ++iter)
+    {
         CBigNum n;
         rng.Fill(n, 1 + (int)(rng.Next() % 20));
         n.SetBit(0);
         BOOL plain = FALSE;
-        for (INT_PTR i = 0; i < SmallPrimeTable.GetSize() && !plain; ++i) {
+        for (INT_PTR i = 0; i < SmallPrimeTable.GetSize() && !plain; ++i)
+        {
             uint64_t r = 0;
             for (int k = n.GetLength() - 1; k >= 0; --k)
                 r = ((r << 32) | n.GetWord(k)) % SmallPrimeTable[i];
@@ -108,16 +115,21 @@ TEST_F(CPrimeGenTest, HasSmallPrimeFactorMatchesOneDivisionPerPrime)
 
 TEST_F(CPrimeGenTest, SplitPowerOfTwo)
 {
-    struct {
+    struct
+    {
         const wchar_t* n;
         int s;
         const wchar_t* d;
     } cases[] = {
-        {L"3", 1, L"1"}, {L"5", 2, L"1"}, {L"61", 5, L"3"},
-        {L"100000001", 32, L"1"}, {L"10000000000000001", 64, L"1"},
+        {L"3", 1, L"1"},
+        {L"5", 2, L"1"},
+        {L"61", 5, L"3"},
+        {L"100000001", 32, L"1"},
+        {L"10000000000000001", 64, L"1"},
         {L"7fffffffffffffffffffffffffffffff", 1, L"3fffffffffffffffffffffffffffffff"},
     };
-    for (const auto& c : cases) {
+    for (const auto& c : cases)
+    {
         CBigNum n, d;
         SetHex(n, c.n);
         EXPECT_EQ(c.s, CPrimeGen::SplitPowerOfTwo(n, d)) << Narrow(c.n);
@@ -130,19 +142,21 @@ TEST_F(CPrimeGenTest, MillerRabinOnPrimesAndCarmichaelNumbers)
     CPrimeGen gen;
     SeedWith(gen, 1);
     const std::wstring m521 = M521();
-    struct {
+    struct
+    {
         const wchar_t* hex;
         bool prime;
     } cases[] = {
-        {L"7fffffffffffffffffffffffffffffff", true},   // 2^127 - 1
-        {m521.c_str(), true},   // 2^521 - 1
-        {L"fffffffb", true},                            // 4294967291
-        {L"253a919ac20bb9", false},                     // Carmichael 120427 * 240853 * 361279
-        {L"51000000000013956c000000019409bd4000000ada9e6b99", false},   // 191-bit Carmichael
-        {L"231", false},                                // 561, the smallest Carmichael
-        {L"bfa17dc7", false},                           // 3215031751: strong pseudoprime to 2, 3, 5, 7
+        {L"7fffffffffffffffffffffffffffffff", true},                   // 2^127 - 1
+        {m521.c_str(), true},                                          // 2^521 - 1
+        {L"fffffffb", true},                                           // 4294967291
+        {L"253a919ac20bb9", false},                                    // Carmichael 120427 * 240853 * 361279
+        {L"51000000000013956c000000019409bd4000000ada9e6b99", false},  // 191-bit Carmichael
+        {L"231", false},                                               // 561, the smallest Carmichael
+        {L"bfa17dc7", false},                                          // 3215031751: strong pseudoprime to 2, 3, 5, 7
     };
-    for (const auto& c : cases) {
+    for (const auto& c : cases)
+    {
         CBigNum n, d;
         SetHex(n, c.hex);
         int s = CPrimeGen::SplitPowerOfTwo(n, d);
@@ -174,7 +188,8 @@ TEST_F(CPrimeGenTest, RandomBits)
     CPrimeGen gen;
     SeedWith(gen, 2);
     bool sawTopBit = false;
-    for (int i = 0; i < 200; ++i) {
+    for (int i = 0; i < 200; ++i)
+    {
         CBigNum r;
         gen.RandomBits(639, r);
         ASSERT_EQ(20, r.GetLength());
@@ -218,7 +233,8 @@ TEST_F(CPrimeGenTest, FindPrimeDelivers640BitPrimes)
     CBigNum pm1, x, base;
     pm1.Copy(p);
     pm1.Decrement();
-    for (uint32_t a : {2u, 3u, 65537u}) {
+    for (uint32_t a : {2u, 3u, 65537u})
+    {
         base.SetWord(a);
         CBigNum::PowModPlain(x, base, pm1, p);
         EXPECT_TRUE(x.IsOne()) << "base " << a;

@@ -29,11 +29,22 @@ long long GetSigned(const CSignedBigNum& n)
 TEST(CSignedBigNumTest, SubSignTable)
 {
     const long long cases[][3] = {
-        {5, 7, -2}, {-5, -7, 2}, {5, -7, 12}, {-5, 7, -12}, {7, 7, 0}, {-7, -7, 0},
-        {0, 5, -5}, {0, -5, 5}, {5, 0, 5}, {0, 0, 0}, {-3, 0, -3},
-        {4294967296LL, 1, 4294967295LL}, {-4294967295LL, 1, -4294967296LL},
+        {5, 7, -2},
+        {-5, -7, 2},
+        {5, -7, 12},
+        {-5, 7, -12},
+        {7, 7, 0},
+        {-7, -7, 0},
+        {0, 5, -5},
+        {0, -5, 5},
+        {5, 0, 5},
+        {0, 0, 0},
+        {-3, 0, -3},
+        {4294967296LL, 1, 4294967295LL},
+        {-4294967295LL, 1, -4294967296LL},
     };
-    for (const auto& c : cases) {
+    for (const auto& c : cases)
+    {
         CSignedBigNum a, b;
         SetSigned(a, c[0]);
         SetSigned(b, c[1]);
@@ -57,7 +68,8 @@ TEST(CSignedBigNumTest, ExtendedEuclid)
         {0, 7, 7, 0, 1},
         {12, 12, 12, 0, 1},
     };
-    for (const auto& c : cases) {
+    for (const auto& c : cases)
+    {
         CSignedBigNum A, B, G, X, Y;
         SetSigned(A, c[0]);
         SetSigned(B, c[1]);
@@ -81,15 +93,15 @@ TEST(CSignedBigNumTest, InvModTable)
         {5, 1, 0},
         {123456789, 1, 0},
     };
-    for (const auto& c : cases) {
+    for (const auto& c : cases)
+    {
         CBigNum v, m, r;
         v.SetWord((uint32_t)c[0]);
         m.SetWord((uint32_t)c[1]);
         if (c[1] >> 32)
             m.PushWord((uint32_t)(c[1] >> 32));
         CBigNum::InvMod(r, v, m);
-        EXPECT_EQ(std::to_wstring(c[2]), std::to_wstring(r.GetWord(0)))
-            << "InvMod(" << c[0] << ", " << c[1] << ")";
+        EXPECT_EQ(std::to_wstring(c[2]), std::to_wstring(r.GetWord(0))) << "InvMod(" << c[0] << ", " << c[1] << ")";
         EXPECT_EQ(1, r.GetLength());
     }
 }
@@ -98,7 +110,8 @@ TEST(CSignedBigNumTest, InvModOfKeySizeNumbers)
 {
     // e * d = 1 mod phi for a 1280-bit-sized even modulus
     CTestRng rng(5);
-    for (int iter = 0; iter < 5; ++iter) {
+    for (int iter = 0; iter < 5; ++iter)
+    {
         CBigNum phi, e, d;
         rng.Fill(phi, 40);
         phi.SetBit(1279);
@@ -125,7 +138,8 @@ TEST(CSBNStackTest, OwnsWhatItHolds)
     CSBNStack stack;
     EXPECT_TRUE(stack.IsEmpty());
     EXPECT_EQ(nullptr, stack.Pop());
-    for (uint32_t i = 0; i < 5; ++i) {
+    for (uint32_t i = 0; i < 5; ++i)
+    {
         CSignedBigNum* p = new CSignedBigNum;
         p->SetWord(i);
         stack.Push(p);

@@ -6,10 +6,7 @@
 #include <string>
 
 // value from lower- or upper-case hexadecimal digits (no prefix)
-inline void SetHex(CBigNum& n, const wchar_t* hex)
-{
-    n.FromString(CString(L"0x") + hex);
-}
+inline void SetHex(CBigNum& n, const wchar_t* hex) { n.FromString(CString(L"0x") + hex); }
 
 // hexadecimal text of the value without leading zero digits ("0" for zero)
 inline std::wstring Hex(const CBigNum& n)
@@ -19,10 +16,7 @@ inline std::wstring Hex(const CBigNum& n)
     return i == std::wstring::npos ? L"0" : s.substr(i);
 }
 
-inline std::string Narrow(const std::wstring& w)
-{
-    return std::string(w.begin(), w.end());
-}
+inline std::string Narrow(const std::wstring& w) { return std::string(w.begin(), w.end()); }
 
 // A deterministic stream of test values (not the product's generators).
 class CTestRng
@@ -41,7 +35,8 @@ public:
     {
         n.Resize(nWords, TRUE);
         n.SetZero();
-        for (int i = nWords - 1; i >= 0; --i) {
+        for (int i = nWords - 1; i >= 0; --i)
+        {
             n.ShiftLeft(32);
             n.AddWord(Next());
         }

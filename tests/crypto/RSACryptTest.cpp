@@ -40,18 +40,20 @@ TEST(RSACryptTest, SmallKeyByteOrder)
 TEST(RSACryptTest, InputAtOrAboveTheModulusLosesTopBits)
 {
     CBigNum n, e;
-    n.SetWord(3233);   // 12 bits: 0xca1
+    n.SetWord(3233);  // 12 bits: 0xca1
     e.SetWord(1);
-    struct {
+    struct
+    {
         std::initializer_list<int> in;
         uint32_t expected;
     } cases[] = {
-        {{0x0c, 0xa1}, 0x4a1},     // n itself: bit 11 cleared
-        {{0xff, 0xff}, 0x7ff},     // bits 15..11 cleared one per step
-        {{0x0c, 0xa0}, 0xca0},     // below n: unchanged
-        {{0x00, 0x00, 0x10, 0x00}, 0x000},   // 4096: bit 12 cleared gives 0
+        {{0x0c, 0xa1}, 0x4a1},              // n itself: bit 11 cleared
+        {{0xff, 0xff}, 0x7ff},              // bits 15..11 cleared one per step
+        {{0x0c, 0xa0}, 0xca0},              // below n: unchanged
+        {{0x00, 0x00, 0x10, 0x00}, 0x000},  // 4096: bit 12 cleared gives 0
     };
-    for (const auto& c : cases) {
+    for (const auto& c : cases)
+    {
         CByteArray in, out;
         Bytes(in, c.in);
         CByteArray copy;
@@ -70,7 +72,7 @@ TEST(RSACryptTest, ZeroModulusIsRefused)
     CBigNum zero, e;
     CByteArray zeros;
     zeros.SetSize(160);
-    zero.FromByteArray(zeros);   // what a peer sends as 160 zero bytes
+    zero.FromByteArray(zeros);  // what a peer sends as 160 zero bytes
     e.SetWord(65537);
     CByteArray in, out;
     in.SetSize(160);
@@ -95,7 +97,7 @@ protected:
         for (int i = 0; i < 256; ++i)
             seed[i] = (BYTE)(i * 13 + 1);
         gp.m_rand.Seed(seed, 256);
-        seed[255] ^= 0x5A;   // the stream depends on the last four bytes
+        seed[255] ^= 0x5A;  // the stream depends on the last four bytes
         gq.m_rand.Seed(seed, 256);
         std::atomic<LONG> r(0), c(0);
         std::atomic<BOOL> cancel(FALSE);
@@ -140,13 +142,14 @@ TEST_F(RSAKeyTest, SessionKeyRoundTrips)
 {
     CTestRng rng(31);
     int nTopBitSetAboveN = 0;
-    for (int iter = 0; iter < 24; ++iter) {
+    for (int iter = 0; iter < 24; ++iter)
+    {
         CByteArray key;
         key.SetSize(160);
         for (int i = 0; i < 160; ++i)
             key[i] = (BYTE)rng.Next();
         if (iter % 2 == 0)
-            key[0] &= 0x7F;   // top bit clear: always below a 1280-bit modulus
+            key[0] &= 0x7F;  // top bit clear: always below a 1280-bit modulus
         else
             key[0] |= 0x80;
         CByteArray sent, received;
@@ -159,9 +162,10 @@ TEST_F(RSAKeyTest, SessionKeyRoundTrips)
         CBigNum k;
         k.FromByteArray(key);
         bool above = CBigNum::Compare(k, *s_n) >= 0;
-        if (above) {
+        if (above)
+        {
             ++nTopBitSetAboveN;
-            key[0] &= 0x7F;   // the sender cleared bit 1279 before encrypting
+            key[0] &= 0x7F;  // the sender cleared bit 1279 before encrypting
         }
         for (int i = 0; i < 160; ++i)
             ASSERT_EQ(key[i], received[i]) << "iteration " << iter << ", byte " << i;

@@ -13,7 +13,8 @@ std::string ToHex(const CByteArray& a)
 {
     static const char d[] = "0123456789abcdef";
     std::string s;
-    for (INT_PTR i = 0; i < a.GetSize(); ++i) {
+    for (INT_PTR i = 0; i < a.GetSize(); ++i)
+    {
         s += d[a[i] >> 4];
         s += d[a[i] & 15];
     }
@@ -28,7 +29,7 @@ CByteArray* Bytes(CByteArray& a, const BYTE* p, int n)
     return &a;
 }
 
-const uint32_t kSeedAlpha = 0x878ec0bfu;   // the seed of a computer named ALPHA
+const uint32_t kSeedAlpha = 0x878ec0bfu;  // the seed of a computer named ALPHA
 
 TEST(StoredSecretTest, MachineSeedFromName)
 {
@@ -57,18 +58,20 @@ TEST(StoredSecretTest, KnownBlobOfTheEmptyText)
 
 TEST(StoredSecretTest, RoundTripAndBlobSizes)
 {
-    struct {
+    struct
+    {
         const wchar_t* text;
         INT_PTR nBlob;
     } cases[] = {
         {L"", 64},
-        {L"123456789012345", 64},    // 15 units: 32 plain bytes, no padding
-        {L"1234567890123456", 96},   // 16 units: 34 bytes, padded to 64
+        {L"123456789012345", 64},   // 15 units: 32 plain bytes, no padding
+        {L"1234567890123456", 96},  // 16 units: 34 bytes, padded to 64
         {L"\x30D1\x30B9\x30EF\x30FC\x30C9", 64},
         {L"a", 64},
-        {L"0123456789abcdef0123456789abcdef0123456789abcdef", 160},   // 48 units: 98 -> 128 plain bytes
+        {L"0123456789abcdef0123456789abcdef0123456789abcdef", 160},  // 48 units: 98 -> 128 plain bytes
     };
-    for (const auto& c : cases) {
+    for (const auto& c : cases)
+    {
         CByteArray blob;
         EncodePasswordWithSeed(c.text, blob, kSeedAlpha);
         EXPECT_EQ(c.nBlob, blob.GetSize()) << "text of " << wcslen(c.text) << " units";
@@ -91,7 +94,8 @@ TEST(StoredSecretTest, RefusesDamagedBlobsAndLeavesTheText)
     ASSERT_EQ(64, good.GetSize());
 
     // every single changed byte, digest and masked part alike
-    for (INT_PTR i = 0; i < good.GetSize(); ++i) {
+    for (INT_PTR i = 0; i < good.GetSize(); ++i)
+    {
         CByteArray bad;
         bad.Copy(good);
         bad[i] ^= 0x01;
@@ -149,7 +153,7 @@ TEST(StoredSecretTest, TextWithZeroUnitDecodesUpToIt)
 TEST(StoredSecretTest, BytesToString)
 {
     const BYTE a[] = {'h', 0, 'i', 0, 0, 0, 'x', 0};
-    const BYTE b[] = {'h', 0, 'i', 0, 'j'};   // odd last byte ignored
+    const BYTE b[] = {'h', 0, 'i', 0, 'j'};  // odd last byte ignored
     const BYTE c[] = {0x42, 0x30, 0x44, 0x30};
     CByteArray arr;
     EXPECT_EQ(CString(L"hi"), BytesToString(*Bytes(arr, a, 8)));
@@ -182,7 +186,7 @@ TEST(PasswordHashTest, KnownDigests)
     const BYTE zz[] = {0, 0};
     CByteArray two;
     HashWithPassword(*Bytes(two, zz, 2), CString(), hash);
-    HashPassword(CString(L"\0", 1), h2);   // one zero unit plus terminator: 4 zero bytes
+    HashPassword(CString(L"\0", 1), h2);  // one zero unit plus terminator: 4 zero bytes
     EXPECT_EQ(ToHex(h2), ToHex(hash));
 }
 

@@ -43,10 +43,10 @@ TEST(ListenerThread, TakenPortShowsStatusAndMessageBox)
 {
     // The listener waits in the box until OK is pressed, or until the end of
     // the program stops it (which waits for the listener).
-    for (bool bStop : { false, true })
+    for (bool bStop : {false, true})
     {
         SCOPED_TRACE(bStop ? "ended by the stop" : "ended by OK");
-        Listener taken;   // holds the port on 127.0.0.1
+        Listener taken;  // holds the port on 127.0.0.1
         theApp.m_nPort = taken.m_nPort;
         TakeStatus();
         StartListenerThread();
@@ -71,7 +71,7 @@ TEST(ListenerThread, TakenPortShowsStatusAndMessageBox)
             });
             bool bReturned = ::WaitForSingleObject(hDone, 5000) == WAIT_OBJECT_0;
             if (!bReturned)
-                ::PostMessageW(found.hWnd, WM_COMMAND, IDOK, 0);   // let the stop end
+                ::PostMessageW(found.hWnd, WM_COMMAND, IDOK, 0);  // let the stop end
             stopper.join();
             ::CloseHandle(hDone);
             EXPECT_TRUE(bReturned) << "the stop waited for the box";
@@ -112,7 +112,7 @@ TEST(ListenerThread, PortOutsideOneTo65535IsAPortThatCantBeOpened)
     {
         const char* what;
         int nPort;
-        int nWrapsTo;   // the port its lower 16 bits name, checked when free
+        int nWrapsTo;  // the port its lower 16 bits name, checked when free
     } cases[] = {
         {"0", 0, -1},
         {"65536", 65536, -1},
@@ -127,10 +127,12 @@ TEST(ListenerThread, PortOutsideOneTo65535IsAPortThatCantBeOpened)
         StartListenerThread();
 
         FOUND found;
-        bool bBox = WaitUntil([&] {
-            ::EnumWindows(FindMessageBox, reinterpret_cast<LPARAM>(&found));
-            return found.hWnd != nullptr;
-        }, 3000);
+        bool bBox = WaitUntil(
+            [&] {
+                ::EnumWindows(FindMessageBox, reinterpret_cast<LPARAM>(&found));
+                return found.hWnd != nullptr;
+            },
+            3000);
         EXPECT_TRUE(bBox) << "no message box";
         CString expected;
         expected.Format(L"受信用ポート(%d)を開けません(WinSockエラー %d)", c.nPort, WSAEINVAL);
@@ -166,10 +168,12 @@ TEST(ListenerThread, StoppedBeforeItRunsShowsNoBox)
     TakeStatus();
     std::thread runner([&] { pListener->Run(); });
     FOUND found;
-    bool bBox = WaitUntil([&] {
-        ::EnumWindows(FindMessageBox, reinterpret_cast<LPARAM>(&found));
-        return found.hWnd != nullptr;
-    }, 1000);
+    bool bBox = WaitUntil(
+        [&] {
+            ::EnumWindows(FindMessageBox, reinterpret_cast<LPARAM>(&found));
+            return found.hWnd != nullptr;
+        },
+        1000);
     if (bBox)
         ::PostMessageW(found.hWnd, WM_COMMAND, IDOK, 0);
     runner.join();
@@ -205,7 +209,7 @@ TEST(ListenerThread, StopJustBeforeTheBoxAppearsClosesIt)
         FOUND found;
         ::EnumWindows(FindMessageBox, reinterpret_cast<LPARAM>(&found));
         if (found.hWnd != nullptr)
-            ::PostMessageW(found.hWnd, WM_COMMAND, IDOK, 0);   // let the listener end
+            ::PostMessageW(found.hWnd, WM_COMMAND, IDOK, 0);  // let the listener end
         WaitUntil([] { return ListenerThreadList.GetCountLocked() == 0; });
     }
     AfxSetMessageBoxHook(pfnOld);

@@ -54,7 +54,7 @@ void CRequestPeer::Loop()
             DWORD nTag = m_fs.m_buffer.ReceiveUInt32();
             {
                 std::lock_guard<std::mutex> lock(m_mutex);
-                m_tags.push_back({ nTag, ::GetTickCount() });
+                m_tags.push_back({nTag, ::GetTickCount()});
             }
             if (nTag == TAG_SF)
                 m_handler(*this, m_fs.m_buffer.ReceiveUInt32());

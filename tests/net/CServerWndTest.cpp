@@ -28,10 +28,7 @@ std::vector<BYTE> Pattern(size_t n, BYTE seed)
     return v;
 }
 
-HANDLE WINAPI RefuseHandOver(UINT, HANDLE)
-{
-    return nullptr;
-}
+HANDLE WINAPI RefuseHandOver(UINT, HANDLE) { return nullptr; }
 
 class ServerWndTest : public ::testing::Test
 {
@@ -70,9 +67,8 @@ public:
         ASSERT_TRUE(StartWorkerThread(&ReceiverThreadList, p, ReceiverThreadProc));
         Fs().ReadGreeting(PASSWORD);
         // The sender's own id for the registered format is some other number.
-        Fs().SendHB(PASSWORD, Directory({ { 4, CF_UNICODETEXT, L"CF_UNICODETEXT" },
-                                          { 0, CF_DIB, L"CF_DIB" },
-                                          { 0, 0xC123, BIG_NAME } }));
+        Fs().SendHB(PASSWORD,
+                    Directory({{4, CF_UNICODETEXT, L"CF_UNICODETEXT"}, {0, CF_DIB, L"CF_DIB"}, {0, 0xC123, BIG_NAME}}));
         ASSERT_EQ(DWORD(REPLY_OK), Fs().Reply());
         Fs().m_buffer.SendUInt32(TAG_DB);
         Fs().m_buffer.SendBytes(reinterpret_cast<const BYTE*>(L"x"), 4);
@@ -112,7 +108,7 @@ TEST_F(ServerWndTest, PasteFetchesTheOneFormatOnceAndLaterPastesCostNothing)
     ASSERT_NO_FATAL_FAILURE(WaitOffered());
     // Offered, not fetched: the directory's formats and the marker, and the
     // text that came with the copy, are there without a request.
-    for (UINT f : { UINT(CF_DIB), m_nBigFormat, InternalFormat() })
+    for (UINT f : {UINT(CF_DIB), m_nBigFormat, InternalFormat()})
         EXPECT_TRUE(::IsClipboardFormatAvailable(f)) << f;
     std::vector<BYTE> got;
     ASSERT_TRUE(ReadClipboard(CF_UNICODETEXT, got));
@@ -133,7 +129,7 @@ TEST_F(ServerWndTest, PasteFetchesTheOneFormatOnceAndLaterPastesCostNothing)
     auto lines = TakeLog();
     ASSERT_EQ(1u, lines.size()) << Join(lines);
     EXPECT_NE(std::wstring::npos, lines[0].find(std::wstring(L"】") + Receiver()->m_strPeerName.GetString() +
-                                                 L"  (3073 KB) フォーマット: " + BIG_NAME))
+                                                L"  (3073 KB) フォーマット: " + BIG_NAME))
         << Join(lines);
     EXPECT_EQ(0u, lines[0].find(L"【正常受信】")) << Join(lines);
 
@@ -227,9 +223,9 @@ TEST_F(ServerWndTest, EndingTakesTheWindowAndLeavesTheDataThatCame)
         const char* pszName;
         std::function<void(ServerWndTest&)> end;
     } cases[] = {
-        { "stopped (a new copy, a new connection, the program's end)",
-          [](ServerWndTest&) { ReceiverThreadList.StopAll(TRUE); } },
-        { "the sender has gone", [](ServerWndTest& t) { t.Fs().m_socket.Close(); } },
+        {"stopped (a new copy, a new connection, the program's end)",
+         [](ServerWndTest&) { ReceiverThreadList.StopAll(TRUE); }},
+        {"the sender has gone", [](ServerWndTest& t) { t.Fs().m_socket.Close(); }},
     };
     for (auto& c : cases)
     {
@@ -267,8 +263,8 @@ TEST_F(ServerWndTest, SilentSenderMidRequestEndsThePaste)
     } cases[] = {
         // Not before the limit, and well before the 30 s after which Windows
         // gives up on its own.
-        { "silent after part of the data", false, 19500, 28000 },
-        { "stopped while waiting", true, 0, 3000 },
+        {"silent after part of the data", false, 19500, 28000},
+        {"stopped while waiting", true, 0, 3000},
     };
     for (auto& c : cases)
     {
@@ -319,7 +315,7 @@ TEST_F(ServerWndTest, RefusedHandOverKeepsTheBlockForTheNextPaste)
     ASSERT_NO_FATAL_FAILURE(Open());
     ASSERT_NO_FATAL_FAILURE(WaitOffered());
     CRequestPeer peer(Fs());
-    peer.Start([](CRequestPeer& p, DWORD) { p.Serve({ 1, 2, 3 }); });
+    peer.Start([](CRequestPeer& p, DWORD) { p.Serve({1, 2, 3}); });
     // The clipboard refuses every hand-over, as when the paste gave up waiting.
     Receiver()->m_pfnHandOver = RefuseHandOver;
     std::vector<BYTE> got;

@@ -74,7 +74,7 @@ protected:
 TEST_F(SocketBufferLargeTest, WireBytesAndKeystreamOrderAsOneThreadGivesThem)
 {
     // Just over one piece; more pieces than the ring holds, with a short last one.
-    const size_t sizes[] = { MB + 1, 9 * MB + 12345 };
+    const size_t sizes[] = {MB + 1, 9 * MB + 12345};
     std::vector<BYTE> key = Key();
     for (size_t nSize : sizes)
     {
@@ -114,7 +114,7 @@ TEST_F(SocketBufferLargeTest, WireBytesAndKeystreamOrderAsOneThreadGivesThem)
             for (size_t i = 0; i < nSize; ++i)
                 wire[i] = BYTE(data[i] ^ ks[i]);
             std::thread t([&] {
-                size_t cuts[] = { 0, 1, 700000, MB + 5, nSize };
+                size_t cuts[] = {0, 1, 700000, MB + 5, nSize};
                 for (int i = 0; i + 1 < 5; ++i)
                 {
                     if (cuts[i + 1] > nSize)
@@ -143,7 +143,12 @@ TEST_F(SocketBufferLargeTest, FailuresCarryTheFailedCallsOwnCodeAndLeaveNoThread
     // Windows Sockets keeps the error per thread: read anywhere but on the
     // thread of the failed call it would be another thread's, 0 as a rule.
     // A stop comes while the call waits in its socket call.
-    enum { SHUT_DOWN, CLOSED, STOPPED };
+    enum
+    {
+        SHUT_DOWN,
+        CLOSED,
+        STOPPED
+    };
     struct
     {
         const char* pszCase;
@@ -151,10 +156,10 @@ TEST_F(SocketBufferLargeTest, FailuresCarryTheFailedCallsOwnCodeAndLeaveNoThread
         int bSend;
         int nError;
     } cases[] = {
-        { "send after the sending side was shut down", SHUT_DOWN, 1, WSAESHUTDOWN },
-        { "receive on a closed handle", CLOSED, 0, WSAENOTSOCK },
-        { "send, the peer not reading, stopped", STOPPED, 1, WSAEINTR },
-        { "receive, the peer silent, stopped", STOPPED, 0, WSAEINTR },
+        {"send after the sending side was shut down", SHUT_DOWN, 1, WSAESHUTDOWN},
+        {"receive on a closed handle", CLOSED, 0, WSAENOTSOCK},
+        {"send, the peer not reading, stopped", STOPPED, 1, WSAEINTR},
+        {"receive, the peer silent, stopped", STOPPED, 0, WSAEINTR},
     };
     std::vector<BYTE> data(64 * MB, 0x5A);
     for (auto& c : cases)
@@ -198,7 +203,7 @@ TEST_F(SocketBufferLargeTest, ReceiveWithinGivesUpOnSilenceAndCompletesOtherwise
         const char* pszCase;
         DWORD nSent;
         BOOL bResult;
-    } cases[] = { { "all of it", nSize, TRUE }, { "half, then silence", nSize / 2, FALSE } };
+    } cases[] = {{"all of it", nSize, TRUE}, {"half, then silence", nSize / 2, FALSE}};
     for (auto& c : cases)
     {
         CSocketX a, b;

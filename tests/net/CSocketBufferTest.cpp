@@ -28,14 +28,14 @@ class SocketBufferTest : public ::testing::Test
 protected:
     void SetUp() override { ConnectPair(m_a, m_b); }
     CSocketX m_a, m_b;
-    CSocketBuffer m_bufA{ &m_a }, m_bufB{ &m_b };
+    CSocketBuffer m_bufA{&m_a}, m_bufB{&m_b};
 };
 
 TEST_F(SocketBufferTest, KeyedBytesOnTheWireAreDataXorKeystream)
 {
     CByteArray key;
     Fill(key, 32, 5);
-    m_bufA.SetKey(nullptr, key);   // B stays in clear to see the wire
+    m_bufA.SetKey(nullptr, key);  // B stays in clear to see the wire
     CByteArray data;
     Fill(data, 65537, 9);
     std::thread t([&] { m_bufA.SendBytes(data.GetData(), DWORD(data.GetSize())); });
@@ -67,7 +67,7 @@ TEST_F(SocketBufferTest, BothEndsKeyedRoundTripLargeAndZeroLength)
     CByteArray data;
     Fill(data, 3 * 1024 * 1024 + 17, 3);
     std::thread t([&] {
-        m_bufA.SendBytes(nullptr, 0);   // nothing sent, nothing consumed
+        m_bufA.SendBytes(nullptr, 0);  // nothing sent, nothing consumed
         m_bufA.SendBytes(data.GetData(), DWORD(data.GetSize()));
         m_bufA.SendUInt32(0x12345678);
     });
@@ -95,7 +95,7 @@ TEST_F(SocketBufferTest, PiecesAreDecipheredAsTheyArrive)
         wire[i] = data[i] ^ ks[i];
     std::thread t([&] {
         // Three pieces with pauses, so the receive returns short counts.
-        size_t cuts[] = { 0, 1, 333, 1000 };
+        size_t cuts[] = {0, 1, 333, 1000};
         for (int i = 0; i < 3; ++i)
         {
             m_a.Send(wire.data() + cuts[i], int(cuts[i + 1] - cuts[i]));
@@ -134,10 +134,26 @@ TEST_F(SocketBufferTest, AbortedSocketFailsWith10004)
     m_a.Abort();
     CByteArray data;
     Fill(data, 100, 1);
-    struct { const char* pszCase; std::function<void()> call; int bSend; } cases[] = {
-        { "send", [&] { m_bufA.SendBytes(data.GetData(), 100); }, 1 },
-        { "receive", [&] { BYTE b[4]; m_bufA.ReceiveBytes(4, b); }, 0 },
-        { "send buffer", [&] { CSendBuffer sb; sb.AppendUInt32(1); m_bufA.Send(sb); }, 1 },
+    struct
+    {
+        const char* pszCase;
+        std::function<void()> call;
+        int bSend;
+    } cases[] = {
+        {"send", [&] { m_bufA.SendBytes(data.GetData(), 100); }, 1},
+        {"receive",
+         [&] {
+             BYTE b[4];
+             m_bufA.ReceiveBytes(4, b);
+         },
+         0},
+        {"send buffer",
+         [&] {
+             CSendBuffer sb;
+             sb.AppendUInt32(1);
+             m_bufA.Send(sb);
+         },
+         1},
     };
     for (auto& c : cases)
     {
@@ -184,7 +200,7 @@ TEST_F(SocketBufferTest, AbortFromAnotherThreadInterruptsReceive)
 TEST_F(SocketBufferTest, SetKeySeedsFromKeyOrFromPrefixAndKey)
 {
     CByteArray key;
-    Fill(key, 40, 11);   // only its first 32 bytes seed without prefix
+    Fill(key, 40, 11);  // only its first 32 bytes seed without prefix
     CByteArray prefix;
     Fill(prefix, 160, 13);
     CByteArray empty;
@@ -192,10 +208,15 @@ TEST_F(SocketBufferTest, SetKeySeedsFromKeyOrFromPrefixAndKey)
     std::vector<BYTE> material188(156 + key.GetSize());
     for (size_t i = 0; i < material188.size(); ++i)
         material188[i] = i < 156 ? prefix[4 + i] : key[i - 156];
-    struct { const char* pszCase; const CByteArray* pPrefix; const std::vector<BYTE>* pMaterial; } cases[] = {
-        { "no prefix", nullptr, &material32 },
-        { "empty prefix", &empty, &material32 },
-        { "160-byte prefix", &prefix, &material188 },
+    struct
+    {
+        const char* pszCase;
+        const CByteArray* pPrefix;
+        const std::vector<BYTE>* pMaterial;
+    } cases[] = {
+        {"no prefix", nullptr, &material32},
+        {"empty prefix", &empty, &material32},
+        {"160-byte prefix", &prefix, &material188},
     };
     for (auto& c : cases)
     {
@@ -222,8 +243,8 @@ TEST_F(SocketBufferTest, SendBufferLayoutAndEmptiedAfterFailure)
     CByteArray tail;
     Fill(tail, 3, 0xF0);
     sb.AppendBytes(tail);
-    const BYTE expected[] = { 0x43, 0, 0x33, 0, 4, 3, 2, 1, 4, 3, 2, 1, 0x0D, 0x0C, 0x0B, 0x0A,
-                              tail[0], tail[1], tail[2] };
+    const BYTE expected[] = {0x43, 0, 0x33, 0,    4,    3,    2,       1,       4,      3,
+                             2,    1, 0x0D, 0x0C, 0x0B, 0x0A, tail[0], tail[1], tail[2]};
     ASSERT_EQ(sizeof(expected), size_t(sb.m_data.GetSize()));
     EXPECT_EQ(0, memcmp(expected, sb.m_data.GetData(), sizeof(expected)));
 

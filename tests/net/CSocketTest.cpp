@@ -86,10 +86,7 @@ protected:
     UINT m_nPort = 0;
 };
 
-TEST_F(SocketTest, SendsAndReceivesByAddress)
-{
-    ExpectTransfer(L"127.0.0.1");
-}
+TEST_F(SocketTest, SendsAndReceivesByAddress) { ExpectTransfer(L"127.0.0.1"); }
 
 TEST_F(SocketTest, SendsAndReceivesByName)
 {
@@ -102,12 +99,22 @@ TEST_F(SocketTest, ConnectErrors)
 {
     // Only loopback: no name that would need a resolver on the network.
     // A port beyond 16 bits must not wrap round to the listener's port.
-    enum { WRAPPED, ZERO, CLOSED };
-    struct { LPCWSTR pszHost; int nPort; int nError; } cases[] = {
-        { L"127.0.0.1", WRAPPED, WSAEINVAL },
-        { L"", ZERO, 0 },   // any error
-        { L"127.0.0.1", CLOSED, WSAECONNREFUSED },
-        { L"localhost", CLOSED, WSAECONNREFUSED },
+    enum
+    {
+        WRAPPED,
+        ZERO,
+        CLOSED
+    };
+    struct
+    {
+        LPCWSTR pszHost;
+        int nPort;
+        int nError;
+    } cases[] = {
+        {L"127.0.0.1", WRAPPED, WSAEINVAL},
+        {L"", ZERO, 0},  // any error
+        {L"127.0.0.1", CLOSED, WSAECONNREFUSED},
+        {L"localhost", CLOSED, WSAECONNREFUSED},
     };
     for (auto& c : cases)
     {
@@ -142,9 +149,14 @@ TEST_F(SocketTest, PortBeyond16BitsIsRefusedNotWrapped)
 
 TEST_F(SocketTest, CancelInterruptsBlockedCallsFromAnotherThread)
 {
-    enum { RECEIVE, ACCEPT, SEND };
+    enum
+    {
+        RECEIVE,
+        ACCEPT,
+        SEND
+    };
     // The listener comes last: its cancel stays in force.
-    for (int nCall : { RECEIVE, SEND, ACCEPT })
+    for (int nCall : {RECEIVE, SEND, ACCEPT})
     {
         CSocket client, server;
         Connect(client, server);
@@ -192,7 +204,7 @@ TEST_F(SocketTest, CancelWithoutHandleIsHarmless)
 {
     CSocket s;
     s.CancelBlockingCall();
-    ASSERT_TRUE(s.Create());   // a new handle starts without the old cancel
+    ASSERT_TRUE(s.Create());  // a new handle starts without the old cancel
     EXPECT_FALSE(s.IsBlocking());
 }
 

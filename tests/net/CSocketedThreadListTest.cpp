@@ -15,8 +15,8 @@ class CTestWorker : public CSocketedThread
 public:
     CSocketX m_peer;
     bool m_bStubborn = false;
-    std::atomic<int> m_nError{ 0 };
-    std::atomic<bool> m_bRelease{ false };
+    std::atomic<int> m_nError{0};
+    std::atomic<bool> m_bRelease{false};
     CSocketedThreadList* m_pList = nullptr;
 };
 
@@ -50,8 +50,12 @@ UINT TestWorkerProc(LPVOID pParam)
 
 TEST(SocketedThreadList, StatusIsTheHighestState)
 {
-    struct { std::vector<int> states; int nExpected; } cases[] = {
-        { { 1, 0, 2 }, 2 }, { { 0, 1 }, 1 }, { { 0, 0 }, 0 }, { {}, 0 }, { { 2 }, 2 },
+    struct
+    {
+        std::vector<int> states;
+        int nExpected;
+    } cases[] = {
+        {{1, 0, 2}, 2}, {{0, 1}, 1}, {{0, 0}, 0}, {{}, 0}, {{2}, 2},
     };
     for (auto& c : cases)
     {
@@ -91,7 +95,7 @@ TEST(SocketedThreadList, StopAllWaitingInterruptsBlockedWorkers)
         workers.push_back(p);
         ASSERT_TRUE(StartWorkerThread(&list, p, TestWorkerProc));
     }
-    ::Sleep(100);   // let them block in their receives
+    ::Sleep(100);  // let them block in their receives
     list.StopAll(TRUE);
     EXPECT_EQ(0, list.GetCountLocked());
     for (size_t i = 0; i < workers.size(); ++i)
@@ -135,8 +139,15 @@ TEST(SocketedThreadList, FinishedWorkerIsNotAborted)
 // go on. One that isn't listed counts as newer than all.
 TEST(SocketedThreadList, StopAllBeforeANewerWorker)
 {
-    struct { int nNewer; std::vector<int> stopped; } cases[] = {
-        { 0, { 0, 0, 0 } }, { 1, { 1, 0, 0 } }, { 2, { 1, 1, 0 } }, { -1, { 1, 1, 1 } },
+    struct
+    {
+        int nNewer;
+        std::vector<int> stopped;
+    } cases[] = {
+        {0, {0, 0, 0}},
+        {1, {1, 0, 0}},
+        {2, {1, 1, 0}},
+        {-1, {1, 1, 1}},
     };
     for (auto& c : cases)
     {
@@ -169,7 +180,7 @@ TEST(SocketedThreadList, WorkerWhoseThreadCannotStartIsFinishedAndRemoved)
     EXPECT_FALSE(StartWorkerThread(&list, p, TestWorkerProc, pfnFails));
     EXPECT_EQ(1, p->m_bFinished.load());
     EXPECT_EQ(0, list.GetCountLocked());
-    list.StopAll(TRUE);   // returns: nothing left to wait for
+    list.StopAll(TRUE);  // returns: nothing left to wait for
 }
 
 }  // namespace

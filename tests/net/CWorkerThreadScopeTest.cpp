@@ -42,13 +42,13 @@ CSocketedThread* NewListener()
 
 CSocketedThread* NewReceiver()
 {
-    return new CReceiverThread(0);   // no connection: the job never gets that far
+    return new CReceiverThread(0);  // no connection: the job never gets that far
 }
 
 const WORKERKIND kKinds[] = {
-    { "sender", &SenderThreadList, SenderThreadProc, L"送信", NewSender },
-    { "listener", &ListenerThreadList, ListenerThreadProc, L"受信待機", NewListener },
-    { "receiver", &ReceiverThreadList, ReceiverThreadProc, L"受信", NewReceiver },
+    {"sender", &SenderThreadList, SenderThreadProc, L"送信", NewSender},
+    {"listener", &ListenerThreadList, ListenerThreadProc, L"受信待機", NewListener},
+    {"receiver", &ReceiverThreadList, ReceiverThreadProc, L"受信", NewReceiver},
 };
 
 // Restores the hook on every way out of a test.
@@ -88,7 +88,7 @@ TEST(WorkerThreadScope, ExceptionEscapingTheJobStillEndsTheWorker)
             AfxThrowMemoryException();
         throw std::runtime_error("not a framework exception");
     });
-    for (int nThrow : { 0, 1 })
+    for (int nThrow : {0, 1})
     {
         s_nThrow = nThrow;
         for (const WORKERKIND& kind : kKinds)
@@ -102,8 +102,8 @@ TEST(WorkerThreadScope, ExceptionEscapingTheJobStillEndsTheWorker)
             EXPECT_TRUE(WaitUntil([&] { return kind.pList->GetCountLocked() == 0; })) << "never left its list";
             EXPECT_TRUE(kind.pList->StopAllWithin(10000));
             auto log = TakeLog();
-            EXPECT_TRUE(HasLine(log, { std::wstring(L"【エラー】") + kind.pszLogKind +
-                                       L"スレッドが予期しない例外で終了しました。" }))
+            EXPECT_TRUE(HasLine(
+                log, {std::wstring(L"【エラー】") + kind.pszLogKind + L"スレッドが予期しない例外で終了しました。"}))
                 << Join(log);
         }
     }

@@ -48,7 +48,8 @@ std::vector<Dest> ToList(const CDestinationDataArray& arr)
     for (INT_PTR i = 0; i < arr.m_arrDestinations.GetSize(); ++i)
     {
         const CDestinationData* p = arr.m_arrDestinations[i];
-        list.push_back({p->m_bEnabled, std::wstring(p->m_strName.GetString(), static_cast<size_t>(p->m_strName.GetLength())),
+        list.push_back({p->m_bEnabled,
+                        std::wstring(p->m_strName.GetString(), static_cast<size_t>(p->m_strName.GetLength())),
                         p->m_nPort, p->m_nProtocol});
     }
     return list;
@@ -86,8 +87,7 @@ TEST(CDestinationDataArray, ParsesTheSettingTextForEachCase)
         {L"", {}},
         {L";", {}},
         {L"1,\"pc-a\",60125,0", {{1, L"pc-a", 60125, 0}}},
-        {L"0,\"192.168.0.2\",60126,1;1,\"pc-b\",60125,0",
-         {{0, L"192.168.0.2", 60126, 1}, {1, L"pc-b", 60125, 0}}},
+        {L"0,\"192.168.0.2\",60126,1;1,\"pc-b\",60125,0", {{0, L"192.168.0.2", 60126, 1}, {1, L"pc-b", 60125, 0}}},
         // Plain name, three fields: blanks trimmed, protocol 0.
         {L"1,  plain name\t,60125", {{1, L"plain name", 60125, 0}}},
         // Two fields: skipped, the neighbours still count.
@@ -175,7 +175,8 @@ TEST(DestinationListToString, WriteThenParseGivesTheSameList)
         CString text = DestinationListToString(&arr);
         std::unique_ptr<CDestinationDataArray> pBack(CDestinationDataArray::FromString(text));
         ASSERT_EQ(Show(list), Show(ToList(*pBack)))
-            << "round " << round << " text " << Show(std::wstring(text.GetString(), static_cast<size_t>(text.GetLength())));
+            << "round " << round << " text "
+            << Show(std::wstring(text.GetString(), static_cast<size_t>(text.GetLength())));
     }
 }
 
@@ -188,4 +189,4 @@ TEST(CDestinationData, ListTextIsNamePortAndATrailingBlank)
     EXPECT_EQ(Show(L"pc-a : 60125 "), Show(std::wstring(text.GetString(), static_cast<size_t>(text.GetLength()))));
 }
 
-} // namespace
+}  // namespace

@@ -78,8 +78,7 @@ DWORD FakeSender::SendSessionKey(const CByteArray& modulus)
     return m_buffer.ReceiveUInt32();
 }
 
-void FakeSender::SendHB(const wchar_t* pszPassword, const std::vector<BYTE>& directory,
-                        DWORD nAnnounced)
+void FakeSender::SendHB(const wchar_t* pszPassword, const std::vector<BYTE>& directory, DWORD nAnnounced)
 {
     CByteArray hash;
     HashPassword(pszPassword, hash);
@@ -101,7 +100,7 @@ bool FakeSender::ClosedByPeer(DWORD nTimeoutMs)
         fd_set set;
         FD_ZERO(&set);
         FD_SET(m_socket.m_socket.m_hSocket, &set);
-        timeval tv = { 0, 50000 };
+        timeval tv = {0, 50000};
         if (::select(0, &set, nullptr, nullptr, &tv) > 0)
         {
             char c;

@@ -15,7 +15,7 @@ struct ITEM
     ULONGLONG nSize;
     UINT nFormat;
     std::wstring strName;
-    DWORD nNameLength = DWORD(-1);   // -1: 2 x the name's characters
+    DWORD nNameLength = DWORD(-1);  // -1: 2 x the name's characters
 };
 
 // The directory's bytes: count, then size, format, name length, name.
@@ -36,8 +36,7 @@ public:
     // "NR" with the session key under the receiver's public key, the second
     // key, and the reply.
     DWORD SendSessionKey(const CByteArray& modulus);
-    void SendHB(const wchar_t* pszPassword, const std::vector<BYTE>& directory,
-                DWORD nAnnounced = DWORD(-1));
+    void SendHB(const wchar_t* pszPassword, const std::vector<BYTE>& directory, DWORD nAnnounced = DWORD(-1));
     DWORD Reply() { return m_buffer.ReceiveUInt32(); }
     // Whether the receiver closes the connection within the time.
     bool ClosedByPeer(DWORD nTimeoutMs = 10000);

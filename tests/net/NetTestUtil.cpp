@@ -86,7 +86,7 @@ bool Gather(const std::function<std::vector<std::wstring>()>& take, std::vector<
         [&] {
             auto more = take();
             seen.insert(seen.end(), more.begin(), more.end());
-            return HasLine(seen, { part });
+            return HasLine(seen, {part});
         },
         nTimeoutMs);
 }
@@ -190,9 +190,6 @@ void PutSentinelOnClipboard()
     ::CloseClipboard();
 }
 
-bool NoReceivers()
-{
-    return ReceiverThreadList.GetCountLocked() == 0;
-}
+bool NoReceivers() { return ReceiverThreadList.GetCountLocked() == 0; }
 
 }  // namespace nettest

@@ -24,8 +24,7 @@ SIZE_T PrivateBytes()
 {
     PROCESS_MEMORY_COUNTERS_EX pmc = {};
     pmc.cb = sizeof(pmc);
-    ::GetProcessMemoryInfo(::GetCurrentProcess(), reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&pmc),
-                           sizeof(pmc));
+    ::GetProcessMemoryInfo(::GetCurrentProcess(), reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&pmc), sizeof(pmc));
     return pmc.PrivateUsage;
 }
 
@@ -71,10 +70,7 @@ protected:
         TakeLog();
         PutSentinelOnClipboard();
     }
-    void TearDown() override
-    {
-        ReceiverThreadList.StopAll(TRUE);
-    }
+    void TearDown() override { ReceiverThreadList.StopAll(TRUE); }
     void Connect(FakeSender& fs) { ASSERT_TRUE(fs.Connect(theApp.m_nPort)); }
 };
 
@@ -95,59 +91,76 @@ void ReadModulus(FakeSender& fs, DWORD nModulus)
 
 TEST_F(ReceiverProtocolTest, EveryRefusedStepEndsWithItsLine)
 {
-    ITEM text = { 6, CF_UNICODETEXT, L"CF_UNICODETEXT" };
+    ITEM text = {6, CF_UNICODETEXT, L"CF_UNICODETEXT"};
     FAILCASE cases[] = {
-        { "NR tag wrong", true, [](FakeSender& fs) { fs.m_buffer.SendUInt32(0x00580058); }, TEXT_PASSWORD },
-        { "check words refused", true, [](FakeSender& fs) { fs.m_buffer.SendUInt32(REPLY_CHECK_FAILED); },
-          TEXT_PASSWORD },
-        { "key length 0", true,
-          [](FakeSender& fs) { fs.m_buffer.SendUInt32(TAG_NR); fs.m_buffer.SendUInt32(0); }, TEXT_PASSWORD },
-        { "key length 513", true,
-          [](FakeSender& fs) { fs.m_buffer.SendUInt32(TAG_NR); fs.m_buffer.SendUInt32(513); }, TEXT_PASSWORD },
-        { "HB tag wrong", false, [](FakeSender& fs) { fs.m_buffer.SendUInt32(0x00580048); }, TEXT_PASSWORD },
-        { "password hash differs", false, [&](FakeSender& fs) { fs.SendHB(L"other", Directory({ text })); },
-          TEXT_PASSWORD },
-        { "directory length 0", false, [](FakeSender& fs) { fs.SendHB(PASSWORD, {}, 0); }, TEXT_FORMAT },
-        { "directory length 0x80000000", false, [](FakeSender& fs) { fs.SendHB(PASSWORD, {}, 0x80000000); },
-          TEXT_FORMAT },
-        { "directory below 4 bytes", false, [](FakeSender& fs) { fs.SendHB(PASSWORD, { 1, 0 }); }, TEXT_FORMAT },
-        { "item cut short", false,
-          [](FakeSender& fs) { fs.SendHB(PASSWORD, { 1, 0, 0, 0, 6, 0, 0, 0 }); }, TEXT_FORMAT },
-        { "size of 2^32", false,
-          [](FakeSender& fs) { fs.SendHB(PASSWORD, Directory({ { 0x100000000ull, CF_UNICODETEXT, L"T" } })); },
-          TEXT_MEMORY },
-        { "name length 0x10000", false,
-          [](FakeSender& fs) {
-              fs.SendHB(PASSWORD, Directory({ { 6, CF_UNICODETEXT, L"T", 0x10000 } }));
-          },
-          TEXT_FORMAT },
-        { "name beyond the directory", false,
-          [](FakeSender& fs) {
-              auto dir = Directory({ { 6, CF_UNICODETEXT, L"CF_UNICODETEXT" } });
-              dir.resize(dir.size() - 1);
-              fs.SendHB(PASSWORD, dir);
-          },
-          TEXT_FORMAT },
-        { "sizes beyond this process", false,
-          [](FakeSender& fs) {
-              std::vector<ITEM> items(16, ITEM{ 0xFFFFFFFFull, CF_UNICODETEXT, L"T" });
-              fs.SendHB(PASSWORD, Directory(items));
-          },
-          TEXT_MEMORY },
-        { "more items than clipboard format ids", false,
-          [](FakeSender& fs) {
-              std::vector<ITEM> items(0x10001, ITEM{ 0, CF_UNICODETEXT, L"T" });
-              fs.SendHB(PASSWORD, Directory(items));
-          },
-          TEXT_FORMAT },
-        { "data tag not D", false,
-          [&](FakeSender& fs) {
-              fs.SendHB(PASSWORD, Directory({ text }));
-              EXPECT_EQ(DWORD(REPLY_OK), fs.Reply());
-              fs.m_buffer.SendUInt32(0x00420058);   // "XB"
-              fs.m_buffer.SendBytes(reinterpret_cast<const BYTE*>(L"hi\0"), 6);
-          },
-          TEXT_FORMAT },
+        {"NR tag wrong", true, [](FakeSender& fs) { fs.m_buffer.SendUInt32(0x00580058); }, TEXT_PASSWORD},
+        {"check words refused", true, [](FakeSender& fs) { fs.m_buffer.SendUInt32(REPLY_CHECK_FAILED); },
+         TEXT_PASSWORD},
+        {"key length 0", true,
+         [](FakeSender& fs) {
+             fs.m_buffer.SendUInt32(TAG_NR);
+             fs.m_buffer.SendUInt32(0);
+         },
+         TEXT_PASSWORD},
+        {"key length 513", true,
+         [](FakeSender& fs) {
+             fs.m_buffer.SendUInt32(TAG_NR);
+             fs.m_buffer.SendUInt32(513);
+         },
+         TEXT_PASSWORD},
+        {"HB tag wrong", false, [](FakeSender& fs) { fs.m_buffer.SendUInt32(0x00580048); }, TEXT_PASSWORD},
+        {"password hash differs", false, [&](FakeSender& fs) { fs.SendHB(L"other", Directory({text})); },
+         TEXT_PASSWORD},
+        {"directory length 0", false, [](FakeSender& fs) { fs.SendHB(PASSWORD, {}, 0); }, TEXT_FORMAT},
+        {"directory length 0x80000000", false, [](FakeSender& fs) { fs.SendHB(PASSWORD, {}, 0x80000000); },
+         TEXT_FORMAT},
+        {"directory below 4 bytes", false,
+         [](FakeSender& fs) {
+             fs.SendHB(PASSWORD, {1, 0});
+         },
+         TEXT_FORMAT},
+        {"item cut short", false,
+         [](FakeSender& fs) {
+             fs.SendHB(PASSWORD, {1, 0, 0, 0, 6, 0, 0, 0});
+         },
+         TEXT_FORMAT},
+        {"size of 2^32", false,
+         [](FakeSender& fs) {
+             fs.SendHB(PASSWORD, Directory({{0x100000000ull, CF_UNICODETEXT, L"T"}}));
+         },
+         TEXT_MEMORY},
+        {"name length 0x10000", false,
+         [](FakeSender& fs) {
+             fs.SendHB(PASSWORD, Directory({{6, CF_UNICODETEXT, L"T", 0x10000}}));
+         },
+         TEXT_FORMAT},
+        {"name beyond the directory", false,
+         [](FakeSender& fs) {
+             auto dir = Directory({{6, CF_UNICODETEXT, L"CF_UNICODETEXT"}});
+             dir.resize(dir.size() - 1);
+             fs.SendHB(PASSWORD, dir);
+         },
+         TEXT_FORMAT},
+        {"sizes beyond this process", false,
+         [](FakeSender& fs) {
+             std::vector<ITEM> items(16, ITEM{0xFFFFFFFFull, CF_UNICODETEXT, L"T"});
+             fs.SendHB(PASSWORD, Directory(items));
+         },
+         TEXT_MEMORY},
+        {"more items than clipboard format ids", false,
+         [](FakeSender& fs) {
+             std::vector<ITEM> items(0x10001, ITEM{0, CF_UNICODETEXT, L"T"});
+             fs.SendHB(PASSWORD, Directory(items));
+         },
+         TEXT_FORMAT},
+        {"data tag not D", false,
+         [&](FakeSender& fs) {
+             fs.SendHB(PASSWORD, Directory({text}));
+             EXPECT_EQ(DWORD(REPLY_OK), fs.Reply());
+             fs.m_buffer.SendUInt32(0x00420058);  // "XB"
+             fs.m_buffer.SendBytes(reinterpret_cast<const BYTE*>(L"hi\0"), 6);
+         },
+         TEXT_FORMAT},
     };
     for (auto& c : cases)
     {
@@ -167,7 +180,7 @@ TEST_F(ReceiverProtocolTest, EveryRefusedStepEndsWithItsLine)
         auto lines = TakeLog();
         std::wstring tag = c.bRSA ? L"【受信エラー#】" : L"【受信エラー】";
         EXPECT_EQ(1u, lines.size()) << Join(lines);
-        EXPECT_TRUE(HasLine(lines, { tag, L" " + c.strText })) << Join(lines);
+        EXPECT_TRUE(HasLine(lines, {tag, L" " + c.strText})) << Join(lines);
         EXPECT_TRUE(lines.empty() || lines[0].compare(0, tag.size(), tag) == 0) << Join(lines);
     }
     SetRSA(false);
@@ -181,7 +194,7 @@ TEST_F(ReceiverProtocolTest, AnnouncedDirectoryCostsNothingUntilItArrives)
     SIZE_T nBefore = PrivateBytes();
     CByteArray hash;
     // Announce 2 GB - 1 of directory, send 8 bytes of it, then go.
-    fs.SendHB(PASSWORD, { 1, 0, 0, 0, 0, 0, 0, 0 }, 0x7FFFFFFF);
+    fs.SendHB(PASSWORD, {1, 0, 0, 0, 0, 0, 0, 0}, 0x7FFFFFFF);
     ::Sleep(300);
     EXPECT_LT(PrivateBytes(), nBefore + 16 * 1024 * 1024);
     fs.m_socket.Close();
@@ -195,21 +208,21 @@ TEST_F(ReceiverProtocolTest, RecordsReachTheClipboardWithTheMarker)
     UINT nTestFormat = ::RegisterClipboardFormatW(L"VarnelTestFormat");
     std::wstring longName = L"CF_UNICODETEXT" + std::wstring(32767 - 14, L'x');
     std::vector<ITEM> items = {
-        { 6, CF_UNICODETEXT, longName, 0xFFFF },        // longest name; odd length
-        { 4, 0xC123, L"VarnelTestFormat", 33 },         // sender's id; odd length
-        { 4, CF_BITMAP, L"CF_BITMAP" },                  // a handle format: kept off
-        { 2, CF_TEXT, L"CF_TEXT" },
+        {6, CF_UNICODETEXT, longName, 0xFFFF},  // longest name; odd length
+        {4, 0xC123, L"VarnelTestFormat", 33},   // sender's id; odd length
+        {4, CF_BITMAP, L"CF_BITMAP"},           // a handle format: kept off
+        {2, CF_TEXT, L"CF_TEXT"},
     };
     FakeSender fs;
     Connect(fs);
     fs.ReadGreeting(PASSWORD);
     fs.SendHB(PASSWORD, Directory(items));
     ASSERT_EQ(DWORD(REPLY_OK), fs.Reply());
-    const BYTE text[] = { 'h', 0, 'i', 0, 0, 0 };
-    const BYTE four[] = { 1, 2, 3, 4 };
+    const BYTE text[] = {'h', 0, 'i', 0, 0, 0};
+    const BYTE four[] = {1, 2, 3, 4};
     fs.m_buffer.SendUInt32(TAG_DB);
     fs.m_buffer.SendBytes(text, 6);
-    fs.m_buffer.SendUInt32(0x00580044);   // "DX": only the 'D' counts here
+    fs.m_buffer.SendUInt32(0x00580044);  // "DX": only the 'D' counts here
     fs.m_buffer.SendBytes(four, 4);
     fs.m_buffer.SendUInt32(TAG_DB);
     fs.m_buffer.SendBytes(four, 4);
@@ -222,8 +235,8 @@ TEST_F(ReceiverProtocolTest, RecordsReachTheClipboardWithTheMarker)
     auto lines = TakeLog();
     ASSERT_EQ(1u, lines.size()) << Join(lines);
     EXPECT_EQ(0u, lines[0].find(L"【正常受信】"));
-    EXPECT_TRUE(HasLine(lines, { L"  (1 KB) フォーマット: CF_UNICODETEXTxxx",
-                                 L"xxx,  VarnelTestFormat,  CF_BITMAP,  CF_TEXT" }))
+    EXPECT_TRUE(
+        HasLine(lines, {L"  (1 KB) フォーマット: CF_UNICODETEXTxxx", L"xxx,  VarnelTestFormat,  CF_BITMAP,  CF_TEXT"}))
         << Join(lines);
 
     auto got = ClipboardBytes(CF_UNICODETEXT);
@@ -237,7 +250,7 @@ TEST_F(ReceiverProtocolTest, RecordsReachTheClipboardWithTheMarker)
 
 TEST_F(ReceiverProtocolTest, EmptyDirectoriesPutOnlyTheMarker)
 {
-    for (int nCount : { 0, -1 })
+    for (int nCount : {0, -1})
     {
         SCOPED_TRACE(nCount);
         PutSentinelOnClipboard();
@@ -269,14 +282,14 @@ TEST_F(ReceiverProtocolTest, RSAExchangeThenTransfer)
     n.ToByteArray(expected);
     EXPECT_EQ(0, memcmp(expected.GetData(), modulus.GetData(), 160)) << "modulus big-endian";
     EXPECT_EQ(DWORD(REPLY_OK), fs.SendSessionKey(modulus));
-    fs.SendHB(PASSWORD, Directory({ { 4, CF_UNICODETEXT, L"CF_UNICODETEXT" } }));
+    fs.SendHB(PASSWORD, Directory({{4, CF_UNICODETEXT, L"CF_UNICODETEXT"}}));
     EXPECT_EQ(DWORD(REPLY_OK), fs.Reply());
     fs.m_buffer.SendUInt32(TAG_DB);
     fs.m_buffer.SendBytes(reinterpret_cast<const BYTE*>(L"z"), 4);
     EXPECT_EQ(DWORD(REPLY_OK), fs.Reply());
     ASSERT_TRUE(WaitUntil(NoReceivers));
     auto lines = TakeLog();
-    EXPECT_TRUE(HasLine(lines, { L"【正常受信#】", L" (1 KB) フォーマット: CF_UNICODETEXT" })) << Join(lines);
+    EXPECT_TRUE(HasLine(lines, {L"【正常受信#】", L" (1 KB) フォーマット: CF_UNICODETEXT"})) << Join(lines);
     auto got = ClipboardBytes(CF_UNICODETEXT);
     EXPECT_TRUE(got.size() >= 2 && got[0] == 'z');
     SetRSA(false);
@@ -287,7 +300,7 @@ TEST_F(ReceiverProtocolTest, PlaceholdersKeepTheConnectionWithKeepAlives)
     FakeSender fs;
     Connect(fs);
     fs.ReadGreeting(PASSWORD);
-    fs.SendHB(PASSWORD, Directory({ { 0, CF_UNICODETEXT, L"CF_UNICODETEXT" }, { 0, CF_DIB, L"CF_DIB" } }));
+    fs.SendHB(PASSWORD, Directory({{0, CF_UNICODETEXT, L"CF_UNICODETEXT"}, {0, CF_DIB, L"CF_DIB"}}));
     EXPECT_EQ(DWORD(REPLY_OK), fs.Reply());
     // No reply after a data step without data: the next bytes are keep-alives.
     DWORD nFirst = 0;
@@ -302,7 +315,7 @@ TEST_F(ReceiverProtocolTest, PlaceholdersKeepTheConnectionWithKeepAlives)
     }
     EXPECT_EQ(1, ReceiverThreadList.GetStatus());
     auto lines = TakeLog();
-    EXPECT_TRUE(HasLine(lines, { L"【受信可能】", L" フォーマット: CF_UNICODETEXT,  CF_DIB" })) << Join(lines);
+    EXPECT_TRUE(HasLine(lines, {L"【受信可能】", L" フォーマット: CF_UNICODETEXT,  CF_DIB"})) << Join(lines);
     // The sender goes: the receiver notices at a keep-alive and ends quietly.
     fs.m_socket.Close();
     EXPECT_TRUE(WaitUntil(NoReceivers, 10000));
@@ -314,14 +327,14 @@ TEST_F(ReceiverProtocolTest, NewConnectionStopsTheReceiverBefore)
     FakeSender first;
     Connect(first);
     first.ReadGreeting(PASSWORD);
-    first.SendHB(PASSWORD, Directory({ { 0, CF_DIB, L"CF_DIB" } }));
+    first.SendHB(PASSWORD, Directory({{0, CF_DIB, L"CF_DIB"}}));
     EXPECT_EQ(DWORD(REPLY_OK), first.Reply());
     EXPECT_EQ(DWORD(TAG_AL), first.m_buffer.ReceiveUInt32());
 
     FakeSender second;
     Connect(second);
     second.ReadGreeting(PASSWORD);
-    second.SendHB(PASSWORD, Directory({ { 0, CF_DIB, L"CF_DIB" } }));
+    second.SendHB(PASSWORD, Directory({{0, CF_DIB, L"CF_DIB"}}));
     EXPECT_EQ(DWORD(REPLY_OK), second.Reply());
     EXPECT_TRUE(first.ClosedByPeer()) << "the older receiver ends once the new copy is accepted";
     second.m_socket.Close();
@@ -337,26 +350,26 @@ TEST_F(ReceiverProtocolTest, ConnectionsWithoutACopyLeaveTheHeldPlaceholders)
         const char* pszName;
         std::function<void(FakeSender&)> script;
     } cases[] = {
-        { "closed before the greeting is read", [](FakeSender&) {} },
-        { "closed after the greeting", [](FakeSender& fs) { fs.ReadGreeting(PASSWORD); } },
-        { "garbage after the greeting",
-          [](FakeSender& fs) {
-              fs.ReadGreeting(PASSWORD);
-              BYTE abJunk[64];
-              for (int i = 0; i < 64; ++i)
-                  abJunk[i] = BYTE(i * 37 + 11);
-              fs.m_socket.Send(abJunk, sizeof(abJunk));
-          } },
-        { "another password",
-          [](FakeSender& fs) {
-              fs.ReadGreeting(L"wrong");
-              fs.SendHB(L"wrong", Directory({ { 0, CF_DIB, L"CF_DIB" } }));
-          } },
-        { "the password and a malformed directory",
-          [](FakeSender& fs) {
-              fs.ReadGreeting(PASSWORD);
-              fs.SendHB(PASSWORD, {}, 0);
-          } },
+        {"closed before the greeting is read", [](FakeSender&) {}},
+        {"closed after the greeting", [](FakeSender& fs) { fs.ReadGreeting(PASSWORD); }},
+        {"garbage after the greeting",
+         [](FakeSender& fs) {
+             fs.ReadGreeting(PASSWORD);
+             BYTE abJunk[64];
+             for (int i = 0; i < 64; ++i)
+                 abJunk[i] = BYTE(i * 37 + 11);
+             fs.m_socket.Send(abJunk, sizeof(abJunk));
+         }},
+        {"another password",
+         [](FakeSender& fs) {
+             fs.ReadGreeting(L"wrong");
+             fs.SendHB(L"wrong", Directory({{0, CF_DIB, L"CF_DIB"}}));
+         }},
+        {"the password and a malformed directory",
+         [](FakeSender& fs) {
+             fs.ReadGreeting(PASSWORD);
+             fs.SendHB(PASSWORD, {}, 0);
+         }},
     };
     const size_t nCases = sizeof(cases) / sizeof(cases[0]);
     // One placeholder per case: a paste that worked leaves its data on the
@@ -367,7 +380,7 @@ TEST_F(ReceiverProtocolTest, ConnectionsWithoutACopyLeaveTheHeldPlaceholders)
     {
         std::wstring strName = L"Varnel Test Held " + std::to_wstring(i);
         formats.push_back(::RegisterClipboardFormatW(strName.c_str()));
-        items.push_back({ 0, UINT(0xC100 + i), strName });
+        items.push_back({0, UINT(0xC100 + i), strName});
     }
     auto data = [](DWORD nIndex) { return std::vector<BYTE>(100 + nIndex, BYTE('a' + nIndex)); };
 
@@ -392,7 +405,7 @@ TEST_F(ReceiverProtocolTest, ConnectionsWithoutACopyLeaveTheHeldPlaceholders)
             fd_set readable;
             FD_ZERO(&readable);
             FD_SET(stranger.m_socket.m_socket.m_hSocket, &readable);
-            timeval wait = { 10, 0 };
+            timeval wait = {10, 0};
             ASSERT_EQ(1, ::select(0, &readable, nullptr, nullptr, &wait)) << "no greeting";
             cases[i].script(stranger);
         }
@@ -416,21 +429,21 @@ TEST_F(ReceiverProtocolTest, LogLinesNameWholeNamesAndOnlyWhatIsOffered)
     {
         const char* pszName;
         std::vector<ITEM> items;
-        std::wstring strReceived;   // the reception line's names
-        std::wstring strOffered;    // the offer line's names; empty: no offer, the connection ends
+        std::wstring strReceived;  // the reception line's names
+        std::wstring strOffered;   // the offer line's names; empty: no offer, the connection ends
     } cases[] = {
-        { "data and placeholders",
-          { { 2, 0xC201, strNulData },
-            { 2, CF_UNICODETEXT, L"CF_UNICODETEXT" },
-            { 0, CF_BITMAP, L"CF_BITMAP" },
-            { 0, 0xC202, strNulHeld },
-            { 0, CF_DIB, L"CF_DIB" } },
-          L"フォーマット: Varnel Test\u2400Data,  CF_UNICODETEXT",
-          L"フォーマット: Varnel Test\u2400Held,  CF_DIB" },
-        { "only a handle-valued placeholder",
-          { { 2, CF_UNICODETEXT, L"CF_UNICODETEXT" }, { 0, CF_BITMAP, L"CF_BITMAP" } },
-          L"フォーマット: CF_UNICODETEXT",
-          L"" },
+        {"data and placeholders",
+         {{2, 0xC201, strNulData},
+          {2, CF_UNICODETEXT, L"CF_UNICODETEXT"},
+          {0, CF_BITMAP, L"CF_BITMAP"},
+          {0, 0xC202, strNulHeld},
+          {0, CF_DIB, L"CF_DIB"}},
+         L"フォーマット: Varnel Test\u2400Data,  CF_UNICODETEXT",
+         L"フォーマット: Varnel Test\u2400Held,  CF_DIB"},
+        {"only a handle-valued placeholder",
+         {{2, CF_UNICODETEXT, L"CF_UNICODETEXT"}, {0, CF_BITMAP, L"CF_BITMAP"}},
+         L"フォーマット: CF_UNICODETEXT",
+         L""},
     };
     for (auto& c : cases)
     {
@@ -478,7 +491,11 @@ TEST_F(ReceiverProtocolTest, LogLinesNameWholeNamesAndOnlyWhatIsOffered)
 // The receiver has its data but the clipboard is held by someone else.
 TEST_F(ReceiverProtocolTest, BusyClipboard)
 {
-    struct { const char* pszName; bool bStop; } cases[] = { { "stopped meanwhile", true }, { "busy for good", false } };
+    struct
+    {
+        const char* pszName;
+        bool bStop;
+    } cases[] = {{"stopped meanwhile", true}, {"busy for good", false}};
     for (auto& c : cases)
     {
         SCOPED_TRACE(c.pszName);
@@ -490,7 +507,7 @@ TEST_F(ReceiverProtocolTest, BusyClipboard)
         FakeSender fs;
         Connect(fs);
         fs.ReadGreeting(PASSWORD);
-        fs.SendHB(PASSWORD, Directory({ { 4, CF_UNICODETEXT, L"CF_UNICODETEXT" } }));
+        fs.SendHB(PASSWORD, Directory({{4, CF_UNICODETEXT, L"CF_UNICODETEXT"}}));
         EXPECT_EQ(DWORD(REPLY_OK), fs.Reply());
         fs.m_buffer.SendUInt32(TAG_DB);
         fs.m_buffer.SendBytes(reinterpret_cast<const BYTE*>(L"r"), 4);
@@ -506,7 +523,7 @@ TEST_F(ReceiverProtocolTest, BusyClipboard)
             ::CloseClipboard();
         ::DestroyWindow(hHolder);
         auto lines = TakeLog();
-        EXPECT_EQ(c.bStop ? 0 : 1, int(HasLine(lines, { L"【受信エラー】", TEXT_CLIPBOARD }))) << Join(lines);
+        EXPECT_EQ(c.bStop ? 0 : 1, int(HasLine(lines, {L"【受信エラー】", TEXT_CLIPBOARD}))) << Join(lines);
         auto got = ClipboardBytes(CF_UNICODETEXT);
         EXPECT_TRUE(got.size() >= 2 && got[0] == 's') << "the clipboard keeps what it had";
         EXPECT_FALSE(OnClipboard(InternalFormat()));

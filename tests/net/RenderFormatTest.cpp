@@ -52,7 +52,7 @@ public:
     // cut off after 5 s, so the fault fails the test instead of hanging it.
     BOOL Render(UINT nFormat, const std::function<void()>& script)
     {
-        std::atomic<bool> bDone{ false };
+        std::atomic<bool> bDone{false};
         std::thread t([&] {
             try
             {
@@ -87,16 +87,16 @@ public:
     }
 
     CSocketX m_sender;
-    CSocketBuffer m_senderBuffer{ &m_sender };
+    CSocketBuffer m_senderBuffer{&m_sender};
     CAdoPtr<CReceiverThread> m_pReceiver;
     HWND m_hWnd = nullptr;
 };
 
 TEST_F(RenderFormatTest, DataArrivesWithBothReplies)
 {
-    const BYTE data[] = { 'o', 0, 'k', 0, 0, 0 };
+    const BYTE data[] = {'o', 0, 'k', 0, 0, 0};
     BOOL b = Render(CF_UNICODETEXT, [&] {
-        ExpectRequest(1);   // the first record of that id
+        ExpectRequest(1);  // the first record of that id
         SendDL(6);
         EXPECT_EQ(DWORD(REPLY_OK), m_senderBuffer.ReceiveUInt32());
         m_senderBuffer.SendUInt32(TAG_DB);
@@ -136,17 +136,25 @@ TEST_F(RenderFormatTest, EmptyBlockIsAccepted)
 
 TEST_F(RenderFormatTest, AnswersThatKeepTheConnection)
 {
-    struct { const char* pszName; std::function<void(RenderFormatTest&)> script; std::wstring strLine; } cases[] = {
-        { "sender has no data",
-          [](RenderFormatTest& t) { t.ExpectRequest(1); t.m_senderBuffer.SendUInt32(REPLY_NO_DATA); },
-          L"【受信エラー】 受信できません。フォーマット: CF_UNICODETEXT" },
-        { "size of 2^32",
-          [](RenderFormatTest& t) {
-              t.ExpectRequest(1);
-              t.SendDL(0x100000000ull);
-              EXPECT_EQ(DWORD(REPLY_CANNOT_HOLD), t.m_senderBuffer.ReceiveUInt32());
-          },
-          L"【受信エラー】 メモリ不足のため受信データを処理できません。" },
+    struct
+    {
+        const char* pszName;
+        std::function<void(RenderFormatTest&)> script;
+        std::wstring strLine;
+    } cases[] = {
+        {"sender has no data",
+         [](RenderFormatTest& t) {
+             t.ExpectRequest(1);
+             t.m_senderBuffer.SendUInt32(REPLY_NO_DATA);
+         },
+         L"【受信エラー】 受信できません。フォーマット: CF_UNICODETEXT"},
+        {"size of 2^32",
+         [](RenderFormatTest& t) {
+             t.ExpectRequest(1);
+             t.SendDL(0x100000000ull);
+             EXPECT_EQ(DWORD(REPLY_CANNOT_HOLD), t.m_senderBuffer.ReceiveUInt32());
+         },
+         L"【受信エラー】 メモリ不足のため受信データを処理できません。"},
     };
     for (auto& c : cases)
     {
@@ -158,25 +166,39 @@ TEST_F(RenderFormatTest, AnswersThatKeepTheConnection)
         EXPECT_EQ(1u, lines.size()) << Join(lines);
         if (!c.strLine.empty())
         {
-            EXPECT_TRUE(HasLine(lines, { c.strLine })) << Join(lines);
+            EXPECT_TRUE(HasLine(lines, {c.strLine})) << Join(lines);
         }
     }
 }
 
 TEST_F(RenderFormatTest, AnswersThatStopTheReceiver)
 {
-    struct { const char* pszName; std::function<void(RenderFormatTest&)> script; std::wstring strLine; } cases[] = {
-        { "neither 4 nor DL", [](RenderFormatTest& t) { t.ExpectRequest(1); t.m_senderBuffer.SendUInt32(7); },
-          L"【受信エラー】 受信データのフォーマットが異常です。" },
-        { "data tag DX",
-          [](RenderFormatTest& t) {
-              t.ExpectRequest(1);
-              t.SendDL(2);
-              EXPECT_EQ(DWORD(REPLY_OK), t.m_senderBuffer.ReceiveUInt32());
-              t.m_senderBuffer.SendUInt32(0x00580044);
-          },
-          L"【受信エラー】 受信データのフォーマットが異常です。" },
-        { "sender gone", [](RenderFormatTest& t) { t.ExpectRequest(1); t.m_sender.Close(); }, L"" },
+    struct
+    {
+        const char* pszName;
+        std::function<void(RenderFormatTest&)> script;
+        std::wstring strLine;
+    } cases[] = {
+        {"neither 4 nor DL",
+         [](RenderFormatTest& t) {
+             t.ExpectRequest(1);
+             t.m_senderBuffer.SendUInt32(7);
+         },
+         L"【受信エラー】 受信データのフォーマットが異常です。"},
+        {"data tag DX",
+         [](RenderFormatTest& t) {
+             t.ExpectRequest(1);
+             t.SendDL(2);
+             EXPECT_EQ(DWORD(REPLY_OK), t.m_senderBuffer.ReceiveUInt32());
+             t.m_senderBuffer.SendUInt32(0x00580044);
+         },
+         L"【受信エラー】 受信データのフォーマットが異常です。"},
+        {"sender gone",
+         [](RenderFormatTest& t) {
+             t.ExpectRequest(1);
+             t.m_sender.Close();
+         },
+         L""},
     };
     for (auto& c : cases)
     {

@@ -30,10 +30,7 @@ CBDF* Record(UINT nFormat, const wchar_t* pszName, const void* pData, DWORD nSiz
     return p;
 }
 
-bool NoSenders()
-{
-    return SenderThreadList.GetCountLocked() == 0;
-}
+bool NoSenders() { return SenderThreadList.GetCountLocked() == 0; }
 
 // One sender started at a fake receiver that the test plays step by step.
 class FakeReceiver
@@ -174,7 +171,7 @@ public:
     CAdoPtr<CBDFArray> m_pData;
     CDestinationDataArray* m_pOld;
     CByteArray m_nonce, m_k1;
-    CString m_strPrefix;   // "127.0.0.1 : <port> "
+    CString m_strPrefix;  // "127.0.0.1 : <port> "
 };
 
 void TestModulus(CByteArray& bytes)
@@ -195,13 +192,13 @@ protected:
     }
 };
 
-const BYTE TEXT[] = { 'h', 0, 'i', 0, 0, 0 };
+const BYTE TEXT[] = {'h', 0, 'i', 0, 0, 0};
 
 struct REFUSAL
 {
     const char* pszName;
     std::function<void(FakeReceiver&)> script;
-    std::wstring strTag;   // "【送信エラー】" or with "#"
+    std::wstring strTag;  // "【送信エラー】" or with "#"
     std::wstring strMessage;
 };
 
@@ -210,81 +207,96 @@ TEST_F(SenderProtocolTest, EveryRefusalIsOneLine)
     const std::wstring PROTOCOL = L"応答を受信できません。";
     const std::wstring PLAIN = L"【送信エラー】", RSA = L"【送信エラー#】";
     REFUSAL cases[] = {
-        { "greeting tag", [](FakeReceiver& r) { r.Greeting(0, 0x00340043, 32, false); EXPECT_TRUE(r.SenderClosed()); },
-          PLAIN, PROTOCOL },
-        { "challenge length 0", [](FakeReceiver& r) { r.Greeting(0, TAG_C3, 0, false); EXPECT_TRUE(r.SenderClosed()); },
-          PLAIN, PROTOCOL },
-        { "challenge length 65537",
-          [](FakeReceiver& r) { r.Greeting(0, TAG_C3, 65537, false); EXPECT_TRUE(r.SenderClosed()); }, PLAIN,
-          PROTOCOL },
-        { "modulus length 65537", [](FakeReceiver& r) { r.Greeting(65537); EXPECT_TRUE(r.SenderClosed()); }, PLAIN,
-          PROTOCOL },
-        { "check words wrong",
-          [](FakeReceiver& r) {
-              CByteArray n;
-              TestModulus(n);
-              r.Greeting(160);
-              r.Check(n, false);
-              EXPECT_EQ(DWORD(REPLY_CHECK_FAILED), r.m_buffer.ReceiveUInt32());
-              EXPECT_TRUE(r.SenderClosed());
-          },
-          PLAIN, PROTOCOL },
-        { "zero modulus",
-          [](FakeReceiver& r) {
-              CByteArray n;
-              n.SetSize(160);
-              r.Greeting(160);
-              r.Check(n);
-              EXPECT_TRUE(r.SenderClosed());
-          },
-          RSA, PROTOCOL },
-        { "modulus above 4096 bits",
-          [](FakeReceiver& r) {
-              CByteArray n;
-              n.SetSize(1024);
-              n[0] = 0x80;
-              n[1023] = 1;
-              r.Greeting(1024);
-              r.Check(n);
-              EXPECT_TRUE(r.SenderClosed());
-          },
-          RSA, PROTOCOL },
-        { "session key reply",
-          [](FakeReceiver& r) {
-              CByteArray n;
-              TestModulus(n);
-              r.Greeting(160);
-              r.Check(n);
-              r.SessionKey();
-              r.m_buffer.SendUInt32(1);
-              EXPECT_TRUE(r.SenderClosed());
-          },
-          RSA, PROTOCOL },
-        { "directory reply",
-          [](FakeReceiver& r) {
-              r.Greeting();
-              r.Directory();
-              r.m_buffer.SendUInt32(REPLY_CANNOT_HOLD);
-              EXPECT_TRUE(r.SenderClosed());
-          },
-          PLAIN, PROTOCOL },
-        { "data reply",
-          [](FakeReceiver& r) {
-              r.Greeting();
-              r.Directory();
-              r.m_buffer.SendUInt32(REPLY_OK);
-              r.DataBlock(6);
-              r.m_buffer.SendUInt32(REPLY_NO_DATA);
-              EXPECT_TRUE(r.SenderClosed());
-          },
-          PLAIN, PROTOCOL },
-        { "receiver gone during the handshake", [](FakeReceiver& r) { r.m_peer.Close(); }, PLAIN,
-          L"送信できませんでした(WinSockエラー " },
+        {"greeting tag",
+         [](FakeReceiver& r) {
+             r.Greeting(0, 0x00340043, 32, false);
+             EXPECT_TRUE(r.SenderClosed());
+         },
+         PLAIN, PROTOCOL},
+        {"challenge length 0",
+         [](FakeReceiver& r) {
+             r.Greeting(0, TAG_C3, 0, false);
+             EXPECT_TRUE(r.SenderClosed());
+         },
+         PLAIN, PROTOCOL},
+        {"challenge length 65537",
+         [](FakeReceiver& r) {
+             r.Greeting(0, TAG_C3, 65537, false);
+             EXPECT_TRUE(r.SenderClosed());
+         },
+         PLAIN, PROTOCOL},
+        {"modulus length 65537",
+         [](FakeReceiver& r) {
+             r.Greeting(65537);
+             EXPECT_TRUE(r.SenderClosed());
+         },
+         PLAIN, PROTOCOL},
+        {"check words wrong",
+         [](FakeReceiver& r) {
+             CByteArray n;
+             TestModulus(n);
+             r.Greeting(160);
+             r.Check(n, false);
+             EXPECT_EQ(DWORD(REPLY_CHECK_FAILED), r.m_buffer.ReceiveUInt32());
+             EXPECT_TRUE(r.SenderClosed());
+         },
+         PLAIN, PROTOCOL},
+        {"zero modulus",
+         [](FakeReceiver& r) {
+             CByteArray n;
+             n.SetSize(160);
+             r.Greeting(160);
+             r.Check(n);
+             EXPECT_TRUE(r.SenderClosed());
+         },
+         RSA, PROTOCOL},
+        {"modulus above 4096 bits",
+         [](FakeReceiver& r) {
+             CByteArray n;
+             n.SetSize(1024);
+             n[0] = 0x80;
+             n[1023] = 1;
+             r.Greeting(1024);
+             r.Check(n);
+             EXPECT_TRUE(r.SenderClosed());
+         },
+         RSA, PROTOCOL},
+        {"session key reply",
+         [](FakeReceiver& r) {
+             CByteArray n;
+             TestModulus(n);
+             r.Greeting(160);
+             r.Check(n);
+             r.SessionKey();
+             r.m_buffer.SendUInt32(1);
+             EXPECT_TRUE(r.SenderClosed());
+         },
+         RSA, PROTOCOL},
+        {"directory reply",
+         [](FakeReceiver& r) {
+             r.Greeting();
+             r.Directory();
+             r.m_buffer.SendUInt32(REPLY_CANNOT_HOLD);
+             EXPECT_TRUE(r.SenderClosed());
+         },
+         PLAIN, PROTOCOL},
+        {"data reply",
+         [](FakeReceiver& r) {
+             r.Greeting();
+             r.Directory();
+             r.m_buffer.SendUInt32(REPLY_OK);
+             r.DataBlock(6);
+             r.m_buffer.SendUInt32(REPLY_NO_DATA);
+             EXPECT_TRUE(r.SenderClosed());
+         },
+         PLAIN, PROTOCOL},
+        {"receiver gone during the handshake", [](FakeReceiver& r) { r.m_peer.Close(); }, PLAIN,
+         L"送信できませんでした(WinSockエラー "},
     };
     for (auto& c : cases)
     {
         SCOPED_TRACE(c.pszName);
-        FakeReceiver r({ Record(CF_UNICODETEXT, L"CF_UNICODETEXT", TEXT, 6) });
+        FakeReceiver r({Record(CF_UNICODETEXT, L"CF_UNICODETEXT", TEXT, 6)});
         r.Start();
         c.script(r);
         auto lines = r.End();
@@ -295,7 +307,7 @@ TEST_F(SenderProtocolTest, EveryRefusalIsOneLine)
 
 TEST_F(SenderProtocolTest, LongestChallengeIsAccepted)
 {
-    FakeReceiver r({ Record(CF_UNICODETEXT, L"CF_UNICODETEXT", TEXT, 6) });
+    FakeReceiver r({Record(CF_UNICODETEXT, L"CF_UNICODETEXT", TEXT, 6)});
     r.Start();
     r.Greeting(0, TAG_C3, 65536);
     auto items = r.Directory();
@@ -304,15 +316,14 @@ TEST_F(SenderProtocolTest, LongestChallengeIsAccepted)
     r.DataBlock(6);
     r.m_buffer.SendUInt32(REPLY_OK);
     auto lines = r.End();
-    EXPECT_TRUE(HasLine(lines, { L"【正常送信】" })) << Join(lines);
+    EXPECT_TRUE(HasLine(lines, {L"【正常送信】"})) << Join(lines);
 }
 
 TEST_F(SenderProtocolTest, DirectoryDataAndLinesWithRSA)
 {
     std::vector<BYTE> big(1025, 7);
-    FakeReceiver r({ Record(CF_UNICODETEXT, L"CF_UNICODETEXT", TEXT, 6), Record(CF_DIB, L"CF_DIB", nullptr, 0),
-                     Record(0xC200, L"Rich Text Format", big.data(), 1025),
-                     Record(CF_WAVE, L"CF_WAVE", nullptr, 0) });
+    FakeReceiver r({Record(CF_UNICODETEXT, L"CF_UNICODETEXT", TEXT, 6), Record(CF_DIB, L"CF_DIB", nullptr, 0),
+                    Record(0xC200, L"Rich Text Format", big.data(), 1025), Record(CF_WAVE, L"CF_WAVE", nullptr, 0)});
     r.Start();
     CByteArray n;
     TestModulus(n);
@@ -322,8 +333,8 @@ TEST_F(SenderProtocolTest, DirectoryDataAndLinesWithRSA)
     r.m_buffer.SendUInt32(REPLY_OK);
     auto items = r.Directory();
     ASSERT_EQ(4u, items.size());
-    ULONGLONG sizes[] = { 6, 0, 1025, 0 };
-    UINT formats[] = { CF_UNICODETEXT, CF_DIB, 0xC200, CF_WAVE };
+    ULONGLONG sizes[] = {6, 0, 1025, 0};
+    UINT formats[] = {CF_UNICODETEXT, CF_DIB, 0xC200, CF_WAVE};
     for (int i = 0; i < 4; ++i)
     {
         EXPECT_EQ(sizes[i], items[i].nSize) << i;
@@ -355,8 +366,8 @@ TEST_F(SenderProtocolTest, RequestsAndEveryReplyCode)
     ::SetClipboardData(nFormat, h);
     ::CloseClipboard();
 
-    FakeReceiver r({ Record(CF_UNICODETEXT, L"CF_UNICODETEXT", TEXT, 6), Record(nFormat, L"VarnelLoadedFormat", nullptr, 0),
-                     Record(CF_RIFF, L"CF_RIFF", nullptr, 0) });
+    FakeReceiver r({Record(CF_UNICODETEXT, L"CF_UNICODETEXT", TEXT, 6),
+                    Record(nFormat, L"VarnelLoadedFormat", nullptr, 0), Record(CF_RIFF, L"CF_RIFF", nullptr, 0)});
     r.Start();
     r.Greeting();
     r.Directory();
@@ -374,7 +385,7 @@ TEST_F(SenderProtocolTest, RequestsAndEveryReplyCode)
     r.Request(2);
     EXPECT_EQ(DWORD(REPLY_NO_DATA), r.m_buffer.ReceiveUInt32());
     // The loaded placeholder: DL and its size; REPLY_CANNOT_HOLD, then again with OK.
-    for (DWORD nReply : { DWORD(REPLY_CANNOT_HOLD), DWORD(REPLY_OK) })
+    for (DWORD nReply : {DWORD(REPLY_CANNOT_HOLD), DWORD(REPLY_OK)})
     {
         r.Request(1);
         EXPECT_EQ(DWORD(TAG_DL), r.m_buffer.ReceiveUInt32());
@@ -392,7 +403,7 @@ TEST_F(SenderProtocolTest, RequestsAndEveryReplyCode)
     r.Request(0);
     EXPECT_EQ(DWORD(TAG_DL), r.m_buffer.ReceiveUInt32());
     EXPECT_EQ(6u, r.m_buffer.ReceiveUInt64());
-    r.m_buffer.SendUInt32(77);   // not a reply code
+    r.m_buffer.SendUInt32(77);  // not a reply code
     EXPECT_TRUE(r.SenderClosed());
     auto lines = r.End(false);
 
@@ -411,15 +422,20 @@ TEST_F(SenderProtocolTest, RequestsAndEveryReplyCode)
 
 TEST_F(SenderProtocolTest, WaitingSenderEnds)
 {
-    struct { const char* pszName; int nHow; std::wstring strLast; } cases[] = {
-        { "receiver goes", 0, L"" },
-        { "stopped by a new copy", 1, L"" },
-        { "unknown tag", 2, L"応答を受信できません。" },
+    struct
+    {
+        const char* pszName;
+        int nHow;
+        std::wstring strLast;
+    } cases[] = {
+        {"receiver goes", 0, L""},
+        {"stopped by a new copy", 1, L""},
+        {"unknown tag", 2, L"応答を受信できません。"},
     };
     for (auto& c : cases)
     {
         SCOPED_TRACE(c.pszName);
-        FakeReceiver r({ Record(CF_DIB, L"CF_DIB", nullptr, 0) });
+        FakeReceiver r({Record(CF_DIB, L"CF_DIB", nullptr, 0)});
         r.Start();
         r.Greeting();
         r.Directory();
@@ -454,11 +470,16 @@ TEST_F(SenderProtocolTest, DestinationsDecideTheSenders)
     CDestinationDataArray* pOld = theApp.m_pDestinations;
     Listener listener;
     int nClosed = FreePort();
-    struct { const char* pszText; int nConnections; std::wstring strLine; } cases[] = {
-        { "", 0, L"【送信なし】送信先が設定されていません。" },
-        { "0,\"127.0.0.1\",%d,0", 0, L"【送信なし】送信先が設定されていません。" },
-        { "1,\"127.0.0.1\",%d,0;0,\"127.0.0.1\",%d,0;1,\"127.0.0.1\",%d,0", 2, L"" },
-        { "1,\"127.0.0.1\",%c,0", 0, L"接続できません(WinSockエラー 10061)。" },
+    struct
+    {
+        const char* pszText;
+        int nConnections;
+        std::wstring strLine;
+    } cases[] = {
+        {"", 0, L"【送信なし】送信先が設定されていません。"},
+        {"0,\"127.0.0.1\",%d,0", 0, L"【送信なし】送信先が設定されていません。"},
+        {"1,\"127.0.0.1\",%d,0;0,\"127.0.0.1\",%d,0;1,\"127.0.0.1\",%d,0", 2, L""},
+        {"1,\"127.0.0.1\",%c,0", 0, L"接続できません(WinSockエラー 10061)。"},
     };
     for (auto& c : cases)
     {
@@ -505,7 +526,7 @@ TEST_F(SenderProtocolTest, OwnReceiverIsSkippedAndKept)
     ASSERT_TRUE(StartListenerOnFreePort(status)) << Join(status);
     PutSentinelOnClipboard();
 
-    std::vector<std::wstring> selves = { L"127.0.0.1", L"127.0.0.2", L"localhost" };
+    std::vector<std::wstring> selves = {L"127.0.0.1", L"127.0.0.2", L"localhost"};
     char szHost[256] = "";
     addrinfo hints = {};
     hints.ai_family = AF_INET;
@@ -522,7 +543,7 @@ TEST_F(SenderProtocolTest, OwnReceiverIsSkippedAndKept)
         }
         ::freeaddrinfo(pResult);
     }
-    Listener other;   // another computer's receiver
+    Listener other;  // another computer's receiver
     const std::wstring strOwnPort = std::to_wstring(theApp.m_nPort);
     std::wstring text;
     for (auto& h : selves)
@@ -547,8 +568,8 @@ TEST_F(SenderProtocolTest, OwnReceiverIsSkippedAndKept)
                                L" 送信先はこのコンピューター自身の受信ポートのため送信しません。";
         EXPECT_EQ(1, std::count(lines.begin(), lines.end(), strLine)) << Narrow(h) << "\n" << Join(lines);
     }
-    EXPECT_FALSE(HasLine(lines, { L"【受信" })) << Join(lines);
-    EXPECT_FALSE(HasLine(lines, { L"【正常送信" })) << Join(lines);
+    EXPECT_FALSE(HasLine(lines, {L"【受信"})) << Join(lines);
+    EXPECT_FALSE(HasLine(lines, {L"【正常送信"})) << Join(lines);
     EXPECT_TRUE(NoReceivers());
     EXPECT_EQ(INT_PTR(selves.size() + 1), theApp.m_pDestinations->m_arrDestinations.GetSize());
     std::vector<BYTE> got;

@@ -54,7 +54,8 @@ TEST_F(CBMPropertyPageTest, TabsFollowShowFormatDialogOnlyInTheMainDialogsSheet)
         {"minus one", true, 0xFFFFFFFF, false, four},
         {"start-up ignores it", true, 1, true, three},
     };
-    for (const auto& c : cases) {
+    for (const auto& c : cases)
+    {
         SCOPED_TRACE(c.label);
         DeleteProfile();
         if (c.stored)
@@ -81,7 +82,8 @@ TEST_F(CBMPropertyPageTest, HelpOpensThePageTopic)
     Script script;
     script.On(L"設定", [&](HWND h) {
         PressHelp(h);
-        for (int tab = 1; tab < 4; tab++) {
+        for (int tab = 1; tab < 4; tab++)
+        {
             SelectTab(h, tab);
             PressHelp(h);
         }
@@ -119,7 +121,8 @@ TEST_F(CBMPropertyPageTest, StartupOkWritesOnlyShownPagesAndMarksInitialized)
         {"first run", FALSE, false},
         {"repair", TRUE, true},
     };
-    for (const auto& c : cases) {
+    for (const auto& c : cases)
+    {
         SCOPED_TRACE(c.label);
         DeleteProfile();
         Boxes() = MessageBoxes();
@@ -177,12 +180,14 @@ TEST_F(CBMPropertyPageTest, EnterIsOkEscAndCloseBoxAreCancel)
         WPARAM key;
         BOOL result;
     } cases[] = {{VK_RETURN, TRUE}, {VK_ESCAPE, FALSE}, {0, FALSE}};
-    for (const auto& c : cases) {
+    for (const auto& c : cases)
+    {
         SCOPED_TRACE(c.key == VK_RETURN ? "Enter" : c.key ? "Esc" : "close box");
         DeleteProfile();
         Script script;
         script.On(L"設定", [&](HWND h) {
-            if (c.key == 0) {
+            if (c.key == 0)
+            {
                 PostMessageW(h, WM_SYSCOMMAND, SC_CLOSE, 0);
                 return;
             }

@@ -10,7 +10,8 @@ using namespace uitest;
 
 namespace {
 
-class CDestinationDialogTest : public UiTest {};
+class CDestinationDialogTest : public UiTest
+{};
 
 const wchar_t kEmptyName[] = L"コンピュータ名を指定してください。";
 
@@ -28,7 +29,8 @@ TEST_F(CDestinationDialogTest, ShowsMembersAndHidesTheProtocolChoice)
         port = ItemText(h, IDC_DEST_PORT);
         note = ItemText(h, IDC_DEST_NOTE);
         const int ids[3] = {IDC_DEST_PROTOCOL_LABEL, IDC_DEST_IPV4, IDC_DEST_IPV6};
-        for (int i = 0; i < 3; i++) {
+        for (int i = 0; i < 3; i++)
+        {
             HWND c = GetDlgItem(h, ids[i]);
             hiddenAndDisabled[i] = c != nullptr && !IsWindowVisible(c) && !IsWindowEnabled(c);
         }
@@ -54,7 +56,7 @@ struct OK_CASE
     LPCWSTR typedPort;
     int presetProtocol;
     bool accepted;
-    LPCWSTR name;   // when accepted
+    LPCWSTR name;  // when accepted
     int port;
     int protocol;
 };
@@ -72,7 +74,8 @@ const OK_CASE kOkCases[] = {
 
 TEST_F(CDestinationDialogTest, OkAcceptsATrimmedNameAndParsesThePort)
 {
-    for (const OK_CASE& c : kOkCases) {
+    for (const OK_CASE& c : kOkCases)
+    {
         SCOPED_TRACE(c.label);
         Boxes() = MessageBoxes();
         CDestinationDialog dlg;
@@ -92,13 +95,16 @@ TEST_F(CDestinationDialogTest, OkAcceptsATrimmedNameAndParsesThePort)
         script.Start();
         INT_PTR r = dlg.DoModal();
         EXPECT_TRUE(script.Done());
-        if (c.accepted) {
+        if (c.accepted)
+        {
             EXPECT_EQ(IDOK, r);
             EXPECT_STREQ(c.name, dlg.m_strName);
             EXPECT_EQ(c.port, dlg.m_nPort);
             EXPECT_EQ(c.protocol, dlg.m_nProtocol);
             EXPECT_TRUE(Boxes().shown.empty());
-        } else {
+        }
+        else
+        {
             EXPECT_EQ(IDCANCEL, r);
             EXPECT_TRUE(stayedOpen);
             ASSERT_EQ(1u, Boxes().shown.size());
@@ -116,7 +122,8 @@ TEST_F(CDestinationDialogTest, OkAcceptsATrimmedNameAndParsesThePort)
 // the range, the text stays, the field has the focus, no member changes.
 TEST_F(CDestinationDialogTest, PortThatIsNoPortIsRefusedWhereItIsTyped)
 {
-    for (const PORT_TEXT& t : PortTexts()) {
+    for (const PORT_TEXT& t : PortTexts())
+    {
         SCOPED_TRACE(testing::PrintToString(std::wstring(t.text)));
         Boxes() = MessageBoxes();
         CDestinationDialog dlg;
@@ -144,7 +151,8 @@ TEST_F(CDestinationDialogTest, PortThatIsNoPortIsRefusedWhereItIsTyped)
         });
         script.Start();
         INT_PTR r = dlg.DoModal();
-        if (t.nPort != 0) {
+        if (t.nPort != 0)
+        {
             EXPECT_EQ(IDOK, r);
             EXPECT_STREQ(L"pc1", dlg.m_strName);
             EXPECT_EQ(t.nPort, dlg.m_nPort);
@@ -157,7 +165,8 @@ TEST_F(CDestinationDialogTest, PortThatIsNoPortIsRefusedWhereItIsTyped)
         EXPECT_TRUE(focused);
         EXPECT_EQ(t.text, kept);
         EXPECT_EQ(1u, Boxes().shown.size());
-        for (const BOX& b : Boxes().shown) {
+        for (const BOX& b : Boxes().shown)
+        {
             EXPECT_EQ(kPortRefused, b.text);
             EXPECT_EQ((UINT)MB_OK, b.type & 0xF);
             EXPECT_EQ(L"Varnel3", b.caption);

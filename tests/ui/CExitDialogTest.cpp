@@ -9,7 +9,8 @@ using namespace uitest;
 
 namespace {
 
-class CExitDialogTest : public UiTest {};
+class CExitDialogTest : public UiTest
+{};
 
 TEST_F(CExitDialogTest, CheckBoxFollowsTheMemberAndComesBackOnOk)
 {
@@ -17,7 +18,7 @@ TEST_F(CExitDialogTest, CheckBoxFollowsTheMemberAndComesBackOnOk)
     {
         const char* label;
         BOOL preset;
-        bool tick;         // click the box once
+        bool tick;  // click the box once
         int button;
         BOOL shownChecked;
         BOOL result;
@@ -27,7 +28,8 @@ TEST_F(CExitDialogTest, CheckBoxFollowsTheMemberAndComesBackOnOk)
         {"ticked then cancelled", FALSE, true, IDCANCEL, FALSE, FALSE},
         {"preset shown", TRUE, false, IDOK, TRUE, TRUE},
     };
-    for (const auto& c : cases) {
+    for (const auto& c : cases)
+    {
         SCOPED_TRACE(c.label);
         CExitDialog dlg;
         dlg.m_bDeleteSettings = c.preset;

@@ -71,8 +71,8 @@ TEST_F(CFormatDialogTest, PublishesItsWindowAndFollowsNewCopies)
         PressCancel(h);
     });
     EXPECT_EQ(IDCANCEL, RunPages(script, send, formats));
-    EXPECT_NE((HWND)nullptr, published);
-    EXPECT_EQ((HWND)nullptr, FormatPageWnd);
+    EXPECT_NE((HWND) nullptr, published);
+    EXPECT_EQ((HWND) nullptr, FormatPageWnd);
     EXPECT_EQ((Strings{L"alpha", L"Beta", L"Zeta"}), seen);  // sorted by the list box
     EXPECT_EQ((Strings{L"Gamma"}), afterCopy);
     EXPECT_FALSE(addEnabled);

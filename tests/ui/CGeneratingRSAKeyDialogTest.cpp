@@ -17,7 +17,8 @@ using namespace uitest;
 
 namespace {
 
-class CGeneratingRSAKeyDialogTest : public UiTest {};
+class CGeneratingRSAKeyDialogTest : public UiTest
+{};
 
 std::wstring Nines(int k) { return std::wstring(k, L'9'); }
 
@@ -42,7 +43,8 @@ TEST(CGeneratingRSAKeyDialogText, CandidateTextShowsTheProbabilityBound)
         {9, 1, L"1番目の候補 素数である確率99.999%以上"},
         {100, 300, L"300番目の候補 素数である確率99." + Nines(58) + L"%以上"},
     };
-    for (const auto& c : cases) {
+    for (const auto& c : cases)
+    {
         CString text = CGeneratingRSAKeyDialog::FormatCandidateText(c.rounds, c.candidates);
         EXPECT_EQ(c.text, std::wstring(text.GetString())) << "rounds " << c.rounds;
     }
@@ -129,12 +131,13 @@ bool EndIfFinished()
 
 TEST_F(CGeneratingRSAKeyDialogTest, CancelStopsTheSearchesAndKeepsTheOldKey)
 {
-    for (bool bKeyBefore : {false, true}) {
+    for (bool bKeyBefore : {false, true})
+    {
         SCOPED_TRACE(bKeyBefore ? "a key stored before" : "no key before");
         DeleteProfile();
         theApp.m_bKeyPresent = FALSE;
         std::unique_ptr<KnownKey> key(bKeyBefore ? new KnownKey : nullptr);
-        SearchHold hold;   // the searches begin only once the cancel is in
+        SearchHold hold;  // the searches begin only once the cancel is in
         std::wstring status;
         Script script(60000);
         script.On(L"Varnel", [&](HWND d) {
@@ -147,9 +150,12 @@ TEST_F(CGeneratingRSAKeyDialogTest, CancelStopsTheSearchesAndKeepsTheOldKey)
         EXPECT_FALSE(RunRSAKeyGeneration());
         EXPECT_FALSE(script.TimedOut());
         EXPECT_EQ(L"中止しています...", status);
-        if (key) {
+        if (key)
+        {
             key->ExpectKept();
-        } else {
+        }
+        else
+        {
             EXPECT_FALSE(theApp.m_bKeyPresent);
             EXPECT_FALSE(ValueExists(L"Network", L"PublicKey1280"));
         }
@@ -203,7 +209,8 @@ void ExpectAbortedRun(CGeneratingRSAKeyDialog::PFN_SEARCHHOOK pfnHook, const std
 TEST_F(CGeneratingRSAKeyDialogTest, NoRandomSeedEndsLikeACancelAndKeepsTheKey)
 {
     // The first seed's first word, and the second seed's first word.
-    for (int nFailFrom : {1, 65}) {
+    for (int nFailFrom : {1, 65})
+    {
         SCOPED_TRACE(nFailFrom == 1 ? "first seed" : "second seed");
         FAILINGSOURCE::Calls() = 0;
         FAILINGSOURCE::FailFrom() = nFailFrom;
@@ -221,7 +228,8 @@ TEST_F(CGeneratingRSAKeyDialogTest, NoRandomSeedEndsLikeACancelAndKeepsTheKey)
 TEST_F(CGeneratingRSAKeyDialogTest, SearchThatThrowsEndsTheRunAndKeepsTheKey)
 {
     // Thread #1's own search, and thread #2's.
-    for (int nThrowing : {0, 1}) {
+    for (int nThrowing : {0, 1})
+    {
         SCOPED_TRACE(nThrowing == 0 ? "search of p" : "search of q");
         static int s_nThrowing;
         s_nThrowing = nThrowing;

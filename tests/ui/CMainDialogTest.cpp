@@ -39,12 +39,13 @@ CRect ChildRect(HWND hDialog, int nID)
     return rc;
 }
 
-class CMainDialogTest : public ::testing::Test {
+class CMainDialogTest : public ::testing::Test
+{
 protected:
     void SetUp() override
     {
-        ASSERT_TRUE(m_parent.CreateEx(0, AfxRegisterWndClass(0), L"", WS_OVERLAPPEDWINDOW, 0, 0, 600, 500, nullptr,
-                                      nullptr));
+        ASSERT_TRUE(
+            m_parent.CreateEx(0, AfxRegisterWndClass(0), L"", WS_OVERLAPPEDWINDOW, 0, 0, 600, 500, nullptr, nullptr));
         m_pDialog = new CMainDialog(&m_parent);
         ASSERT_TRUE(m_pDialog->Create(IDD_MAIN_DIALOG, &m_parent));
         m_hLog = GetDlgItem(m_pDialog->m_hWnd, IDC_MAIN_LOG);
@@ -71,24 +72,26 @@ protected:
 TEST_F(CMainDialogTest, LogIsTrimmedFromTheStartOfALineAndNeverLosesTheNewLine)
 {
     const std::wstring shortLine = L"12/10 10:00:00 【正常受信】line\r\n";
-    struct CASE {
+    struct CASE
+    {
         const char* name;
         std::wstring log;
         std::wstring line;
-        size_t nKeepFrom;   // npos: the whole log stays; log.size(): emptied
+        size_t nKeepFrom;  // npos: the whole log stays; log.size(): emptied
     } cases[] = {
         {"40000 characters: appended untrimmed", Lines(40000), shortLine, std::wstring::npos},
         // First line feed at or after index 20001 is at 20099 (lines of 100).
         {"one over: cut after the first line feed from index 20001", Lines(40001), shortLine, 20100},
-        {"line feed exactly at index n - 20000", std::wstring(20001, L'a') + L"\n" + std::wstring(19999, L'b'), shortLine,
-         20002},
+        {"line feed exactly at index n - 20000", std::wstring(20001, L'a') + L"\n" + std::wstring(19999, L'b'),
+         shortLine, 20002},
         {"no line feed in the last 20000: emptied", Lines(20500) + std::wstring(20100, L'z'), shortLine, 40600},
         {"empty log", L"", shortLine, std::wstring::npos},
         {"a line past the edit's limit is kept whole", Lines(39000), std::wstring(5000, L'L') + L"\r\n",
          std::wstring::npos},
         {"a line longer than the limit itself", Lines(100), std::wstring(60000, L'H') + L"\r\n", std::wstring::npos},
     };
-    for (const CASE& c : cases) {
+    for (const CASE& c : cases)
+    {
         SetWindowTextW(m_hLog, c.log.c_str());
         ASSERT_EQ(c.log.size(), (size_t)GetWindowTextLengthW(m_hLog)) << c.name << ": setting up";
         Log(c.line);
@@ -97,7 +100,8 @@ TEST_F(CMainDialogTest, LogIsTrimmedFromTheStartOfALineAndNeverLosesTheNewLine)
         std::wstring actual = Text(m_hLog);
         EXPECT_TRUE(actual == expected) << c.name << ": " << actual.size() << " characters, expected "
                                         << expected.size();
-        if (c.nKeepFrom != std::wstring::npos && c.nKeepFrom < c.log.size()) {
+        if (c.nKeepFrom != std::wstring::npos && c.nKeepFrom < c.log.size())
+        {
             EXPECT_LE(kept.size(), 20000u) << c.name;
         }
     }
@@ -158,13 +162,14 @@ TEST_F(CMainDialogTest, InitialisationPublishesHandleSizesAndVersion)
 TEST_F(CMainDialogTest, ControlsFollowTheEdgesWithoutDrift)
 {
     HWND hDialog = m_pDialog->m_hWnd;
-    const int ids[] = {IDC_MAIN_STATUS_IPV4, IDC_MAIN_LOG, IDC_MAIN_CLOSE, IDC_MAIN_SETTINGS, IDC_MAIN_CLEAR_LOG,
+    const int ids[] = {IDC_MAIN_STATUS_IPV4,  IDC_MAIN_LOG,  IDC_MAIN_CLOSE,   IDC_MAIN_SETTINGS,   IDC_MAIN_CLEAR_LOG,
                        IDC_MAIN_END_RESIDENT, IDC_MAIN_HELP, IDC_MAIN_VERSION, IDC_MAIN_STATUS_IPV6};
-    struct GROWTH {
+    struct GROWTH
+    {
         int dLeft, dTop, dRight, dBottom;
     } growth[] = {
         {0, 0, 100, 0}, {0, 0, 100, 50}, {0, 50, 0, 50}, {0, 50, 0, 50}, {0, 50, 0, 50},
-        {0, 50, 0, 50}, {0, 50, 0, 50}, {0, 50, 0, 50}, {0, 0, 0, 0},   // not anchored
+        {0, 50, 0, 50}, {0, 50, 0, 50},  {0, 50, 0, 50}, {0, 0, 0, 0},  // not anchored
     };
     CRect rcClient;
     GetClientRect(hDialog, &rcClient);
@@ -172,9 +177,11 @@ TEST_F(CMainDialogTest, ControlsFollowTheEdgesWithoutDrift)
     for (size_t i = 0; i < ARRAYSIZE(ids); i++)
         before[i] = ChildRect(hDialog, ids[i]);
 
-    for (int round = 0; round < 2; round++) {   // grow, shrink back, grow again
+    for (int round = 0; round < 2; round++)
+    {  // grow, shrink back, grow again
         SetWindowPos(hDialog, nullptr, 0, 0, rcClient.Width() + 100, rcClient.Height() + 50, SWP_NOMOVE | SWP_NOZORDER);
-        for (size_t i = 0; i < ARRAYSIZE(ids); i++) {
+        for (size_t i = 0; i < ARRAYSIZE(ids); i++)
+        {
             CRect rc = ChildRect(hDialog, ids[i]);
             EXPECT_EQ(before[i].left + growth[i].dLeft, rc.left) << "control " << ids[i] << ", round " << round;
             EXPECT_EQ(before[i].top + growth[i].dTop, rc.top) << "control " << ids[i] << ", round " << round;
@@ -196,9 +203,11 @@ TEST_F(CMainDialogTest, EnterAndEscDoNothingAndTheLogIsNotSelectedOnFocus)
     // The close button posts WM_CLOSE to the parent, which destroys a plain
     // window: what the keys post is run, so that a press would show.
     SetWindowTextW(m_hLog, L"some text");
-    for (int nFocus : {IDC_MAIN_LOG, IDC_MAIN_CLEAR_LOG}) {
+    for (int nFocus : {IDC_MAIN_LOG, IDC_MAIN_CLEAR_LOG})
+    {
         SetFocus(GetDlgItem(hDialog, nFocus));
-        for (WPARAM vk : {(WPARAM)VK_RETURN, (WPARAM)VK_ESCAPE, (WPARAM)VK_TAB}) {
+        for (WPARAM vk : {(WPARAM)VK_RETURN, (WPARAM)VK_ESCAPE, (WPARAM)VK_TAB})
+        {
             MSG msg = {GetFocus(), WM_KEYDOWN, vk, 0};
             EXPECT_TRUE(CWnd::WalkPreTranslateTree(&msg)) << "key " << vk << " goes to the dialog manager";
             DWORD dwStart = GetTickCount();

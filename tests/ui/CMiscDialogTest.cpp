@@ -27,9 +27,9 @@ TEST_F(CMiscDialogTest, ShowsAndStoresTheTwoSettings)
         const char* label;
         int onStart;
         BOOL balloon;
-        int clickRadio;       // index, -1: none
+        int clickRadio;  // index, -1: none
         bool clickBox;
-        int shownRadio;       // -1: none set
+        int shownRadio;  // -1: none set
         bool shownBox;
         DWORD storedOnStart;
         DWORD storedBalloon;
@@ -39,7 +39,8 @@ TEST_F(CMiscDialogTest, ShowsAndStoresTheTwoSettings)
         {"balloon 5 stored as 1", 2, 5, -1, false, 2, true, 2, 1},
         {"choose silent, untick", 0, TRUE, 2, true, 0, true, 2, 0},
     };
-    for (const auto& c : cases) {
+    for (const auto& c : cases)
+    {
         SCOPED_TRACE(c.label);
         DeleteProfile();
         theApp.m_nOnStart = c.onStart;

@@ -15,9 +15,8 @@ using namespace uitest;
 
 namespace {
 
-const wchar_t kRestartNotice[] =
-    L"変更は次回Varnelを起動したときに有効になります。\r\n"
-    L"変更を有効にするには、いったんVarnelを終了して起動し直してください。";
+const wchar_t kRestartNotice[] = L"変更は次回Varnelを起動したときに有効になります。\r\n"
+                                 L"変更を有効にするには、いったんVarnelを終了して起動し直してください。";
 const wchar_t kDeleteQuestion[] = L"選択されている送信先を削除しますか？";
 
 class CNetworkDialogTest : public UiTest
@@ -71,14 +70,15 @@ TEST_F(CNetworkDialogTest, InitialisationShowsStoredAndLiveValues)
         LPCWSTR passwordState;
         int rsaIndex;
         int serverIndex;
-        bool applyEnabled;   // filling the port edit counts as a change
+        bool applyEnabled;  // filling the port edit counts as a change
     } cases[] = {
         {"defaults", false, 0, L"", 0, false, 0, L"60125", L"設定されていません", 0, 2, true},
         {"port 0 shows empty", true, 0, L"pw", 1, true, 0, L"", L"設定されています", 1, 0, false},
         {"RSA out of range", true, 1, L"", 5, true, 1, L"1", L"設定されていません", 0, 1, true},
         {"server out of range", true, 80, L"", 0, true, 7, L"80", L"設定されていません", 0, -1, true},
     };
-    for (const auto& c : cases) {
+    for (const auto& c : cases)
+    {
         SCOPED_TRACE(c.label);
         DeleteProfile();
         ResetLiveSettings();
@@ -100,7 +100,8 @@ TEST_F(CNetworkDialogTest, InitialisationShowsStoredAndLiveValues)
             state = ItemText(p, IDC_NET_PASSWORD_STATE);
             HWND hRsa = GetDlgItem(p, IDC_NET_RSA);
             rsa = (int)SendMessageW(hRsa, CB_GETCURSEL, 0, 0);
-            for (int i = 0; i < (int)SendMessageW(hRsa, CB_GETCOUNT, 0, 0); i++) {
+            for (int i = 0; i < (int)SendMessageW(hRsa, CB_GETCOUNT, 0, 0); i++)
+            {
                 wchar_t t[64] = {};
                 SendMessageW(hRsa, CB_GETLBTEXT, i, (LPARAM)t);
                 rsaItems.push_back(t);
@@ -120,7 +121,7 @@ TEST_F(CNetworkDialogTest, InitialisationShowsStoredAndLiveValues)
         EXPECT_EQ(c.serverIndex, server);
         EXPECT_TRUE(serverHidden);
         EXPECT_EQ(c.applyEnabled, apply);
-        EXPECT_FALSE(buttons);  // no row selected
+        EXPECT_FALSE(buttons);                               // no row selected
         EXPECT_FALSE(ValueExists(L"Network", L"Password"));  // Cancel writes nothing
     }
 }
@@ -165,11 +166,12 @@ TEST_F(CNetworkDialogTest, OkWritesEverySettingAndTheLiveValues)
 // field has the focus and nothing is written.
 TEST_F(CNetworkDialogTest, PortThatIsNoPortIsRefusedWhereItIsTyped)
 {
-    for (const PORT_TEXT& t : PortTexts()) {
+    for (const PORT_TEXT& t : PortTexts())
+    {
         SCOPED_TRACE(testing::PrintToString(std::wstring(t.text)));
         DeleteProfile();
         ResetLiveSettings();
-        theApp.m_bSettingInitialized = FALSE;   // no restart notice among the boxes
+        theApp.m_bSettingInitialized = FALSE;  // no restart notice among the boxes
         Boxes() = MessageBoxes();
         const char* steps[] = {"leaving the page", "Apply", "OK"};
         bool stayed[3] = {}, focused[3] = {};
@@ -181,11 +183,13 @@ TEST_F(CNetworkDialogTest, PortThatIsNoPortIsRefusedWhereItIsTyped)
             HWND hPage = CurrentPage(h);
             HWND hPort = GetDlgItem(hPage, IDC_NET_PORT);
             TypeInto(hPort, t.text);
-            if (t.nPort != 0) {
+            if (t.nPort != 0)
+            {
                 SendMessageW(GetDlgItem(h, IDOK), BM_CLICK, 0, 0);
                 return;
             }
-            for (int i = 0; i < 3; i++) {
+            for (int i = 0; i < 3; i++)
+            {
                 if (i == 0)
                     SelectTab(h, 1);
                 else
@@ -198,7 +202,8 @@ TEST_F(CNetworkDialogTest, PortThatIsNoPortIsRefusedWhereItIsTyped)
         });
         INT_PTR r = RunSheet(script, {&page, &misc});
         DWORD v = 0;
-        if (t.nPort != 0) {
+        if (t.nPort != 0)
+        {
             EXPECT_EQ(IDOK, r);
             EXPECT_TRUE(Boxes().shown.empty());
             EXPECT_TRUE(ReadDword(L"Network", L"Port", &v));
@@ -206,13 +211,15 @@ TEST_F(CNetworkDialogTest, PortThatIsNoPortIsRefusedWhereItIsTyped)
             continue;
         }
         EXPECT_EQ(IDCANCEL, r);
-        for (int i = 0; i < 3; i++) {
+        for (int i = 0; i < 3; i++)
+        {
             EXPECT_TRUE(stayed[i]) << steps[i];
             EXPECT_TRUE(focused[i]) << steps[i];
             EXPECT_EQ(t.text, kept[i]) << steps[i];
         }
         EXPECT_EQ(3u, Boxes().shown.size());
-        for (const BOX& b : Boxes().shown) {
+        for (const BOX& b : Boxes().shown)
+        {
             EXPECT_EQ(kPortRefused, b.text);
             EXPECT_EQ((UINT)MB_OK, b.type & 0xF);
             EXPECT_EQ(L"Varnel3", b.caption);
@@ -248,7 +255,8 @@ TEST_F(CNetworkDialogTest, RestartNoticeWhenPortOrServerDiffersFromStartUp)
         {"first run", FALSE, L"61000", false},
         {"the smallest port", TRUE, L"1", true},
     };
-    for (const auto& c : cases) {
+    for (const auto& c : cases)
+    {
         SCOPED_TRACE(c.label);
         DeleteProfile();
         ResetLiveSettings();
@@ -266,7 +274,8 @@ TEST_F(CNetworkDialogTest, RestartNoticeWhenPortOrServerDiffersFromStartUp)
         EXPECT_EQ(IDOK, RunPage(script));
         EXPECT_EQ(c.notice ? 1u : 0u, afterFirstApply);
         ASSERT_EQ(c.notice ? 2u : 0u, Boxes().shown.size());
-        if (c.notice) {
+        if (c.notice)
+        {
             EXPECT_EQ(kRestartNotice, Boxes().shown[0].text);
             EXPECT_EQ((UINT)MB_OK, Boxes().shown[0].type & 0xF);
         }
@@ -305,7 +314,8 @@ TEST_F(CNetworkDialogTest, DestinationListRoundTrip)
     LPCWSTR names[3] = {L"pc1", L"a,b;\"c\"", L"10.0.0.3"};
     int ports[3] = {60125, 1, 60000};
     int protocols[3] = {0, 1, 0};
-    for (int i = 0; i < 3; i++) {
+    for (int i = 0; i < 3; i++)
+    {
         const CDestinationData* d = pList->m_arrDestinations[i];
         EXPECT_EQ(enabled[i], d->m_bEnabled) << i;
         EXPECT_STREQ(names[i], d->m_strName) << i;
@@ -317,7 +327,8 @@ TEST_F(CNetworkDialogTest, DestinationListRoundTrip)
     EXPECT_EQ(L"0,\"pc1\",60125,0;1,\"a,b;\"\"c\"\"\",1,1;1,\"10.0.0.3\",60000,0", text);
     CDestinationDataArray* pRead = CDestinationDataArray::FromString(text.c_str());
     ASSERT_EQ(3, pRead->m_arrDestinations.GetSize());
-    for (int i = 0; i < 3; i++) {
+    for (int i = 0; i < 3; i++)
+    {
         EXPECT_STREQ(names[i], pRead->m_arrDestinations[i]->m_strName) << i;
         EXPECT_EQ(enabled[i], pRead->m_arrDestinations[i]->m_bEnabled) << i;
     }
@@ -418,7 +429,8 @@ TEST_F(CNetworkDialogTest, AddModifyDeleteKeepRowsAndSelection)
     EXPECT_EQ(-1, selAfterDeleteAll);
     EXPECT_FALSE(buttonsAfterDeleteAll);
     ASSERT_EQ(4u, Boxes().shown.size());  // two for the last row, one each for the others
-    for (const BOX& b : Boxes().shown) {
+    for (const BOX& b : Boxes().shown)
+    {
         EXPECT_EQ(kDeleteQuestion, b.text);
         EXPECT_EQ((UINT)MB_YESNO, b.type & 0xF);
     }
@@ -482,7 +494,8 @@ TEST_F(CNetworkDialogTest, RsaChoiceWithKeyNeedsNoGeneration)
         {"off", 1, TRUE, 0, 0, 0},
         {"stored on without key applies off", 1, FALSE, -1, 1, 0},
     };
-    for (const auto& c : cases) {
+    for (const auto& c : cases)
+    {
         SCOPED_TRACE(c.label);
         DeleteProfile();
         ResetLiveSettings();
@@ -492,7 +505,8 @@ TEST_F(CNetworkDialogTest, RsaChoiceWithKeyNeedsNoGeneration)
         Script script;
         script.On(L"設定", [&](HWND h) {
             HWND p = CurrentPage(h);
-            if (c.choose >= 0) {
+            if (c.choose >= 0)
+            {
                 SendMessageW(GetDlgItem(p, IDC_NET_RSA), CB_SETCURSEL, c.choose, 0);
                 Notify(p, IDC_NET_RSA, CBN_SELCHANGE);
             }
@@ -520,7 +534,8 @@ TEST_F(CNetworkDialogTest, RsaListDropsDownWithEveryChoice)
         SendMessageW(hCombo, CB_SHOWDROPDOWN, TRUE, 0);
         dropped = (BOOL)SendMessageW(hCombo, CB_GETDROPPEDSTATE, 0, 0);
         COMBOBOXINFO info = {sizeof(info)};
-        if (GetComboBoxInfo(hCombo, &info)) {
+        if (GetComboBoxInfo(hCombo, &info))
+        {
             RECT rc = {};
             GetClientRect(info.hwndList, &rc);
             listHeight = rc.bottom - rc.top;
@@ -556,7 +571,8 @@ TEST_F(CNetworkDialogTest, KeyGenerationOutcomeSetsTheChoice)
         {"re-create while off", 0, FALSE, 2, 0, 1},
         {"re-create while on", 1, TRUE, 2, 1, 1},
     };
-    for (const auto& c : cases) {
+    for (const auto& c : cases)
+    {
         SCOPED_TRACE(c.label);
         DeleteProfile();
         ResetLiveSettings();
@@ -580,7 +596,8 @@ TEST_F(CNetworkDialogTest, KeyGenerationOutcomeSetsTheChoice)
         });
         script.Then([&]() {
             HWND d = FindTopWindow(L"Varnel");
-            if (d != nullptr) {
+            if (d != nullptr)
+            {
                 if (ItemText(d, IDCANCEL) == L"OK")
                     Notify(d, IDCANCEL, BN_CLICKED);
                 return false;

@@ -10,16 +10,13 @@ using namespace uitest;
 
 namespace {
 
-const Strings kWellKnown = {L"HTML Format", L"Rich Text Format", L"XML Spreadsheet", L"Art::GVML ClipFormat",
-                            L"GIF", L"JFIF", L"PNG"};
+const Strings kWellKnown = {
+    L"HTML Format", L"Rich Text Format", L"XML Spreadsheet", L"Art::GVML ClipFormat", L"GIF", L"JFIF", L"PNG"};
 
 class COptionSendDialogTest : public UiTest
 {
 protected:
-    INT_PTR RunPage(Script& script, COptionSendDialog& page)
-    {
-        return RunSheet(script, {&page});
-    }
+    INT_PTR RunPage(Script& script, COptionSendDialog& page) { return RunSheet(script, {&page}); }
     static void SetSendFormats(const Strings& names)
     {
         theApp.m_arrSendFormats.RemoveAll();
@@ -78,7 +75,8 @@ TEST_F(COptionSendDialogTest, KBTextIsParsedLikeWtol)
     } cases[] = {
         {L"16", 16}, {L"12ab", 12}, {L"abc", 0}, {L"", 0}, {L"  -3", (DWORD)-3}, {L"0", 0},
     };
-    for (const auto& c : cases) {
+    for (const auto& c : cases)
+    {
         SCOPED_TRACE(std::string(c.typed, c.typed + wcslen(c.typed)));
         DeleteProfile();
         COptionSendDialog page;
@@ -103,18 +101,23 @@ TEST_F(COptionSendDialogTest, CheckListEditsTheWorkingListIgnoringCase)
     {
         const char* label;
         Strings start;
-        int clickRow;               // -1: none
-        Strings shownChecked;       // rows ticked when the page opened
-        Strings result;             // the working list afterwards
+        int clickRow;          // -1: none
+        Strings shownChecked;  // rows ticked when the page opened
+        Strings result;        // the working list afterwards
         bool modified;
     } cases[] = {
-        {"ticks follow the list, any case", {L"png", L"Custom", L"html format"}, -1, {L"HTML Format", L"PNG"},
-         {L"png", L"Custom", L"html format"}, false},
+        {"ticks follow the list, any case",
+         {L"png", L"Custom", L"html format"},
+         -1,
+         {L"HTML Format", L"PNG"},
+         {L"png", L"Custom", L"html format"},
+         false},
         {"untick removes every case", {L"PNG", L"Custom", L"png", L"Png"}, 6, {L"PNG"}, {L"Custom"}, true},
         {"tick appends at the end", {L"Custom"}, 4, {}, {L"Custom", L"GIF"}, true},
         {"untick the last one", {L"JFIF"}, 5, {L"JFIF"}, {}, true},
     };
-    for (const auto& c : cases) {
+    for (const auto& c : cases)
+    {
         SCOPED_TRACE(c.label);
         DeleteProfile();
         SetSendFormats(c.start);
@@ -137,13 +140,16 @@ TEST_F(COptionSendDialogTest, CheckListEditsTheWorkingListIgnoringCase)
         EXPECT_EQ(c.result, ToStrings(page.m_arrFormats));
         std::wstring stored;
         EXPECT_EQ(c.modified, ReadString(L"Settings", L"Formats3", &stored));
-        if (c.modified) {
+        if (c.modified)
+        {
             std::wstring expected;
             for (size_t i = 0; i < c.result.size(); i++)
                 expected += (i ? L"," : L"") + (L"\"" + c.result[i] + L"\"");
             EXPECT_EQ(expected, stored);  // an emptied list is the empty text
             EXPECT_EQ(c.result, ToStrings(theApp.m_arrSendFormats));
-        } else {
+        }
+        else
+        {
             EXPECT_EQ(c.start, ToStrings(theApp.m_arrSendFormats));
         }
     }

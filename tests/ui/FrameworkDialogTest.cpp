@@ -11,7 +11,8 @@
 namespace {
 
 // Runs a test's steps inside the dialog once it is initialised.
-class CTestDialog : public CDialog {
+class CTestDialog : public CDialog
+{
 public:
     using CDialog::CDialog;
     std::function<void(CTestDialog&)> m_onInit;
@@ -46,7 +47,7 @@ TEST(FrameworkDialog, ModalDialogExchangesDataAndEndsWithItsResult)
     dlg.m_exchange = [&](CDataExchange* pDX) { DDX_Check(pDX, IDC_EXIT_DELETE_SETTINGS, nChecked); };
     dlg.m_onInit = [](CTestDialog& d) {
         CheckDlgButton(d.m_hWnd, IDC_EXIT_DELETE_SETTINGS, BST_CHECKED);
-        d.PostMessage(WM_COMMAND, IDOK, 0);   // as the OK button does
+        d.PostMessage(WM_COMMAND, IDOK, 0);  // as the OK button does
     };
     EXPECT_EQ(IDOK, dlg.DoModal());
     EXPECT_EQ(1, dlg.m_nOK);
@@ -76,7 +77,8 @@ TEST(FrameworkDialog, WithoutParentTheMainWindowOwnsTheModalDialog)
     dlg.m_onInit = [&](CTestDialog& d) { hOwner = GetWindow(d.m_hWnd, GW_OWNER); };
     // Once the dialog is up, the owner's last active popup is the dialog.
     std::thread answer([&] {
-        for (int i = 0; i < 500 && hPopup == nullptr; i++) {
+        for (int i = 0; i < 500 && hPopup == nullptr; i++)
+        {
             HWND h = GetLastActivePopup(main.m_hWnd);
             if (h != main.m_hWnd && IsWindowVisible(h))
                 hPopup = h;
@@ -120,14 +122,16 @@ TEST(FrameworkDialog, TextNumberAndRadioExchange)
     EXPECT_EQ(BST_UNCHECKED, IsDlgButtonChecked(dlg.m_hWnd, IDC_DEST_IPV4));
     EXPECT_EQ(BST_CHECKED, IsDlgButtonChecked(dlg.m_hWnd, IDC_DEST_IPV6));
 
-    struct CASE {
+    struct CASE
+    {
         LPCWSTR pszPort;
         BOOL bValid;
         int nPort;
     } cases[] = {
         {L"42", TRUE, 42}, {L"  7 ", TRUE, 7}, {L"-3", TRUE, -3}, {L"4x", FALSE, 0}, {L"", FALSE, 0}, {L"x", FALSE, 0},
     };
-    for (const CASE& c : cases) {
+    for (const CASE& c : cases)
+    {
         SetDlgItemTextW(dlg.m_hWnd, IDC_DEST_NAME, L"名前");
         SetDlgItemTextW(dlg.m_hWnd, IDC_DEST_PORT, c.pszPort);
         CheckRadioButton(dlg.m_hWnd, IDC_DEST_IPV4, IDC_DEST_IPV6, IDC_DEST_IPV4);

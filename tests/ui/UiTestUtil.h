@@ -21,7 +21,7 @@
 
 namespace uitest {
 
-using namespace regtest;   // the test prefix's registry
+using namespace regtest;  // the test prefix's registry
 
 typedef std::vector<std::wstring> Strings;
 
@@ -37,7 +37,7 @@ struct BOX
 struct MessageBoxes
 {
     std::vector<BOX> shown;
-    std::deque<int> answers;   // taken in order; empty: IDOK for MB_OK, IDYES for MB_YESNO
+    std::deque<int> answers;  // taken in order; empty: IDOK for MB_OK, IDYES for MB_YESNO
 };
 
 inline MessageBoxes& Boxes()
@@ -49,7 +49,8 @@ inline MessageBoxes& Boxes()
 inline int RecordingMessageBox(HWND, LPCWSTR text, LPCWSTR caption, UINT type)
 {
     Boxes().shown.push_back({text ? text : L"", type, caption ? caption : L""});
-    if (!Boxes().answers.empty()) {
+    if (!Boxes().answers.empty())
+    {
         int a = Boxes().answers.front();
         Boxes().answers.pop_front();
         return a;
@@ -72,7 +73,8 @@ inline HWND FindTopWindow(LPCWSTR caption)
             FIND* pf = reinterpret_cast<FIND*>(lp);
             wchar_t text[256] = {};
             GetWindowTextW(h, text, 255);
-            if (IsWindowVisible(h) && wcscmp(text, pf->caption) == 0) {
+            if (IsWindowVisible(h) && wcscmp(text, pf->caption) == 0)
+            {
                 pf->found = h;
                 return FALSE;
             }
@@ -89,10 +91,7 @@ inline std::wstring WindowText(HWND h)
     return text;
 }
 
-inline std::wstring ItemText(HWND hDlg, int id)
-{
-    return WindowText(GetDlgItem(hDlg, id));
-}
+inline std::wstring ItemText(HWND hDlg, int id) { return WindowText(GetDlgItem(hDlg, id)); }
 
 // WM_COMMAND from a control, as a click or a change notification sends it.
 inline void Notify(HWND hDlg, int id, int code)
@@ -110,10 +109,7 @@ inline void PostNotify(HWND hDlg, int id, int code)
 
 const int kApplyButton = 0x3021;
 
-inline HWND Sheet()
-{
-    return FindTopWindow(L"設定");
-}
+inline HWND Sheet() { return FindTopWindow(L"設定"); }
 
 inline HWND CurrentPage(HWND hSheet)
 {
@@ -125,7 +121,8 @@ inline std::vector<std::wstring> TabCaptions(HWND hSheet)
     std::vector<std::wstring> captions;
     HWND hTab = reinterpret_cast<HWND>(SendMessageW(hSheet, PSM_GETTABCONTROL, 0, 0));
     int n = static_cast<int>(SendMessageW(hTab, TCM_GETITEMCOUNT, 0, 0));
-    for (int i = 0; i < n; i++) {
+    for (int i = 0; i < n; i++)
+    {
         wchar_t text[128] = {};
         TCITEMW item = {};
         item.mask = TCIF_TEXT;
@@ -137,15 +134,9 @@ inline std::vector<std::wstring> TabCaptions(HWND hSheet)
     return captions;
 }
 
-inline void SelectTab(HWND hSheet, int index)
-{
-    SendMessageW(hSheet, PSM_SETCURSEL, index, 0);
-}
+inline void SelectTab(HWND hSheet, int index) { SendMessageW(hSheet, PSM_SETCURSEL, index, 0); }
 
-inline bool ApplyEnabled(HWND hSheet)
-{
-    return IsWindowEnabled(GetDlgItem(hSheet, kApplyButton)) != FALSE;
-}
+inline bool ApplyEnabled(HWND hSheet) { return IsWindowEnabled(GetDlgItem(hSheet, kApplyButton)) != FALSE; }
 
 // The sheet's buttons as a click sends them. OK and Cancel are posted: the
 // sheet ends in its own loop.
@@ -177,7 +168,7 @@ struct PORT_TEXT
 inline const std::vector<PORT_TEXT>& PortTexts()
 {
     static const std::vector<PORT_TEXT> texts = {
-        {L"abc", 0}, {L"0", 0},   {L"65536", 0}, {L"70000", 0}, {L"-5", 0},    {L"", 0},
+        {L"abc", 0}, {L"0", 0},   {L"65536", 0}, {L"70000", 0},     {L"-5", 0},   {L"", 0},
         {L" 80", 0}, {L"80x", 0}, {L"1", 1},     {L"65535", 65535}, {L"080", 80},
     };
     return texts;
@@ -197,16 +188,14 @@ inline void ClickCheck(HWND hList, int row)
     SendMessageW(hList, WM_LBUTTONUP, 0, pt);
 }
 
-inline int RowCheck(HWND hList, int row)
-{
-    return static_cast<int>(SendMessageW(hList, LB_GETITEMDATA, row, 0));
-}
+inline int RowCheck(HWND hList, int row) { return static_cast<int>(SendMessageW(hList, LB_GETITEMDATA, row, 0)); }
 
 inline std::vector<std::wstring> ListRows(HWND hList)
 {
     std::vector<std::wstring> rows;
     int n = static_cast<int>(SendMessageW(hList, LB_GETCOUNT, 0, 0));
-    for (int i = 0; i < n; i++) {
+    for (int i = 0; i < n; i++)
+    {
         wchar_t text[512] = {};
         SendMessageW(hList, LB_GETTEXT, i, reinterpret_cast<LPARAM>(text));
         rows.push_back(text);
@@ -269,11 +258,13 @@ private:
         Script* p = s_pCurrent;
         if (p == nullptr)
             return;
-        if (!p->m_bTimedOut && GetTickCount() - p->m_dwStart > p->m_dwTimeout) {
+        if (!p->m_bTimedOut && GetTickCount() - p->m_dwStart > p->m_dwTimeout)
+        {
             p->m_bTimedOut = true;
             ADD_FAILURE() << "script timed out with " << p->m_steps.size() << " steps left";
         }
-        if (p->m_bTimedOut) {
+        if (p->m_bTimedOut)
+        {
             EnumThreadWindows(
                 GetCurrentThreadId(),
                 [](HWND h, LPARAM) -> BOOL {
@@ -355,7 +346,7 @@ public:
     {
         Release();
         CGeneratingRSAKeyDialog::SetSearchHook(m_pfnOld);
-        CloseHandle(Event());   // both searches have passed it: the run is over
+        CloseHandle(Event());  // both searches have passed it: the run is over
         Event() = nullptr;
     }
     void Release() { SetEvent(Event()); }
@@ -374,7 +365,8 @@ private:
 inline Strings TakeLogLines()
 {
     Strings lines;
-    while (CString* p = LogQueue.Pop()) {
+    while (CString* p = LogQueue.Pop())
+    {
         lines.push_back(p->GetString());
         delete p;
     }
@@ -422,8 +414,8 @@ protected:
         delete theApp.m_pDestinations;
         theApp.m_pDestinations = new CDestinationDataArray;
         theApp.m_arrSendFormats.RemoveAll();
-        for (LPCWSTR name : {L"HTML Format", L"Rich Text Format", L"XML Spreadsheet", L"Art::GVML ClipFormat",
-                             L"GIF", L"JFIF", L"PNG"})
+        for (LPCWSTR name : {L"HTML Format", L"Rich Text Format", L"XML Spreadsheet", L"Art::GVML ClipFormat", L"GIF",
+                             L"JFIF", L"PNG"})
             theApp.m_arrSendFormats.Add(name);
         theApp.m_arrSeenFormats.RemoveAll();
         theApp.m_nOnStart = 0;
