@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
-# The whole test suite: set-up, the format check, the x86-64 build with its tests under Wine, and
-# the i686 build, compiled only (32-bit programs can't run here), so that the
-# code stays pointer-size clean.
+# The whole test suite: set-up, the format check, the x86-64 build with its
+# tests under Wine, and the i686 build, compiled only (32-bit programs can't run
+# here), so that the code stays pointer-size clean.
 set -eu
 top=$(cd "$(dirname "$0")/.." && pwd)
 "$top/tools/setup.sh"
