@@ -5,6 +5,8 @@
 #include "app/CBrinmoorApp.h"
 #include "app/EventLog.h"
 
+std::atomic<int> CListenerThread::s_nListeningPort(0);
+
 void StartListenerThread()
 {
     CListenerThread* pThread = new CListenerThread();
@@ -97,6 +99,11 @@ void CListenerThread::AcceptLoop()
         PushServerStatus(m_nProtocolIndex, strText);
         return;
     }
+    s_nListeningPort = m_nPort;
+    struct CNotListening
+    {
+        ~CNotListening() { s_nListeningPort = 0; }
+    } notListening;
     for (;;)
     {
         if (m_bStop)

@@ -4,6 +4,7 @@
 
 #include "afx/Afx.h"
 #include "net/CSocketedThread.h"
+#include <atomic>
 
 class CListenerThread : public CSocketedThread
 {
@@ -16,10 +17,16 @@ public:
     int m_nProtocolIndex;  // 0: the IPv4 status line
     int m_nPort;           // the receive port, from the application at start
 
+    // The port this computer really listens on, 0 while it listens on none
+    // (also while the box about a port that can't be opened is up).
+    static int ListeningPort() { return s_nListeningPort; }
+
 private:
     // The box about a port that can't be opened; it closes by itself once
     // the listener is stopped.
     void ShowPortBox(const CString& strText);
+
+    static std::atomic<int> s_nListeningPort;
 };
 
 // Starts the one listener on the application's receive port.

@@ -1,6 +1,7 @@
 #include "net/CReceiverThread.h"
 #include "net/Protocol.h"
 #include "net/CPageTouchThread.h"
+#include "net/CHandshakeGate.h"
 #include "net/CSocketedThreadList.h"
 #include "app/CBrinmoorApp.h"
 #include "afx/CGlobalLockGuard.h"
@@ -24,7 +25,7 @@ const DWORD FIRST_DIRECTORY_PIECE = 4096;
 }  // namespace
 
 CReceiverThread::CReceiverThread(int nProtocolIndex)
-    : m_hServerWnd(nullptr), m_hSocket(INVALID_SOCKET), m_nProtocolIndex(nProtocolIndex), m_bRSA(0),
+    : m_hServerWnd(nullptr), m_hSocket(INVALID_SOCKET), m_nProtocolIndex(nProtocolIndex), m_bRSA(0), m_pGate(nullptr),
       m_buffer(&m_socket), m_pfnHandOver(::SetClipboardData)
 {}
 
@@ -84,6 +85,10 @@ void CReceiverThread::GetPeerName()
 
 void CReceiverThread::DoSession()
 {
+    // Until the password check is passed, the connection is bounded in time
+    // and number of its kind.
+    CHandshakeGate gate(&m_socket);
+    m_pGate = &gate;
     {
         CSingleLock lock(&theApp.m_mutexPassword, TRUE);
         m_strPassword = theApp.m_strPassword;
@@ -121,6 +126,7 @@ void CReceiverThread::DoSession()
         AddLog(L"【受信エラー" + m_strRSAMark + L"】" + m_strPeerName +
                L" 内部エラーのため受信データを処理できません。");
     }
+    m_pGate = nullptr;
 }
 
 void CReceiverThread::Converse()
@@ -207,6 +213,8 @@ void CReceiverThread::Converse()
         ReportError(RECEIVER_ERROR_PASSWORD);
         return;
     }
+    if (m_pGate != nullptr)
+        m_pGate->Pass();
 
     // Directory.
     DWORD nDirectory = m_buffer.ReceiveUInt32();

@@ -8,6 +8,7 @@
 #include "crypto/CBigNum.h"
 #include "net/CSocketedThread.h"
 #include "net/CSocketBuffer.h"
+#include "net/CHandshakeGate.h"
 #include <atomic>
 #include <memory>
 #include <stdlib.h>
@@ -55,6 +56,7 @@ public:
     CBigNum m_bnModulus;
     CString m_strRSAMark;
     CString m_strDelayedFormats;
+    CHandshakeGate* m_pGate;  // during the session, until the check is passed
     CSocketBuffer m_buffer;
     // Hands a fetched block to the clipboard during a render: SetClipboardData;
     // tests put one here that refuses.

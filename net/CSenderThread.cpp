@@ -1,4 +1,5 @@
 #include "net/CSenderThread.h"
+#include "net/CListenerThread.h"
 #include "net/CSocketedThreadList.h"
 #include "net/CWorkerThreadScope.h"
 #include "net/CDestinationDataArray.h"
@@ -24,7 +25,8 @@ struct FreeDeleter
 // the sender that still serves its placeholders.
 BOOL IsOwnReceiver(const sockaddr_in& addr)
 {
-    if (ntohs(addr.sin_port) != theApp.m_nPort || ListenerThreadList.GetCountLocked() == 0)
+    // A listener still showing its box about the port listens on nothing.
+    if (CListenerThread::ListeningPort() == 0 || ntohs(addr.sin_port) != CListenerThread::ListeningPort())
         return FALSE;
     // Only this computer's own addresses (loopback among them) can be bound.
     SOCKET hProbe = ::socket(AF_INET, SOCK_DGRAM, IPPROTO_UDP);

@@ -2,6 +2,9 @@
 #include "NetTestUtil.h"
 #include "net/CListenerThread.h"
 #include "net/CSocketedThreadList.h"
+#include "net/CSenderThread.h"
+#include "net/CDestinationDataArray.h"
+#include "app/CBDFArray.h"
 #include "app/CBrinmoorApp.h"
 #include "afx/AfxMessageBox.h"
 #include <atomic>
@@ -215,6 +218,41 @@ TEST(ListenerThread, StopJustBeforeTheBoxAppearsClosesIt)
     AfxSetMessageBoxHook(pfnOld);
     EXPECT_TRUE(s_bShown) << "the box was never shown";
     EXPECT_TRUE(bEnded) << "the box waited for OK";
+    TakeStatus();
+}
+
+// While the box about the taken port is up, this computer listens on nothing:
+// a copy to that address and port goes to whoever holds the port.
+TEST(ListenerThread, TakenPortIsNoOwnReceiver)
+{
+    Listener taken;
+    theApp.m_nPort = taken.m_nPort;
+    TakeStatus();
+    StartListenerThread();
+    FOUND found;
+    ASSERT_TRUE(WaitUntil([&] {
+        ::EnumWindows(FindMessageBox, reinterpret_cast<LPARAM>(&found));
+        return found.hWnd != nullptr;
+    })) << "no message box";
+
+    CDestinationDataArray* pOld = theApp.m_pDestinations;
+    theApp.m_pDestinations =
+        CDestinationDataArray::FromString((L"1,\"127.0.0.1\"," + std::to_wstring(taken.m_nPort) + L",0").c_str());
+    TakeLog();
+    CAdoPtr<CBDFArray> pData(new CBDFArray());
+    StartSenderThreads(pData);
+    {
+        CSocketX peer;
+        EXPECT_TRUE(taken.Accept(peer)) << "the copy was not attempted";
+    }
+    EXPECT_TRUE(WaitUntil([] { return SenderThreadList.GetCountLocked() == 0; }));
+    for (const auto& line : TakeLog())
+        EXPECT_EQ(std::wstring::npos, line.find(L"【送信なし】")) << Narrow(line);
+    delete theApp.m_pDestinations;
+    theApp.m_pDestinations = pOld;
+
+    ::PostMessageW(found.hWnd, WM_COMMAND, IDOK, 0);
+    EXPECT_TRUE(WaitUntil([] { return ListenerThreadList.GetCountLocked() == 0; }));
     TakeStatus();
 }
 
