@@ -167,7 +167,7 @@ void CSenderThread::DoSession()
     if (bResolved && IsOwnReceiver(addr))
     {
         AddLog(L"【送信なし】" + m_strHost + HostPortSuffix() +
-               L"送信先はこのコンピューター自身の受信ポートのため送信しません。");
+               L"送信先はこのコンピュータ自身の受信ポートのため送信しません。");
         return;
     }
     if (!bResolved || !m_socket.Connect(addr))
@@ -491,9 +491,12 @@ void LoadFormatData(CBDF& bdf)
     // Bytes of a handle-valued format mean nothing on another computer.
     if (IsHandleClipboardFormat(bdf.m_nFormat))
         return;
+    // Another program may hold the clipboard for a moment: 10 tries, 100 ms
+    // apart, as the receiver waits for it, before the request gets no data.
     COpenedClipboard clipboard;
-    for (int i = 0; i < 10 && !clipboard.IsOpen(); ++i)
-        clipboard.Open(nullptr);
+    for (int i = 0; i < 10 && !clipboard.Open(nullptr); ++i)
+        if (i < 9)
+            ::Sleep(100);
     if (!clipboard.IsOpen())
         return;
     HANDLE hData = ::GetClipboardData(bdf.m_nFormat);

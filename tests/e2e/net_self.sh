@@ -9,7 +9,7 @@ configure A --port "$port_A" --destination "1,\"127.0.0.1\",$port_A,0;$(dest "$p
 configure B --port "$port_B" --password "pw" --onstart 0
 sendlist A "\"$block_name\""
 head -c $((200 * 1024 + 3)) /dev/urandom >"$work/block.bin"
-skip="【送信なし】127.0.0.1 : $port_A 送信先はこのコンピューター自身の受信ポートのため送信しません。"
+skip="【送信なし】127.0.0.1 : $port_A 送信先はこのコンピュータ自身の受信ポートのため送信しません。"
 
 start A
 start B

@@ -8,7 +8,9 @@
 #include "crypto/PasswordHash.h"
 #include "crypto/RSACrypt.h"
 #include <algorithm>
+#include <atomic>
 #include <functional>
+#include <thread>
 
 using namespace nettest;
 
@@ -420,6 +422,56 @@ TEST_F(SenderProtocolTest, RequestsAndEveryReplyCode)
         EXPECT_EQ(expected[i], lines[i]) << i;
 }
 
+// A program that holds this computer's clipboard for a moment when a
+// placeholder is requested: the sender waits for it and the paste gets the data.
+TEST_F(SenderProtocolTest, RequestWaitsForABusyClipboard)
+{
+    UINT nFormat = ::RegisterClipboardFormatW(L"VarnelBusyFormat");
+    ASSERT_TRUE(::OpenClipboard(nullptr));
+    ::EmptyClipboard();
+    HGLOBAL h = ::GlobalAlloc(GMEM_MOVEABLE, 5);
+    memcpy(::GlobalLock(h), "busy", 5);
+    ::GlobalUnlock(h);
+    ::SetClipboardData(nFormat, h);
+    ::CloseClipboard();
+
+    FakeReceiver r({Record(nFormat, L"VarnelBusyFormat", nullptr, 0)});
+    r.Start();
+    r.Greeting();
+    r.Directory();
+    r.m_buffer.SendUInt32(REPLY_OK);
+
+    // The other program's thread has the clipboard open before the request
+    // goes out, and lets it go 300 ms later.
+    HANDLE hHeld = ::CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    // A window of its own: an open without one doesn't keep out the sender's.
+    std::atomic<bool> bOpened(false);
+    std::thread holder([hHeld, &bOpened] {
+        HWND hWnd = ::CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
+        bOpened = hWnd != nullptr && ::OpenClipboard(hWnd);
+        ::SetEvent(hHeld);
+        ::Sleep(300);
+        if (bOpened)
+            ::CloseClipboard();
+        if (hWnd != nullptr)
+            ::DestroyWindow(hWnd);
+    });
+    ASSERT_EQ(WAIT_OBJECT_0, ::WaitForSingleObject(hHeld, 10000));
+    ::CloseHandle(hHeld);
+    EXPECT_TRUE(bOpened) << "the clipboard could not be held";
+    r.Request(0);
+    DWORD nAnswer = r.m_buffer.ReceiveUInt32();
+    holder.join();
+    ASSERT_EQ(DWORD(TAG_DL), nAnswer) << "the request got no data";
+    ULONGLONG nSize = r.m_buffer.ReceiveUInt64();
+    r.m_buffer.SendUInt32(REPLY_OK);
+    auto data = r.DataBlock(DWORD(nSize));
+    EXPECT_EQ(0, memcmp(data.data(), "busy", 5));
+    r.m_buffer.SendUInt32(REPLY_OK);
+    auto lines = r.End();
+    EXPECT_TRUE(HasLine(lines, {L"【正常送信】", L"VarnelBusyFormat"})) << Join(lines);
+}
+
 TEST_F(SenderProtocolTest, WaitingSenderEnds)
 {
     struct
@@ -565,7 +617,7 @@ TEST_F(SenderProtocolTest, OwnReceiverIsSkippedAndKept)
     for (auto& h : selves)
     {
         std::wstring strLine = L"【送信なし】" + h + L" : " + strOwnPort +
-                               L" 送信先はこのコンピューター自身の受信ポートのため送信しません。";
+                               L" 送信先はこのコンピュータ自身の受信ポートのため送信しません。";
         EXPECT_EQ(1, std::count(lines.begin(), lines.end(), strLine)) << Narrow(h) << "\n" << Join(lines);
     }
     EXPECT_FALSE(HasLine(lines, {L"【受信"})) << Join(lines);
