@@ -24,6 +24,7 @@ trap 'computer_stop "$dir"' EXIT INT TERM
 computer_start "$dir"
 ours=$(computer_wine "$dir" "$exe" "$runs" 2>/dev/null | tr -d '\r')
 val() { echo "$ours" | awk -v k="$1" '$1 == k { print $2 }'; }
+[ -n "$(val keystream_8_cgrand_xor_MBps)" ] || { echo "crypto_bench.exe gave no figures" >&2; exit 1; }
 
 ms_now() { date +%s%N; }
 median() { sort -n | awk '{ a[NR] = $1 } END { if (NR % 2) print a[(NR + 1) / 2]; else print (a[NR / 2] + a[NR / 2 + 1]) / 2 }'; }

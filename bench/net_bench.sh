@@ -19,7 +19,7 @@ top=$(cd "$(dirname "$0")/.." && pwd)
 # The two computers, their programs and the helpers of the network tests.
 . "$top/tests/e2e/net-lib.bash" "${1:?build dir}"
 tool="$build/bench/net_bench_tool.exe"
-dtool="$build/bench/delayed_tool.exe"
+dtool="$build/tools/delayed_tool.exe"
 for f in "$tool" "$dtool"; do [ -f "$f" ] || fail "missing $f (build it first)"; done
 relay_pid=
 trap '[ -n "$relay_pid" ] && kill "$relay_pid" 2>/dev/null; cleanup' EXIT INT TERM
