@@ -4,8 +4,9 @@
 
 #include "afx/Afx.h"
 
-// TRUE with nPort when the text is wholly a decimal number from 1 to 65535:
-// digits only, without blanks or a sign.
+// TRUE with nPort when the text is a decimal number from 1 to 65535: ASCII
+// or full-width digits only, with white space before and after allowed, no
+// sign and nothing else.
 BOOL ParsePortText(const CString& strText, int& nPort);
 
 // In a data exchange from the controls: the port in the dialog's edit nIDC.

@@ -168,8 +168,38 @@ struct PORT_TEXT
 inline const std::vector<PORT_TEXT>& PortTexts()
 {
     static const std::vector<PORT_TEXT> texts = {
-        {L"abc", 0}, {L"0", 0},   {L"65536", 0}, {L"70000", 0},     {L"-5", 0},   {L"", 0},
-        {L" 80", 0}, {L"80x", 0}, {L"1", 1},     {L"65535", 65535}, {L"080", 80},
+        {L"abc", 0},
+        {L"0", 0},
+        {L"65536", 0},
+        {L"70000", 0},
+        {L"-5", 0},
+        {L"", 0},
+        {L"80x", 0},
+        {L"1", 1},
+        {L"65535", 65535},
+        {L"080", 80},
+        // White space around the number, ASCII and full-width.
+        {L" 80", 80},
+        {L"80 ", 80},
+        {L"\t80\t", 80},
+        {L"\x3000"
+         L"80\x3000",
+         80},
+        {L"   ", 0},
+        // Full-width digits, as the input method types them, alone and mixed.
+        {L"\xFF16\xFF10\xFF11\xFF12\xFF15", 60125},
+        {L"6\xFF10"
+         L"125",
+         60125},
+        {L"\xFF10", 0},
+        {L"\xFF16\xFF15\xFF15\xFF13\xFF16", 0},
+        // Still refused: a sign, a space inside, a full-width sign or letter.
+        {L"+80", 0},
+        {L"8 0", 0},
+        {L"\xFF0B"
+         L"80",
+         0},
+        {L"\xFF41", 0},
     };
     return texts;
 }
