@@ -3,7 +3,7 @@
 #include "app/CBrinmoorApp.h"
 #include "app/EventLog.h"
 #include "app/SettingNames.h"
-#include "crypto/CGeneratingRSAKeyDialog.h"
+#include "ui/CGeneratingRSAKeyDialog.h"
 #include "crypto/StoredSecret.h"
 #include "net/CDestinationDataArray.h"
 #include "res/SettingsResource.h"

@@ -8,7 +8,7 @@
 #include <memory>
 
 #include "app/PublicKeyStore.h"
-#include "crypto/CGeneratingRSAKeyDialog.h"
+#include "ui/CGeneratingRSAKeyDialog.h"
 #include "crypto/SecureRandom.h"
 #include "res/SettingsResource.h"
 #include "ui/CNetworkDialog.h"

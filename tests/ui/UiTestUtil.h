@@ -16,7 +16,7 @@
 #include "app/CBrinmoorApp.h"
 #include "app/EventLog.h"
 #include "app/PublicKeyStore.h"
-#include "crypto/CGeneratingRSAKeyDialog.h"
+#include "ui/CGeneratingRSAKeyDialog.h"
 #include "net/CDestinationDataArray.h"
 
 namespace uitest {

@@ -1,4 +1,4 @@
-#include "crypto/CGeneratingRSAKeyDialog.h"
+#include "ui/CGeneratingRSAKeyDialog.h"
 
 #include <math.h>
 #include <stdlib.h>
