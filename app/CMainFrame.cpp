@@ -248,11 +248,14 @@ void CMainFrame::OnTrayExit() { PostMessage(UWM_ENDRESIDENT, 1, 0); }
 
 void CMainFrame::GetNonClientSize(int& ncW, int& ncH) const
 {
-    CRect rcWindow, rcClient;
-    GetWindowRect(&rcWindow);
-    GetClientRect(&rcClient);
-    ncW = rcWindow.Width() - rcClient.Width();
-    ncH = rcWindow.Height() - rcClient.Height();
+    // From the window's styles, not its rectangles: while it is minimised or
+    // on its way back from there, those are the icon's, and the frame round
+    // the dialog would come out too wide.
+    CRect rc(0, 0, 0, 0);
+    ::AdjustWindowRectEx(&rc, static_cast<DWORD>(::GetWindowLongPtrW(m_hWnd, GWL_STYLE)), ::GetMenu(m_hWnd) != nullptr,
+                         static_cast<DWORD>(::GetWindowLongPtrW(m_hWnd, GWL_EXSTYLE)));
+    ncW = rc.Width();
+    ncH = rc.Height();
 }
 
 void CMainFrame::OnOpenWindow()

@@ -639,6 +639,36 @@ TEST_F(CMainFrameTest, MinimumTrackingSizeIsTheDialogsInitialSize)
     EXPECT_EQ(theApp.m_nMinHeight + ncH, mmi.ptMinTrackSize.y);
 }
 
+// Minimised and restored through the real frame, the window keeps its size,
+// at the smallest the dialog allows and above it; while minimised the minimum
+// is still the dialog's, not the minimised window's.
+TEST_F(CMainFrameTest, RestoringFromMinimisedKeepsTheSize)
+{
+    CMainFrame* pFrame = NewFrame();
+    ASSERT_NE(nullptr, pFrame);
+    pFrame->ShowWithSavedPlacement(SW_SHOW);
+    int ncW = 0, ncH = 0;
+    NonClient(pFrame, ncW, ncH);
+    for (int nExtra : {0, 77})
+    {
+        SCOPED_TRACE(nExtra);
+        CRect rc(30, 40, 30 + theApp.m_nMinWidth + ncW + nExtra, 40 + theApp.m_nMinHeight + ncH + nExtra);
+        pFrame->MoveWindow(&rc);
+        pFrame->ShowWindow(SW_MINIMIZE);
+        ASSERT_TRUE(pFrame->IsIconic());
+        MINMAXINFO mmi = {};
+        pFrame->SendMessage(WM_GETMINMAXINFO, 0, (LPARAM)&mmi);
+        EXPECT_EQ(theApp.m_nMinWidth + ncW, mmi.ptMinTrackSize.x) << "while minimised";
+        EXPECT_EQ(theApp.m_nMinHeight + ncH, mmi.ptMinTrackSize.y) << "while minimised";
+        pFrame->ShowWindow(SW_RESTORE);
+        ASSERT_FALSE(pFrame->IsIconic());
+        CRect rcRestored;
+        pFrame->GetWindowRect(&rcRestored);
+        EXPECT_EQ(rc.Width(), rcRestored.Width());
+        EXPECT_EQ(rc.Height(), rcRestored.Height());
+    }
+}
+
 TEST_F(CMainFrameTest, QueryEndSessionSavesThePlacement)
 {
     CMainFrame* pFrame = NewFrame();
