@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "afx/CGlobalLockGuard.h"
+#include "net/CPageTouchThread.h"
 #include "app/EventLog.h"
 #include "app/QuotedList.h"
 
@@ -81,7 +82,8 @@ CBDF* CopyBlock(UINT nFormat, const CString& strName, HANDLE hData)
     if (lock.Get() == nullptr)
         return nullptr;
     BYTE* pCopy = new BYTE[nSize];
-    memcpy(pCopy, lock.Get(), nSize);
+    // The record is fresh memory: its pages are faulted in beside the copy.
+    CPageTouchThread::Copy(pCopy, lock.Get(), nSize);
     return NewRecord(nFormat, strName, pCopy, static_cast<DWORD>(nSize));
 }
 

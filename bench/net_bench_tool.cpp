@@ -16,11 +16,16 @@
 //                                     the time at which this tool holds the
 //                                     format's data, and its size; exit 1 on
 //                                     time-out
+//   net_bench_tool record <format>    seconds of the program's copy of the
+//                                     clipboard's block into a fresh record
+//                                     (pages touched beside it), and of a
+//                                     plain memcpy into fresh memory
 
 #include "afx/Afx.h"
 #include "afx/CGlobalLockGuard.h"
 #include "afx/COpenedClipboard.h"
 #include "bench/BenchCommon.h"
+#include "net/CPageTouchThread.h"
 #include "net/CSocketBuffer.h"
 #include <stdio.h>
 #include <string.h>
@@ -214,6 +219,34 @@ int Wait(const char* pszFormat, const char* pszText, int nTimeoutMs)
     return 1;
 }
 
+// The capture's step between A's clipboard read and the send: the block's
+// bytes copied into a record of fresh memory.
+int Record(const char* pszFormat)
+{
+    COpenedClipboard clipboard;
+    if (!OpenClipboardSoon(clipboard, BenchNow() + 10))
+        return 1;
+    HANDLE h = ::GetClipboardData(FormatId(pszFormat));
+    CGlobalLockGuard lock(h, h ? ::GlobalLock(h) : nullptr);
+    if (lock.Get() == nullptr)
+        return 1;
+    SIZE_T nSize = ::GlobalSize(h);
+    double tTouched = 0, tPlain = 0;
+    for (int nWay = 0; nWay < 2; ++nWay)
+    {
+        BYTE* pRecord = new BYTE[nSize];
+        double t0 = BenchNow();
+        if (nWay == 0)
+            CPageTouchThread::Copy(pRecord, lock.Get(), nSize);
+        else
+            memcpy(pRecord, lock.Get(), nSize);
+        (nWay == 0 ? tTouched : tPlain) = BenchNow() - t0;
+        delete[] pRecord;
+    }
+    printf("%.6f %.6f\n", tTouched, tPlain);
+    return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
@@ -230,7 +263,9 @@ int main(int argc, char** argv)
         return SetText(argv[2]);
     if (argc >= 4 && strcmp(argv[1], "wait") == 0)
         return Wait(argv[2], argc >= 5 ? argv[3] : nullptr, atoi(argv[argc - 1]));
+    if (argc >= 3 && strcmp(argv[1], "record") == 0)
+        return Record(argv[2]);
     fprintf(stderr, "usage: net_bench_tool keystream|tcp <MB> | set <format> <file> | settext <text> | "
-                    "wait <format> [<text>] <timeout ms>\n");
+                    "wait <format> [<text>] <timeout ms> | record <format>\n");
     return 2;
 }

@@ -269,7 +269,7 @@ void CReceiverThread::Converse()
             }
             // The block is fresh: its pages are faulted in beside the receive.
             CPageTouchThread touch(guard.Get(), pRecord->m_nSize);
-            m_buffer.ReceiveBytes(pRecord->m_nSize, static_cast<BYTE*>(guard.Get()));
+            m_buffer.ReceiveBytes(pRecord->m_nSize, static_cast<BYTE*>(guard.Get()), &touch);
         }
         if (!strReceived.IsEmpty())
             strReceived += L",  ";

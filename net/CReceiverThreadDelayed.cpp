@@ -29,9 +29,9 @@ public:
 // Exactly nCount bytes of an answer, or the silence exception once the
 // sender has sent nothing for the limit; a stop (the socket's aborted mark) is
 // seen within one poll.
-void ReceiveWithinLimit(CSocketBuffer& buffer, DWORD nCount, BYTE* pBuffer)
+void ReceiveWithinLimit(CSocketBuffer& buffer, DWORD nCount, BYTE* pBuffer, CPageTouchThread* pTouch = nullptr)
 {
-    if (!buffer.ReceiveBytesWithin(nCount, pBuffer, REQUEST_SILENCE_MS))
+    if (!buffer.ReceiveBytesWithin(nCount, pBuffer, REQUEST_SILENCE_MS, pTouch))
         throw CRequestSilenceException();
 }
 
@@ -202,7 +202,7 @@ BOOL CReceiverThread::RenderFormat(UINT nFormat)
                 AfxThrowMemoryException();
             // The block is fresh: its pages are faulted in beside the receive.
             CPageTouchThread touch(guard.Get(), static_cast<SIZE_T>(nSize));
-            ReceiveWithinLimit(m_buffer, static_cast<DWORD>(nSize), static_cast<BYTE*>(guard.Get()));
+            ReceiveWithinLimit(m_buffer, static_cast<DWORD>(nSize), static_cast<BYTE*>(guard.Get()), &touch);
         }
         m_buffer.SendUInt32(REPLY_OK);
         if (nSize == 0)

@@ -1,5 +1,6 @@
 #include "net/CSocketBuffer.h"
 #include "net/CKeystreamThread.h"
+#include "net/CPageTouchThread.h"
 #include "crypto/CGRand.h"
 #include <memory>
 
@@ -11,8 +12,13 @@ static const DWORD WORK_SIZE = 1048576;
 // A block of more than one piece is enciphered this many pieces ahead of its
 // sends, so that the keystream never waits for a send to finish.
 static const DWORD RING_SLOTS = 4;
-// Clear data and every receive go to the socket in pieces of at most this.
+// Clear data goes to the socket in pieces of at most this.
 static const DWORD MAX_PIECE = 1073741824;
+// Every receive asks for at most this, so that no receive call is handed more
+// of a fresh block than the page touch keeps ahead of the data (the platform's
+// receive may fault in the whole buffer it is given), and the keystream
+// thread gets pieces it can start on at once.
+static const DWORD RECEIVE_PIECE = WORK_SIZE;
 // How often a receive with a silence limit looks at the aborted mark.
 static const DWORD POLL_MS = 100;
 
@@ -147,14 +153,17 @@ BOOL CSocketBuffer::SendAhead(const BYTE* pData, DWORD nCount)
     return TRUE;
 }
 
-void CSocketBuffer::ReceiveBytes(DWORD nCount, BYTE* pBuffer) { Receive(nCount, pBuffer, 0); }
-
-BOOL CSocketBuffer::ReceiveBytesWithin(DWORD nCount, BYTE* pBuffer, DWORD nSilenceMs)
+void CSocketBuffer::ReceiveBytes(DWORD nCount, BYTE* pBuffer, CPageTouchThread* pTouch)
 {
-    return Receive(nCount, pBuffer, nSilenceMs);
+    Receive(nCount, pBuffer, 0, pTouch);
 }
 
-BOOL CSocketBuffer::Receive(DWORD nCount, BYTE* pBuffer, DWORD nSilenceMs)
+BOOL CSocketBuffer::ReceiveBytesWithin(DWORD nCount, BYTE* pBuffer, DWORD nSilenceMs, CPageTouchThread* pTouch)
+{
+    return Receive(nCount, pBuffer, nSilenceMs, pTouch);
+}
+
+BOOL CSocketBuffer::Receive(DWORD nCount, BYTE* pBuffer, DWORD nSilenceMs, CPageTouchThread* pTouch)
 {
     // A block of more than one piece is deciphered behind its receives.
     std::unique_ptr<CKeystreamThread> cipher;
@@ -164,8 +173,6 @@ BOOL CSocketBuffer::Receive(DWORD nCount, BYTE* pBuffer, DWORD nSilenceMs)
         if (!cipher->Start())
             cipher.reset();
     }
-    // The keystream thread gets the block in pieces it can start on at once.
-    const DWORD nMaxAsk = cipher ? WORK_SIZE : MAX_PIECE;
     DWORD nQuietSince = ::GetTickCount();
     for (DWORD nDone = 0; nDone < nCount;)
     {
@@ -173,7 +180,7 @@ BOOL CSocketBuffer::Receive(DWORD nCount, BYTE* pBuffer, DWORD nSilenceMs)
             return FALSE;
         if (m_pSocket->IsAborted())
             Fail(0);
-        DWORD nAsk = nCount - nDone < nMaxAsk ? nCount - nDone : nMaxAsk;
+        DWORD nAsk = nCount - nDone < RECEIVE_PIECE ? nCount - nDone : RECEIVE_PIECE;
         int n = m_pSocket->Receive(pBuffer + nDone, static_cast<int>(nAsk));
         // The error is read here, on the thread of the failed call.
         if (n == SOCKET_ERROR || n == 0)
@@ -183,6 +190,8 @@ BOOL CSocketBuffer::Receive(DWORD nCount, BYTE* pBuffer, DWORD nSilenceMs)
         else if (m_pKeystream != nullptr)
             m_pKeystream->Xor(pBuffer + nDone, pBuffer + nDone, static_cast<size_t>(n));
         nDone += static_cast<DWORD>(n);
+        if (pTouch != nullptr)
+            pTouch->Reached(nDone);
         nQuietSince = ::GetTickCount();
     }
     if (cipher && !cipher->WaitDone(cipher->Queued()))

@@ -16,6 +16,7 @@
 #include "net/CSocketBufferException.h"
 
 class CGRand;
+class CPageTouchThread;
 
 class CSocketBuffer
 {
@@ -31,11 +32,13 @@ public:
     // Sends the whole buffer as one SendBytes and empties it, also on failure.
     void Send(CSendBuffer& buffer);
     void SendBytes(const BYTE* pData, DWORD nCount);
-    void ReceiveBytes(DWORD nCount, BYTE* pBuffer);
+    // pTouch, when given, touches pBuffer's pages and hears of every piece
+    // that arrived.
+    void ReceiveBytes(DWORD nCount, BYTE* pBuffer, CPageTouchThread* pTouch = nullptr);
     // ReceiveBytes for a peer that may fall silent: FALSE (and the bytes
     // incomplete) once no byte has come for nSilenceMs. The aborted mark is
     // looked at at least every 100 ms while it waits.
-    BOOL ReceiveBytesWithin(DWORD nCount, BYTE* pBuffer, DWORD nSilenceMs);
+    BOOL ReceiveBytesWithin(DWORD nCount, BYTE* pBuffer, DWORD nSilenceMs, CPageTouchThread* pTouch = nullptr);
 
     // Little-endian fixed-width values, through SendBytes/ReceiveBytes.
     void SendUInt32(DWORD nValue);
@@ -54,7 +57,7 @@ private:
     // used) when no thread can be had.
     BOOL SendAhead(const BYTE* pData, DWORD nCount);
     // The receive loop; nSilenceMs 0 waits as long as it takes.
-    BOOL Receive(DWORD nCount, BYTE* pBuffer, DWORD nSilenceMs);
+    BOOL Receive(DWORD nCount, BYTE* pBuffer, DWORD nSilenceMs, CPageTouchThread* pTouch);
     // Until the socket has a byte to give or has ended; FALSE once quiet for
     // nSilenceMs since nQuietSince.
     BOOL WaitForData(DWORD nSilenceMs, DWORD nQuietSince);

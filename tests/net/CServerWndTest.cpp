@@ -310,6 +310,37 @@ TEST_F(ServerWndTest, SilentSenderMidRequestEndsThePaste)
     }
 }
 
+// The same on the delayed path: a paste answered with a 1.5 GB announcement
+// and a little data makes a bounded stretch resident, not the block.
+TEST_F(ServerWndTest, AnnouncedBlockIsTouchedOnlyAheadOfItsData)
+{
+    ASSERT_NO_FATAL_FAILURE(Open());
+    ASSERT_NO_FATAL_FAILURE(WaitOffered());
+    SIZE_T nBefore = WorkingSet();
+    CRequestPeer peer(Fs());
+    peer.Start([](CRequestPeer& p, DWORD) {
+        p.SendDL(1536ull * 1048576);
+        EXPECT_EQ(DWORD(REPLY_OK), p.m_fs.m_buffer.ReceiveUInt32());
+        p.m_fs.m_buffer.SendUInt32(TAG_DB);
+        std::vector<BYTE> part = Pattern(1048576, 3);
+        p.m_fs.m_buffer.SendBytes(part.data(), DWORD(part.size()));
+    });
+    SIZE_T nGrown = 0;
+    std::thread watcher([&] {
+        // Time enough for a touch that isn't held back to fault in the whole block.
+        ::Sleep(2000);
+        nGrown = WorkingSet() - nBefore;
+        ReceiverThreadList.StopAll(TRUE);
+    });
+    std::vector<BYTE> got;
+    EXPECT_FALSE(ReadClipboard(CF_DIB, got));
+    watcher.join();
+    EXPECT_LT(nGrown, SIZE_T(96) * 1048576) << "resident: " << nGrown / 1048576 << " MB more";
+    ASSERT_TRUE(WaitUntil(NoReceivers, 15000));
+    TakeLog();
+    peer.Join();
+}
+
 TEST_F(ServerWndTest, RefusedHandOverKeepsTheBlockForTheNextPaste)
 {
     ASSERT_NO_FATAL_FAILURE(Open());

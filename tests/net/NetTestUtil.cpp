@@ -1,7 +1,9 @@
+#define PSAPI_VERSION 2
 #include "NetTestUtil.h"
 #include "app/CBrinmoorApp.h"
 #include "net/CSocketedThreadList.h"
 #include "net/CListenerThread.h"
+#include <psapi.h>
 #include <thread>
 
 namespace nettest {
@@ -191,5 +193,14 @@ void PutSentinelOnClipboard()
 }
 
 bool NoReceivers() { return ReceiverThreadList.GetCountLocked() == 0; }
+
+SIZE_T WorkingSet()
+{
+    PROCESS_MEMORY_COUNTERS pmc = {};
+    pmc.cb = sizeof(pmc);
+    if (!::GetProcessMemoryInfo(::GetCurrentProcess(), &pmc, sizeof(pmc)))
+        return 0;
+    return pmc.WorkingSetSize;
+}
 
 }  // namespace nettest

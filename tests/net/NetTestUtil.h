@@ -99,6 +99,8 @@ UINT InternalFormat();
 bool ReadClipboard(UINT nFormat, std::vector<BYTE>& out, DWORD* pnMs = nullptr);
 // A small text that no receiver writes, to see whether one wrote anything.
 void PutSentinelOnClipboard();
+// The bytes of this process that are resident now.
+SIZE_T WorkingSet();
 bool NoReceivers();
 
 }  // namespace nettest

@@ -203,6 +203,30 @@ TEST_F(ReceiverProtocolTest, AnnouncedDirectoryCostsNothingUntilItArrives)
     EXPECT_TRUE(lines.empty()) << "a sender that goes away leaves no line" << Join(lines);
 }
 
+// A peer with the password that announces a large block and sends a little
+// of it makes only a bounded stretch ahead of that little resident, not the
+// block (the touch window is at most 64 MB).
+TEST_F(ReceiverProtocolTest, AnnouncedBlockIsTouchedOnlyAheadOfItsData)
+{
+    const DWORD nBlock = 1024u * 1048576u;
+    FakeSender fs;
+    Connect(fs);
+    fs.ReadGreeting(PASSWORD);
+    fs.SendHB(PASSWORD, Directory({{nBlock, CF_UNICODETEXT, L"CF_UNICODETEXT"}}));
+    ASSERT_EQ(DWORD(REPLY_OK), fs.Reply());
+    SIZE_T nBefore = WorkingSet();
+    const std::vector<BYTE> part(1048576, 0x5A);
+    fs.m_buffer.SendUInt32(TAG_DB);
+    fs.m_buffer.SendBytes(part.data(), DWORD(part.size()));
+    // Time enough for a touch that isn't held back to fault in the whole block.
+    ::Sleep(1500);
+    SIZE_T nGrown = WorkingSet() - nBefore;
+    EXPECT_LT(nGrown, SIZE_T(96) * 1048576) << "resident: " << nGrown / 1048576 << " MB more";
+    fs.m_socket.Close();
+    ASSERT_TRUE(WaitUntil(NoReceivers));
+    TakeLog();
+}
+
 TEST_F(ReceiverProtocolTest, RecordsReachTheClipboardWithTheMarker)
 {
     UINT nTestFormat = ::RegisterClipboardFormatW(L"VarnelTestFormat");
