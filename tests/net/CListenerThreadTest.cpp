@@ -33,6 +33,19 @@ BOOL CALLBACK FindMessageBox(HWND hWnd, LPARAM lParam)
     return TRUE;
 }
 
+// The box of this process, once it shows within the time; NULL if none.
+HWND WaitForMessageBox(DWORD nTimeoutMs = 10000)
+{
+    FOUND found;
+    WaitUntil(
+        [&] {
+            ::EnumWindows(FindMessageBox, reinterpret_cast<LPARAM>(&found));
+            return found.hWnd != nullptr;
+        },
+        nTimeoutMs);
+    return found.hWnd;
+}
+
 BOOL CALLBACK CollectText(HWND hWnd, LPARAM lParam)
 {
     wchar_t szClass[16] = L"", szText[512] = L"";
@@ -54,13 +67,10 @@ TEST(ListenerThread, TakenPortShowsStatusAndMessageBox)
         TakeStatus();
         StartListenerThread();
 
-        FOUND found;
-        ASSERT_TRUE(WaitUntil([&] {
-            ::EnumWindows(FindMessageBox, reinterpret_cast<LPARAM>(&found));
-            return found.hWnd != nullptr;
-        })) << "no message box";
+        HWND hBox = WaitForMessageBox();
+        ASSERT_TRUE(hBox != nullptr) << "no message box";
         std::wstring text;
-        ::EnumChildWindows(found.hWnd, CollectText, reinterpret_cast<LPARAM>(&text));
+        ::EnumChildWindows(hBox, CollectText, reinterpret_cast<LPARAM>(&text));
         CString expected;
         expected.Format(L"受信用ポート(%d)を開けません(WinSockエラー %d)", taken.m_nPort, WSAEADDRINUSE);
         EXPECT_EQ(std::wstring(expected.GetString()), text);
@@ -74,14 +84,14 @@ TEST(ListenerThread, TakenPortShowsStatusAndMessageBox)
             });
             bool bReturned = ::WaitForSingleObject(hDone, 5000) == WAIT_OBJECT_0;
             if (!bReturned)
-                ::PostMessageW(found.hWnd, WM_COMMAND, IDOK, 0);  // let the stop end
+                ::PostMessageW(hBox, WM_COMMAND, IDOK, 0);  // let the stop end
             stopper.join();
             ::CloseHandle(hDone);
             EXPECT_TRUE(bReturned) << "the stop waited for the box";
         }
         else
         {
-            ::PostMessageW(found.hWnd, WM_COMMAND, IDOK, 0);
+            ::PostMessageW(hBox, WM_COMMAND, IDOK, 0);
         }
         EXPECT_TRUE(WaitUntil([] { return ListenerThreadList.GetCountLocked() == 0; }));
 
@@ -129,20 +139,15 @@ TEST(ListenerThread, PortOutsideOneTo65535IsAPortThatCantBeOpened)
         TakeStatus();
         StartListenerThread();
 
-        FOUND found;
-        bool bBox = WaitUntil(
-            [&] {
-                ::EnumWindows(FindMessageBox, reinterpret_cast<LPARAM>(&found));
-                return found.hWnd != nullptr;
-            },
-            3000);
+        HWND hBox = WaitForMessageBox(3000);
+        bool bBox = hBox != nullptr;
         EXPECT_TRUE(bBox) << "no message box";
         CString expected;
         expected.Format(L"受信用ポート(%d)を開けません(WinSockエラー %d)", c.nPort, WSAEINVAL);
         if (bBox)
         {
             std::wstring text;
-            ::EnumChildWindows(found.hWnd, CollectText, reinterpret_cast<LPARAM>(&text));
+            ::EnumChildWindows(hBox, CollectText, reinterpret_cast<LPARAM>(&text));
             EXPECT_EQ(std::wstring(expected.GetString()), text);
         }
         if (c.nWrapsTo > 0)
@@ -150,7 +155,7 @@ TEST(ListenerThread, PortOutsideOneTo65535IsAPortThatCantBeOpened)
             EXPECT_FALSE(Accepts(c.nWrapsTo)) << "listening on port " << c.nWrapsTo;
         }
         if (bBox)
-            ::PostMessageW(found.hWnd, WM_COMMAND, IDOK, 0);
+            ::PostMessageW(hBox, WM_COMMAND, IDOK, 0);
         else
             ListenerThreadList.StopAll(TRUE);
         EXPECT_TRUE(WaitUntil([] { return ListenerThreadList.GetCountLocked() == 0; }));
@@ -170,15 +175,10 @@ TEST(ListenerThread, StoppedBeforeItRunsShowsNoBox)
     pListener->Stop();
     TakeStatus();
     std::thread runner([&] { pListener->Run(); });
-    FOUND found;
-    bool bBox = WaitUntil(
-        [&] {
-            ::EnumWindows(FindMessageBox, reinterpret_cast<LPARAM>(&found));
-            return found.hWnd != nullptr;
-        },
-        1000);
+    HWND hBox = WaitForMessageBox(1000);
+    bool bBox = hBox != nullptr;
     if (bBox)
-        ::PostMessageW(found.hWnd, WM_COMMAND, IDOK, 0);
+        ::PostMessageW(hBox, WM_COMMAND, IDOK, 0);
     runner.join();
     EXPECT_FALSE(bBox) << "a box while the program ends";
     auto status = TakeStatus();
@@ -229,11 +229,8 @@ TEST(ListenerThread, TakenPortIsNoOwnReceiver)
     theApp.m_nPort = taken.m_nPort;
     TakeStatus();
     StartListenerThread();
-    FOUND found;
-    ASSERT_TRUE(WaitUntil([&] {
-        ::EnumWindows(FindMessageBox, reinterpret_cast<LPARAM>(&found));
-        return found.hWnd != nullptr;
-    })) << "no message box";
+    HWND hBox = WaitForMessageBox();
+    ASSERT_TRUE(hBox != nullptr) << "no message box";
 
     CDestinationDataArray* pOld = theApp.m_pDestinations;
     theApp.m_pDestinations =
@@ -251,7 +248,7 @@ TEST(ListenerThread, TakenPortIsNoOwnReceiver)
     delete theApp.m_pDestinations;
     theApp.m_pDestinations = pOld;
 
-    ::PostMessageW(found.hWnd, WM_COMMAND, IDOK, 0);
+    ::PostMessageW(hBox, WM_COMMAND, IDOK, 0);
     EXPECT_TRUE(WaitUntil([] { return ListenerThreadList.GetCountLocked() == 0; }));
     TakeStatus();
 }

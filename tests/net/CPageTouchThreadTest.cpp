@@ -16,7 +16,8 @@ const SIZE_T MB = 1048576;
 // Fresh committed memory: no page of it resident until touched.
 struct FRESH
 {
-    explicit FRESH(SIZE_T n) : p(static_cast<BYTE*>(::VirtualAlloc(nullptr, n, MEM_RESERVE | MEM_COMMIT, PAGE_READWRITE)))
+    explicit FRESH(SIZE_T n)
+        : p(static_cast<BYTE*>(::VirtualAlloc(nullptr, n, MEM_RESERVE | MEM_COMMIT, PAGE_READWRITE)))
     {}
     ~FRESH()
     {
@@ -27,7 +28,10 @@ struct FRESH
 };
 
 // Whether the resident bytes grew by at least n within the time.
-bool GrowsBy(SIZE_T nBefore, SIZE_T n) { return WaitUntil([&] { return WorkingSet() >= nBefore + n; }); }
+bool GrowsBy(SIZE_T nBefore, SIZE_T n)
+{
+    return WaitUntil([&] { return WorkingSet() >= nBefore + n; });
+}
 
 TEST(PageTouchThreadTest, TouchStaysAWindowAheadOfTheFilledBytes)
 {
