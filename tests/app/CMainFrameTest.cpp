@@ -278,7 +278,7 @@ TEST_F(CMainFrameTest, CreationBuildsTheHiddenWindowWithItsDialogViewerAndIcon)
     EXPECT_EQ(0u, pFrame->GetExStyle() & WS_EX_CLIENTEDGE);
     EXPECT_TRUE(pFrame->m_bViewerRegistered);
     EXPECT_EQ(138, pFrame->m_nTrayIcon) << "no workers: both sheets grey";
-    EXPECT_EQ(pFrame->m_hWnd, theApp.m_hWndWatcherTarget.load());
+    EXPECT_EQ(pFrame->m_hWnd, theApp.m_hWndFrame.load());
 
     ASSERT_NE(nullptr, pFrame->m_pMainDialog);
     HWND hDialog = pFrame->m_pMainDialog->m_hWnd;
@@ -293,7 +293,7 @@ TEST_F(CMainFrameTest, CreationBuildsTheHiddenWindowWithItsDialogViewerAndIcon)
 
     HWND hFrame = pFrame->m_hWnd;
     DestroyWindow(hFrame);
-    EXPECT_EQ(nullptr, theApp.m_hWndWatcherTarget.load()) << "withdrawn with the window";
+    EXPECT_EQ(nullptr, theApp.m_hWndFrame.load()) << "withdrawn with the window";
 }
 
 // What is on the clipboard when the frame joins the chain is not sent; a burst
