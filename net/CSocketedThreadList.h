@@ -16,9 +16,9 @@ public:
     void Add(CSocketedThread* pThread);
     void Remove(CSocketedThread* pThread);
     // Stops every worker in the list now. With bWait, returns once the
-    // threads of all of them have ended; without, gives up after about
-    // 100 ms. With pNewer, only the workers added before it (all when it
-    // isn't listed).
+    // threads of all of them have ended; without, gives up after ten looks
+    // (at most about 100 ms; sooner when threads end between them). With
+    // pNewer, only the workers added before it (all when it isn't listed).
     void StopAll(BOOL bWait, CSocketedThread* pNewer = nullptr);
     // As StopAll with waiting, but gives up after nMaxWaitMs: a worker can sit
     // in a call that the abort can't interrupt. FALSE when one was left running.
