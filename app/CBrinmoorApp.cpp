@@ -30,7 +30,7 @@ CBrinmoorApp::CBrinmoorApp()
     : m_bSettingInitialized(FALSE), m_nInternalFormat(0), m_nPort(0), m_nServer(0), m_nRSAMode(0), m_bKeyPresent(FALSE),
       m_bDelay(FALSE), m_nNoDelayText(0), m_pDestinations(nullptr), m_nOnStart(0), m_bShowBalloonOnClose(FALSE),
       m_bDeleteSettings(FALSE), m_bDialogSizeKnown(FALSE), m_nDefaultWidth(0), m_nDefaultHeight(0), m_nMinWidth(0),
-      m_nMinHeight(0), m_hWndWatcherTarget(nullptr)
+      m_nMinHeight(0), m_hWndFrame(nullptr)
 {}
 
 CBrinmoorApp::~CBrinmoorApp()
@@ -117,7 +117,7 @@ BOOL CBrinmoorApp::InitInstance()
         ReportStartupFailure(L"メインウィンドウを作成できません。");
         return FALSE;
     }
-    m_hWndWatcherTarget = pFrame->GetSafeHwnd();
+    m_hWndFrame = pFrame->GetSafeHwnd();
 
     // Receiver threads create their clipboard-owner windows from this class
     // later; registering it here keeps that on the UI thread.
@@ -143,7 +143,7 @@ BOOL CBrinmoorApp::InitInstance()
 int CBrinmoorApp::ExitInstance()
 {
     // The frame is gone by now; a late start signal must not reach its handle.
-    m_hWndWatcherTarget = nullptr;
+    m_hWndFrame = nullptr;
     if (m_hStopEvent != nullptr)
     {
         SetEvent(m_hStopEvent);
@@ -184,7 +184,7 @@ UINT StartEventWatcherProc(LPVOID /*pParam*/)
         {
             // Before the frame exists (a first-run sheet is open) the signal
             // is dropped.
-            HWND hWnd = pApp->m_hWndWatcherTarget;
+            HWND hWnd = pApp->m_hWndFrame;
             if (hWnd != nullptr)
                 PostMessageW(hWnd, WM_COMMAND, ID_TRAY_OPEN, 0);
         }

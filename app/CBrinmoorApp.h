@@ -58,9 +58,10 @@ public:
     int m_nDefaultWidth, m_nDefaultHeight;
     int m_nMinWidth, m_nMinHeight;
 
-    // The main frame's window while it exists, kept for the watcher thread so
-    // that it never touches the frame object from its own thread.
-    std::atomic<HWND> m_hWndWatcherTarget;
+    // The main frame's window while it exists, for the threads that post to
+    // the frame (the start watcher, the workers): they never touch the frame
+    // object, which the UI thread deletes, nor m_pMainWnd, which it clears.
+    std::atomic<HWND> m_hWndFrame;
     // The watcher's thread, waited for at exit so that it is gone before the
     // event handles are closed.
     CKernelHandle m_hWatcherThread;

@@ -117,7 +117,7 @@ int CMainFrame::OnCreate(LPCREATESTRUCT lpCreateStruct)
 
     AddTrayIcon();
     SetWindowText(L"Varnel3 (IPv4版)");
-    theApp.m_hWndWatcherTarget = m_hWnd;
+    theApp.m_hWndFrame = m_hWnd;
     return 0;
 }
 
@@ -129,7 +129,7 @@ void CMainFrame::OnSetFocus(CWnd* pOldWnd)
 
 void CMainFrame::OnDestroy()
 {
-    theApp.m_hWndWatcherTarget = nullptr;
+    theApp.m_hWndFrame = nullptr;
     CFrameWnd::OnDestroy();
     if (m_bViewerRegistered)
         ChangeClipboardChain(m_hWndNextViewer);

@@ -1,13 +1,12 @@
 #include "net/CSocketedThread.h"
-#include "afx/CWnd.h"
 #include "app/AppMessages.h"
+#include "app/CBrinmoorApp.h"
 
 void PostThreadStateChanged()
 {
-    CWinApp* pApp = AfxGetApp();
-    if (pApp == nullptr || pApp->m_pMainWnd == nullptr)
-        return;
-    HWND hWnd = pApp->m_pMainWnd->GetSafeHwnd();
+    // Called on the workers' threads: the frame's window as published, since
+    // the frame object may be deleted under a read of m_pMainWnd.
+    HWND hWnd = theApp.m_hWndFrame;
     if (hWnd != nullptr)
         ::PostMessageW(hWnd, UWM_THREADSTATECHANGED, 0, 0);
 }

@@ -72,25 +72,44 @@ BOOL CSocketedThreadList::StopAndWait(int nMaxPasses, DWORD nMaxWaitMs, CSockete
     {
         if (nMaxPasses >= 0 && nPass >= nMaxPasses)
             break;
+        // Every pass aborts again: a worker may have opened its socket since.
+        HANDLE handles[MAXIMUM_WAIT_OBJECTS];
+        DWORD nHandles = 0;
         for (POSITION pos = snapshot.GetHeadPosition(); pos != nullptr;)
         {
             POSITION posThis = pos;
             CSocketedThreadPtr& p = snapshot.GetNext(pos);
-            if (p->m_bFinished)
+            if (p->HasEnded())
+            {
                 snapshot.RemoveAt(posThis);
-            else
-                p->m_socket.Abort();
+                continue;
+            }
+            p->m_socket.Abort();
+            if (p->m_hThread.IsValid() && nHandles < MAXIMUM_WAIT_OBJECTS)
+                handles[nHandles++] = p->m_hThread;
         }
         if (snapshot.IsEmpty())
             break;
-        if (nMaxWaitMs != INFINITE && ::GetTickCount() - dwStart >= nMaxWaitMs)
-            break;
-        ::Sleep(10);
+        DWORD dwWait = 10;
+        if (nMaxWaitMs != INFINITE)
+        {
+            DWORD dwElapsed = ::GetTickCount() - dwStart;
+            if (dwElapsed >= nMaxWaitMs)
+                break;
+            if (nMaxWaitMs - dwElapsed < dwWait)
+                dwWait = nMaxWaitMs - dwElapsed;
+        }
+        // Wakes as soon as one of the first 64 ends; the rest are looked at
+        // again on the next pass.
+        if (nHandles > 0)
+            ::WaitForMultipleObjects(nHandles, handles, FALSE, dwWait);
+        else
+            ::Sleep(dwWait);
     }
-    BOOL bAllFinished = snapshot.IsEmpty();
+    BOOL bAllEnded = snapshot.IsEmpty();
     // A worker left running keeps its own reference and the list's.
     snapshot.RemoveAll();
-    return bAllFinished;
+    return bAllEnded;
 }
 
 int CSocketedThreadList::GetStatus()
@@ -114,27 +133,59 @@ int CSocketedThreadList::GetCountLocked()
     return static_cast<int>(GetCount());
 }
 
+namespace {
+
+// What a thread created for a worker runs instead when the worker can't be
+// set up for it: it ends at once, and its object with it.
+UINT NoJobProc(LPVOID) { return 0; }
+
+}  // namespace
+
 BOOL StartWorkerThread(CSocketedThreadList* pList, CSocketedThread* pThread, AFX_THREADPROC pfnThreadProc,
                        PFN_BEGINTHREAD pfnBeginThread)
 {
     // Held here too, so that a worker that never gets going is deleted on
     // the way out (a new worker has no other owner yet).
     CAdoPtr<CSocketedThread> hold(pThread);
+    // Suspended until the worker holds its thread's handle and is listed: a
+    // stop that finds the worker then can wait for the thread, and the
+    // thread's own Remove finds it listed.
     CWinThread* pWinThread = nullptr;
     try
     {
-        // The list's reference keeps the worker alive until it is removed.
-        pList->Add(pThread);
-        pWinThread = pfnBeginThread(pfnThreadProc, pThread, THREAD_PRIORITY_NORMAL, 0, 0, nullptr);
+        pWinThread = pfnBeginThread(pfnThreadProc, pThread, THREAD_PRIORITY_NORMAL, 0, CREATE_SUSPENDED, nullptr);
     }
     catch (CException&)
     {
         pWinThread = nullptr;
     }
+    BOOL bStarted = FALSE;
     if (pWinThread != nullptr)
+    {
+        HANDLE hThread = nullptr;
+        if (::DuplicateHandle(::GetCurrentProcess(), pWinThread->m_hThread, ::GetCurrentProcess(), &hThread,
+                              SYNCHRONIZE, FALSE, 0))
+        {
+            pThread->m_hThread.Reset(hThread);
+            try
+            {
+                // The list's reference keeps the worker alive until it is removed.
+                pList->Add(pThread);
+                bStarted = TRUE;
+            }
+            catch (CException&)
+            {
+                // No memory for the list entry: the worker isn't started.
+            }
+        }
+        if (!bStarted)
+            pWinThread->m_pfnThreadProc = NoJobProc;
+        pWinThread->ResumeThread();  // the thread may delete pWinThread from here on
+    }
+    if (bStarted)
         return TRUE;
     // No thread will ever finish this worker: finish it here as its thread
-    // would have, so that no StopAll waits for it.
+    // would have.
     {
         CWorkerThreadScope finish(pList, pThread, L"");
     }
@@ -148,7 +199,7 @@ std::atomic<BOOL> g_bWorkersLeftRunning(FALSE);
 BOOL StopAllWorkersWithin(DWORD nMaxWaitMs)
 {
     DWORD dwStart = ::GetTickCount();
-    BOOL bAllFinished = TRUE;
+    BOOL bAllEnded = TRUE;
     CSocketedThreadList* lists[] = {&ListenerThreadList, &ReceiverThreadList, &SenderThreadList};
     for (CSocketedThreadList* pList : lists)
     {
@@ -156,14 +207,14 @@ BOOL StopAllWorkersWithin(DWORD nMaxWaitMs)
         // abort pass.
         DWORD dwElapsed = ::GetTickCount() - dwStart;
         if (!pList->StopAllWithin(dwElapsed < nMaxWaitMs ? nMaxWaitMs - dwElapsed : 0))
-            bAllFinished = FALSE;
+            bAllEnded = FALSE;
     }
-    if (!bAllFinished)
+    if (!bAllEnded)
     {
         g_bWorkersLeftRunning = TRUE;
         ::OutputDebugStringW(L"the end of the program left a worker running\n");
     }
-    return bAllFinished;
+    return bAllEnded;
 }
 
 BOOL WorkersLeftRunning() { return g_bWorkersLeftRunning; }

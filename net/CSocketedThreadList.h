@@ -15,8 +15,9 @@ public:
 
     void Add(CSocketedThread* pThread);
     void Remove(CSocketedThread* pThread);
-    // Stops every worker in the list now. With bWait, returns once all of
-    // them have finished; without, gives up after about 100 ms. With
+    // Stops every worker in the list now. With bWait, returns once the
+    // threads of all of them have ended; without, gives up after ten looks
+    // (at most about 100 ms; sooner when threads end between them). With
     // pNewer, only the workers added before it (all when it isn't listed).
     void StopAll(BOOL bWait, CSocketedThread* pNewer = nullptr);
     // As StopAll with waiting, but gives up after nMaxWaitMs: a worker can sit
@@ -29,8 +30,9 @@ public:
     CMutex m_mutex;
 
 private:
-    // Stop, then abort and poll every 10 ms until all have finished, or
-    // nMaxPasses passes (-1: any number) or nMaxWaitMs have gone by.
+    // Stop, then abort and wait on the threads, looking again at least every
+    // 10 ms, until all have ended, or nMaxPasses passes (-1: any number) or
+    // nMaxWaitMs have gone by.
     BOOL StopAndWait(int nMaxPasses, DWORD nMaxWaitMs, CSocketedThread* pNewer);
 };
 
@@ -40,15 +42,17 @@ extern CSocketedThreadList ReceiverThreadList;
 
 typedef CWinThread* (*PFN_BEGINTHREAD)(AFX_THREADPROC, LPVOID, int, UINT, DWORD, LPSECURITY_ATTRIBUTES);
 
-// Adds the worker to pList and starts its thread (normal priority, default
-// stack, running at once). When the thread can't be started the worker is
-// marked finished and removed again, so no StopAll waits for it; FALSE then.
-// A worker that nothing else holds is deleted then.
+// Starts the worker's thread (normal priority, default stack), with the
+// worker holding the thread's handle and added to pList before the thread
+// runs. When that can't be done the worker is finished here as its thread
+// would have finished it, and not listed, so no StopAll waits for it; FALSE
+// then. A worker that nothing else holds is deleted then. pfnBeginThread is
+// called with CREATE_SUSPENDED.
 BOOL StartWorkerThread(CSocketedThreadList* pList, CSocketedThread* pThread, AFX_THREADPROC pfnThreadProc,
                        PFN_BEGINTHREAD pfnBeginThread = AfxBeginThread);
 
 // The end of the program: stops the listener, the receivers and the senders,
-// in that order, waiting at most nMaxWaitMs for all of them together. FALSE
+// in that order, waiting at most nMaxWaitMs for all their threads to end. FALSE
 // when a worker was left running (stuck in a name lookup, or in a clipboard
 // call while another program holds the clipboard and hangs).
 BOOL StopAllWorkersWithin(DWORD nMaxWaitMs);

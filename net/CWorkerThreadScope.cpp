@@ -4,6 +4,7 @@
 
 // Written by tests before any worker starts; read by the workers.
 CWorkerThreadScope::PFN_ENTERHOOK CWorkerThreadScope::s_pfnEnterHook = nullptr;
+CWorkerThreadScope::PFN_LEAVEHOOK CWorkerThreadScope::s_pfnLeaveHook = nullptr;
 
 CWorkerThreadScope::CWorkerThreadScope(CSocketedThreadList* pList, CSocketedThread* pThread, LPCWSTR pszKind)
     : m_pList(pList), m_pThread(pThread), m_pszKind(pszKind)
@@ -13,14 +14,15 @@ CWorkerThreadScope::~CWorkerThreadScope()
 {
     CSocketedThread* pThread = m_pThread.Get();
     pThread->m_socket.Close();  // a job that closed it already leaves nothing to close
-    pThread->m_bFinished = 1;
+    if (s_pfnLeaveHook != nullptr)
+        s_pfnLeaveHook(pThread);
     try
     {
         m_pList->Remove(pThread);
     }
     catch (...)
     {
-        // Finished but still listed: StopAll drops it at its first pass.
+        // Still listed: StopAll drops it once its thread has ended.
         ::OutputDebugStringW(L"a finished worker could not leave its list\n");
     }
     // m_pThread lets go of the thread's own reference last: the worker may be
@@ -44,5 +46,12 @@ CWorkerThreadScope::PFN_ENTERHOOK CWorkerThreadScope::SetEnterHook(PFN_ENTERHOOK
 {
     PFN_ENTERHOOK pfnOld = s_pfnEnterHook;
     s_pfnEnterHook = pfn;
+    return pfnOld;
+}
+
+CWorkerThreadScope::PFN_LEAVEHOOK CWorkerThreadScope::SetLeaveHook(PFN_LEAVEHOOK pfn)
+{
+    PFN_LEAVEHOOK pfnOld = s_pfnLeaveHook;
+    s_pfnLeaveHook = pfn;
     return pfnOld;
 }

@@ -1,9 +1,10 @@
 #pragma once
 // The life of a worker's thread, held by its thread procedure from its first
 // step: a reference of its own on the worker, and on every way out, an
-// escaping exception included, the socket closed, the worker marked finished
-// and removed from its list, in that order. StopAll waits for the finished
-// mark, so no way out may skip it.
+// escaping exception included, the socket closed and the worker removed from
+// its list, in that order. StopAll waits for the thread itself, not for a
+// mark set on the way out: until the thread has ended it may still be in the
+// list, the log queue or the application object.
 
 #include "afx/Afx.h"
 #include "app/CAdoPtr.h"
@@ -19,7 +20,7 @@ public:
     ~CWorkerThreadScope();
 
     // Runs the worker's job. An exception that escapes it ends the job with
-    // one log line instead of leaving the thread with the worker unfinished.
+    // one log line instead of leaving the thread with the worker still listed.
     template <class TJob>
     void Run(TJob job)
     {
@@ -39,6 +40,10 @@ public:
     // a worker throw or block there. Returns the previous hook.
     typedef void (*PFN_ENTERHOOK)(CSocketedThread* pThread);
     static PFN_ENTERHOOK SetEnterHook(PFN_ENTERHOOK pfn);
+    // Test seam: called on the worker's thread once its job is over, just
+    // before it leaves its list. Returns the previous hook.
+    typedef PFN_ENTERHOOK PFN_LEAVEHOOK;
+    static PFN_LEAVEHOOK SetLeaveHook(PFN_LEAVEHOOK pfn);
 
 private:
     CWorkerThreadScope(const CWorkerThreadScope&) = delete;
@@ -47,6 +52,7 @@ private:
     void ReportEscaped() noexcept;
 
     static PFN_ENTERHOOK s_pfnEnterHook;
+    static PFN_LEAVEHOOK s_pfnLeaveHook;
 
     CSocketedThreadList* m_pList;
     CAdoPtr<CSocketedThread> m_pThread;

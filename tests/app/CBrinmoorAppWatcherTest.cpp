@@ -37,7 +37,7 @@ TEST(StartEventWatcher, PostsOpenToTheKeptWindowAndEndsOnStop)
     ASSERT_NE(nullptr, hWnd);
     theApp.m_hStartEvent.Reset(CreateEventW(nullptr, FALSE, FALSE, nullptr));
     theApp.m_hStopEvent.Reset(CreateEventW(nullptr, FALSE, FALSE, nullptr));
-    theApp.m_hWndWatcherTarget = nullptr;
+    theApp.m_hWndFrame = nullptr;
     CWinThread* pThread = AfxBeginThread(StartEventWatcherProc, nullptr);
     ASSERT_NE(nullptr, pThread);
     HANDLE hThread = nullptr;
@@ -50,7 +50,7 @@ TEST(StartEventWatcher, PostsOpenToTheKeptWindowAndEndsOnStop)
     LPARAM lParam = 0;
     EXPECT_FALSE(ReceiveCommand(hWnd, wParam, lParam, 300));
 
-    theApp.m_hWndWatcherTarget = hWnd;
+    theApp.m_hWndFrame = hWnd;
     for (int i = 0; i < 2; ++i)
     {
         SCOPED_TRACE(i == 0 ? "first signal" : "second signal");
@@ -69,7 +69,7 @@ TEST(StartEventWatcher, PostsOpenToTheKeptWindowAndEndsOnStop)
     CloseHandle(hThread);
     theApp.m_hStartEvent.Reset();
     theApp.m_hStopEvent.Reset();
-    theApp.m_hWndWatcherTarget = nullptr;
+    theApp.m_hWndFrame = nullptr;
     DestroyWindow(hWnd);
 }
 

@@ -278,7 +278,7 @@ TEST_F(CMainFrameTest, CreationBuildsTheHiddenWindowWithItsDialogViewerAndIcon)
     EXPECT_EQ(0u, pFrame->GetExStyle() & WS_EX_CLIENTEDGE);
     EXPECT_TRUE(pFrame->m_bViewerRegistered);
     EXPECT_EQ(138, pFrame->m_nTrayIcon) << "no workers: both sheets grey";
-    EXPECT_EQ(pFrame->m_hWnd, theApp.m_hWndWatcherTarget.load());
+    EXPECT_EQ(pFrame->m_hWnd, theApp.m_hWndFrame.load());
 
     ASSERT_NE(nullptr, pFrame->m_pMainDialog);
     HWND hDialog = pFrame->m_pMainDialog->m_hWnd;
@@ -293,7 +293,7 @@ TEST_F(CMainFrameTest, CreationBuildsTheHiddenWindowWithItsDialogViewerAndIcon)
 
     HWND hFrame = pFrame->m_hWnd;
     DestroyWindow(hFrame);
-    EXPECT_EQ(nullptr, theApp.m_hWndWatcherTarget.load()) << "withdrawn with the window";
+    EXPECT_EQ(nullptr, theApp.m_hWndFrame.load()) << "withdrawn with the window";
 }
 
 // What is on the clipboard when the frame joins the chain is not sent; a burst
@@ -856,36 +856,52 @@ TEST_F(CMainFrameTest, TrayIconFollowsTheWorkerStatesAndComesBackAfterTheShellRe
     EXPECT_EQ(138, pFrame->m_nTrayIcon);
 }
 
-// A worker that ends 50 ms after it is asked to stop, noting the order of the
-// requests and whether the workers asked before it had already ended.
+// A worker whose thread ends 50 ms after it is asked to stop, noting the
+// order of the requests and whether the threads of the workers asked before it
+// had already ended.
 struct STOPLOG
 {
     std::string order;
-    std::vector<bool> earlierFinished;
-    std::vector<std::thread> enders;
+    std::vector<bool> earlierEnded;
 };
 
 class CFakeWorker : public CSocketedThread
 {
 public:
-    CFakeWorker(char cTag, STOPLOG* pLog, std::vector<CFakeWorker*>* pAll) : m_cTag(cTag), m_pLog(pLog), m_pAll(pAll) {}
+    CFakeWorker(char cTag, STOPLOG* pLog, std::vector<CFakeWorker*>* pAll)
+        : m_cTag(cTag), m_pLog(pLog), m_pAll(pAll), m_hStopped(CreateEventW(nullptr, TRUE, FALSE, nullptr))
+    {
+        m_hThread.Reset(CreateThread(nullptr, 0, ThreadProc, this, 0, nullptr));
+    }
+    ~CFakeWorker() override
+    {
+        // The thread of a worker that was never stopped ends here.
+        SetEvent(m_hStopped);
+        WaitForSingleObject(m_hThread, INFINITE);
+    }
     void Stop() override
     {
         CSocketedThread::Stop();
         bool bEarlier = true;
         for (CFakeWorker* p : *m_pAll)
             if (p != this && m_pLog->order.find(p->m_cTag) != std::string::npos)
-                bEarlier = bEarlier && p->m_bFinished;
+                bEarlier = bEarlier && WaitForSingleObject(p->m_hThread, 0) == WAIT_OBJECT_0;
         m_pLog->order += m_cTag;
-        m_pLog->earlierFinished.push_back(bEarlier);
-        m_pLog->enders.emplace_back([this] {
-            Sleep(50);
-            m_bFinished = 1;
-        });
+        m_pLog->earlierEnded.push_back(bEarlier);
+        SetEvent(m_hStopped);
     }
     char m_cTag;
     STOPLOG* m_pLog;
     std::vector<CFakeWorker*>* m_pAll;
+    CKernelHandle m_hStopped;
+
+private:
+    static DWORD WINAPI ThreadProc(LPVOID pParam)
+    {
+        WaitForSingleObject(static_cast<CFakeWorker*>(pParam)->m_hStopped, INFINITE);
+        Sleep(50);
+        return 0;
+    }
 };
 
 TEST_F(CMainFrameTest, EndingStopsListenerReceiversSendersInOrderWaitingForEach)
@@ -920,11 +936,9 @@ TEST_F(CMainFrameTest, EndingStopsListenerReceiversSendersInOrderWaitingForEach)
 
         pFrame->SendMessage(c.message, c.wParam, 0);
         EXPECT_EQ(c.expectedOrder, log.order) << c.name;
-        for (size_t i = 0; i < log.earlierFinished.size(); i++)
-            EXPECT_TRUE(log.earlierFinished[i]) << c.name << ": stop " << i << " came before the earlier lists ended";
+        for (size_t i = 0; i < log.earlierEnded.size(); i++)
+            EXPECT_TRUE(log.earlierEnded[i]) << c.name << ": stop " << i << " came before the earlier lists ended";
 
-        for (std::thread& t : log.enders)
-            t.join();
         ListenerThreadList.Remove(pListener);
         ReceiverThreadList.Remove(pReceiver);
         SenderThreadList.Remove(pSender);

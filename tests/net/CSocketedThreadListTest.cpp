@@ -43,9 +43,19 @@ UINT TestWorkerProc(LPVOID pParam)
         }
     }
     p->m_socket.Close();
-    p->m_bFinished = 1;
     p->m_pList->Remove(p);
     return 0;
+}
+
+DWORD WINAPI NoWorkProc(LPVOID) { return 0; }
+
+// Stands in for a worker whose thread is over: the handle of one that has ended.
+void GiveEndedThread(CSocketedThread* p)
+{
+    HANDLE hThread = ::CreateThread(nullptr, 0, NoWorkProc, nullptr, 0, nullptr);
+    ASSERT_NE(nullptr, hThread);
+    ASSERT_EQ(WAIT_OBJECT_0, ::WaitForSingleObject(hThread, 30000));
+    p->m_hThread.Reset(hThread);
 }
 
 TEST(SocketedThreadList, StatusIsTheHighestState)
@@ -100,7 +110,7 @@ TEST(SocketedThreadList, StopAllWaitingInterruptsBlockedWorkers)
     EXPECT_EQ(0, list.GetCountLocked());
     for (size_t i = 0; i < workers.size(); ++i)
     {
-        EXPECT_EQ(1, workers[i]->m_bFinished.load()) << "worker " << i;
+        EXPECT_TRUE(workers[i]->HasEnded()) << "worker " << i;
         EXPECT_EQ(1, workers[i]->m_bStop.load()) << "worker " << i;
         EXPECT_EQ(WSAEINTR, workers[i]->m_nError.load()) << "worker " << i;
     }
@@ -127,7 +137,7 @@ TEST(SocketedThreadList, FinishedWorkerIsNotAborted)
 {
     CSocketedThreadList list;
     CAdoPtr<CSocketedThread> p(new CSocketedThread());
-    p->m_bFinished = 1;
+    GiveEndedThread(p);
     list.Add(p);
     list.StopAll(TRUE);
     EXPECT_FALSE(p->m_socket.IsAborted());
@@ -157,7 +167,7 @@ TEST(SocketedThreadList, StopAllBeforeANewerWorker)
         for (int i = 0; i < 3; ++i)
         {
             workers.push_back(new CSocketedThread());
-            workers.back()->m_bFinished = 1;
+            GiveEndedThread(workers.back());
             list.Add(workers.back());
         }
         CAdoPtr<CSocketedThread> unlisted(new CSocketedThread());
@@ -178,7 +188,6 @@ TEST(SocketedThreadList, WorkerWhoseThreadCannotStartIsFinishedAndRemoved)
         return nullptr;
     };
     EXPECT_FALSE(StartWorkerThread(&list, p, TestWorkerProc, pfnFails));
-    EXPECT_EQ(1, p->m_bFinished.load());
     EXPECT_EQ(0, list.GetCountLocked());
     list.StopAll(TRUE);  // returns: nothing left to wait for
 }

@@ -1,6 +1,6 @@
-// The three kinds of worker end their list membership on every way out, and
-// the end of the program gives up on a worker that is stuck in a call the
-// stop can't interrupt.
+// The three kinds of worker end their list membership on every way out; the
+// end of the program waits for the workers' threads themselves and gives up
+// on a worker that is stuck in a call the stop can't interrupt.
 #include "NetTestUtil.h"
 #include "net/CListenerThread.h"
 #include "net/CReceiverThread.h"
@@ -51,16 +51,19 @@ const WORKERKIND kKinds[] = {
     {"receiver", &ReceiverThreadList, ReceiverThreadProc, L"受信", NewReceiver},
 };
 
-// Restores the hook on every way out of a test.
-class EnterHook
+// Sets one of the scope's hooks and restores it on every way out of a test.
+template <CWorkerThreadScope::PFN_ENTERHOOK (*pfnSet)(CWorkerThreadScope::PFN_ENTERHOOK)>
+class ScopeHook
 {
 public:
-    explicit EnterHook(CWorkerThreadScope::PFN_ENTERHOOK pfn) : m_pfnOld(CWorkerThreadScope::SetEnterHook(pfn)) {}
-    ~EnterHook() { CWorkerThreadScope::SetEnterHook(m_pfnOld); }
+    explicit ScopeHook(CWorkerThreadScope::PFN_ENTERHOOK pfn) : m_pfnOld(pfnSet(pfn)) {}
+    ~ScopeHook() { pfnSet(m_pfnOld); }
 
 private:
     CWorkerThreadScope::PFN_ENTERHOOK m_pfnOld;
 };
+typedef ScopeHook<CWorkerThreadScope::SetEnterHook> EnterHook;
+typedef ScopeHook<CWorkerThreadScope::SetLeaveHook> LeaveHook;
 
 // Ends a StopAll that hangs from the outside, so that the test fails rather
 // than waits for ever: pfnRelease lets the workers go after nMs.
@@ -98,7 +101,7 @@ TEST(WorkerThreadScope, ExceptionEscapingTheJobStillEndsTheWorker)
             TakeStatus();
             CAdoPtr<CSocketedThread> worker(kind.pfnNew());
             ASSERT_TRUE(StartWorkerThread(kind.pList, worker.Get(), kind.pfnProc));
-            EXPECT_TRUE(WaitUntil([&] { return worker->m_bFinished != 0; })) << "never marked finished";
+            EXPECT_TRUE(WaitUntil([&] { return worker->HasEnded() != FALSE; })) << "its thread never ended";
             EXPECT_TRUE(WaitUntil([&] { return kind.pList->GetCountLocked() == 0; })) << "never left its list";
             EXPECT_TRUE(kind.pList->StopAllWithin(10000));
             auto log = TakeLog();
@@ -131,8 +134,8 @@ TEST(WorkerThreadScope, EndOfProgramGivesUpOnAStuckWorker)
     EXPECT_TRUE(WorkersLeftRunning());
     for (size_t i = 0; i < workers.size(); ++i)
     {
-        // Given up on, not destroyed: still listed, still unfinished, stopped.
-        EXPECT_EQ(0, workers[i]->m_bFinished.load()) << kKinds[i].pszName;
+        // Given up on, not destroyed: still listed, still running, stopped.
+        EXPECT_FALSE(workers[i]->HasEnded()) << kKinds[i].pszName;
         EXPECT_EQ(1, workers[i]->m_bStop.load()) << kKinds[i].pszName;
         EXPECT_EQ(1, kKinds[i].pList->GetCountLocked()) << kKinds[i].pszName;
     }
@@ -159,6 +162,62 @@ TEST(WorkerThreadScopeDeathTest, ProgramWithAStuckWorkerEndsInExitInstance)
             StopAllWorkersWithin(200);
             theApp.ExitInstance();
             // Returning here would go on to destroy the globals under the worker.
+            fprintf(stderr, "ExitInstance returned\n");
+        },
+        ::testing::ExitedWithCode(0), "");
+}
+
+// A worker that has done its job and is on its way out of its list, held
+// there by the test holding the list's lock: its thread still runs and still
+// uses the list, so the end of the program must not take it for ended.
+HANDLE g_hLeaving = nullptr;
+
+UINT EmptyJobProc(LPVOID pParam)
+{
+    CWorkerThreadScope scope(&SenderThreadList, static_cast<CSocketedThread*>(pParam), L"送信");
+    scope.Run([] {});
+    return 0;
+}
+
+// Starts a worker on the sender list and returns once it is about to leave
+// the list, whose lock the caller holds.
+void StartWorkerHeldOnItsWayOut(CAdoPtr<CSocketedThread>& worker)
+{
+    worker = new CSocketedThread();
+    ASSERT_TRUE(StartWorkerThread(&SenderThreadList, worker.Get(), EmptyJobProc));
+    ASSERT_EQ(WAIT_OBJECT_0, ::WaitForSingleObject(g_hLeaving, 30000)) << "the worker never reached its end";
+}
+
+TEST(WorkerThreadScope, EndOfProgramWaitsForAWorkerStillLeavingItsList)
+{
+    g_hLeaving = ::CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    LeaveHook hook([](CSocketedThread*) { ::SetEvent(g_hLeaving); });
+    CAdoPtr<CSocketedThread> worker;
+    {
+        CSingleLock lock(&SenderThreadList.m_mutex, TRUE);
+        StartWorkerHeldOnItsWayOut(worker);
+        EXPECT_FALSE(StopAllWorkersWithin(200)) << "a worker inside its list's lock was taken for ended";
+        EXPECT_FALSE(worker->HasEnded());
+    }
+    EXPECT_TRUE(SenderThreadList.StopAllWithin(10000));
+    EXPECT_EQ(0, SenderThreadList.GetCountLocked());
+    ::CloseHandle(g_hLeaving);
+    g_hLeaving = nullptr;
+}
+
+// The end of the program with that worker: ExitInstance ends the process
+// rather than return to the destruction of the list under the worker.
+TEST(WorkerThreadScopeDeathTest, ProgramWithAWorkerStillLeavingItsListEndsInExitInstance)
+{
+    EXPECT_EXIT(
+        {
+            g_hLeaving = ::CreateEventW(nullptr, TRUE, FALSE, nullptr);
+            LeaveHook hook([](CSocketedThread*) { ::SetEvent(g_hLeaving); });
+            CAdoPtr<CSocketedThread> worker;
+            CSingleLock lock(&SenderThreadList.m_mutex, TRUE);
+            StartWorkerHeldOnItsWayOut(worker);
+            StopAllWorkersWithin(200);
+            theApp.ExitInstance();
             fprintf(stderr, "ExitInstance returned\n");
         },
         ::testing::ExitedWithCode(0), "");
