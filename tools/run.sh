@@ -67,8 +67,10 @@ trap stop_own_display EXIT
 trap 'exit 130' INT TERM
 want=${VARNEL_RUN_DISPLAY-:77}
 { [ -n "$want" ] && start_xvfb "$want"; } || start_xvfb || { echo "Xvfb did not start" >&2; exit 1; }
-echo "no \$DISPLAY: started Xvfb on $DISPLAY" >&2
 wine_desktop "$WINEPREFIX"
+# Said once the desktop is set: a program started on the display before that
+# would open the prefix's desktop without frames.
+echo "no \$DISPLAY: started Xvfb on $DISPLAY" >&2
 # In the background, so that an interrupt ends the program and the display at once.
 wine "$build/Varnel3.exe" &
 wait $!
