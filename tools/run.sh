@@ -19,7 +19,7 @@ build=${1:-$top/build-x86_64}
 export LANG=ja_JP.UTF-8 LC_ALL=ja_JP.UTF-8 WINEPREFIX=$build/wine
 if [ ! -f "$WINEPREFIX/system.reg" ]; then
   # A copy of the test computers' prefix. A prefix made under another locale
-  # keeps Western fonts for the tray's balloons: Japanese shows as boxes there.
+  # can keep Western fonts for the tray's balloons: Japanese shows as boxes there.
   wine_template
   rm -rf "$WINEPREFIX.new"
   (flock -s 9 && cp -a "$VARNEL_WINE_TEMPLATE" "$WINEPREFIX.new") 9>"$VARNEL_WINE_TEMPLATE.lock"
