@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # screenshot.sh [OUT.png] [PROGRAM.exe]: starts the program on a private
-# computer (own prefix and display) with its window open, and saves the screen.
+# computer (own prefix and display, in a Wine desktop) with its window open,
+# and saves the screen.
 # screenshot.sh --display :77 [OUT.png]: only saves that display's screen (the
 # one tools/run.sh starts when there is no $DISPLAY).
 set -u
@@ -19,6 +20,8 @@ exe=${2:-$top/build-x86_64/Varnel3.exe}
 dir=$(mktemp -d "${TMPDIR:-/tmp}/varnel-shot.XXXXXX")
 trap 'computer_stop "$dir"' EXIT INT TERM
 computer_start "$dir" || { echo "could not start a Wine computer" >&2; exit 1; }
+# Frames and the taskbar as on Windows: no window manager draws them here.
+wine_desktop "$dir/prefix"
 
 # Settings as after a first run: no first-run sheet, and the window opens at start.
 key='HKCU\Software\Tamberlow\Varnel3'

@@ -111,3 +111,15 @@ computer_stop() {
   rm -rf "$dir"
   return 0
 }
+
+# wine_desktop PREFIX: the programs of that prefix open in one Wine desktop
+# window, which draws the frames (title bar, close box) and the taskbar with
+# the tray that no window manager draws on our displays. The caption buttons
+# are glyphs of Wine's Marlett, which this Wine doesn't find by itself.
+wine_desktop() {
+  local key='HKCU\Software\Wine\Explorer'
+  cp /usr/share/wine/fonts/marlett.ttf "$1/drive_c/windows/Fonts/" 2>/dev/null || true
+  env WINEPREFIX="$1" LANG=ja_JP.UTF-8 LC_ALL=ja_JP.UTF-8 wine reg add "$key" /v Desktop /d Varnel /f >/dev/null 2>&1 &&
+    env WINEPREFIX="$1" LANG=ja_JP.UTF-8 LC_ALL=ja_JP.UTF-8 \
+      wine reg add "$key\\Desktops" /v Varnel /d 1280x1024 /f >/dev/null 2>&1
+}
