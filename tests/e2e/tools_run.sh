@@ -113,6 +113,7 @@ xvfb_pid=$(pgrep -P "$run_pid" -x Xvfb)
 # Above the tray, in the bottom right corner of the desktop.
 wait_until 10 balloon_in 640x236+640+766 ||
   fail "no Japanese balloon in the desktop's corner ($shapes shapes of ink columns)"
+shapes_own=$shapes
 end_run "own display"
 wait_until 10 ended "$xvfb_pid" || fail "the display $display is left after run.sh"
 xvfb_pid=""
@@ -135,4 +136,4 @@ frame_up "caller's display"
 wait_until 10 balloon_in 640x256+0+0 ||
   fail "no Japanese balloon under Wine's tray window ($shapes shapes of ink columns)"
 end_run "caller's display"
-echo "tools_run: ok"
+echo "tools_run: ok (the balloon's ink columns take $shapes_own shapes in the desktop, $shapes on the caller's display)"
